@@ -1,0 +1,289 @@
+#include "NumberRules.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace NumberRules {
+
+Separators Separators::fromLocale(const QLocale& locale)
+{
+    return {locale.decimalPoint(), locale.groupSeparator()};
+}
+
+namespace {
+
+constexpr int kLargestDecimalExponent = 308; // DBL_MAX is about 1.8e308
+constexpr long long kExponentCap = 1'000'000'000;
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isSign(QChar c) { return c == u'+' || c == u'-'; }
+bool isExponentMark(QChar c) { return c == u'e' || c == u'E'; }
+
+bool tokenAt(QStringView text, qsizetype pos, QStringView token)
+{
+    return !token.isEmpty() && pos <= text.size() && text.sliced(pos).startsWith(token);
+}
+
+qsizetype skipBlanks(QStringView text, qsizetype pos)
+{
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
+    return pos;
+}
+
+// Decimal exponent of the leading significant digit of an ASCII spelling such as "-0.012e5":
+// 3 for "1234", -2 for "0.012", plus the exponent. Used only to tell overflow from underflow.
+long long leadingExponent(std::string_view s)
+{
+    std::size_t i = (!s.empty() && s[0] == '-') ? 1 : 0;
+    long long intDigits = 0;
+    bool significant = false;
+    long long lead = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        if (s[i] != '0')
+            significant = true;
+        if (significant)
+            ++intDigits;
+    }
+    if (significant) {
+        lead = intDigits - 1;
+    } else if (i < s.size() && s[i] == '.') {
+        long long zeros = 0;
+        for (++i; i < s.size() && s[i] == '0'; ++i)
+            ++zeros;
+        lead = -(zeros + 1);
+    }
+    while (i < s.size() && s[i] != 'e')
+        ++i;
+    long long exponent = 0;
+    if (i < s.size()) {
+        ++i;
+        const bool negative = i < s.size() && s[i] == '-';
+        if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+            ++i;
+        for (; i < s.size(); ++i)
+            exponent = std::min(exponent * 10 + (s[i] - '0'), kExponentCap);
+        if (negative)
+            exponent = -exponent;
+    }
+    return lead + exponent;
+}
+
+// Converts an ASCII spelling. A value too large for a double gives nothing; one too small gives 0.
+std::optional<double> convert(std::string_view s)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (error == std::errc() && end == s.data() + s.size())
+        return value;
+    if (error == std::errc::result_out_of_range && leadingExponent(s) < 0)
+        return (!s.empty() && s[0] == '-') ? -0.0 : 0.0;
+    return std::nullopt;
+}
+
+void appendDigits(std::string& out, QStringView text, qsizetype from, qsizetype to)
+{
+    for (qsizetype i = from; i < to; ++i)
+        out.push_back(static_cast<char>(text[i].unicode()));
+}
+
+} // namespace
+
+std::optional<double> fieldValue(QStringView text, const Separators& separators)
+{
+    const qsizetype n = text.size();
+    qsizetype i = skipBlanks(text, 0);
+    bool negative = false;
+    if (i < n && isSign(text[i])) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+
+    // Whole numbers of up to 15 digits, the usual content of a field, are read exactly here.
+    double whole = 0;
+    int intDigits = 0;
+    std::string spelled;
+    if (negative)
+        spelled.push_back('-');
+    const qsizetype groupSize = separators.group.size();
+    while (i < n) {
+        if (isDigit(text[i])) {
+            whole = whole * 10 + (text[i].unicode() - u'0');
+            spelled.push_back(static_cast<char>(text[i].unicode()));
+            ++intDigits;
+            ++i;
+        } else if (intDigits > 0 && tokenAt(text, i, separators.group) && i + groupSize < n &&
+                   isDigit(text[i + groupSize])) {
+            i += groupSize;
+        } else {
+            break;
+        }
+    }
+
+    int fracDigits = 0;
+    if (tokenAt(text, i, separators.decimal)) {
+        i += separators.decimal.size();
+        spelled.push_back('.');
+        const qsizetype from = i;
+        while (i < n && isDigit(text[i]))
+            ++i;
+        fracDigits = static_cast<int>(i - from);
+        appendDigits(spelled, text, from, i);
+    }
+    if (intDigits + fracDigits == 0)
+        return std::nullopt;
+
+    bool hasExponent = false;
+    if (i < n && isExponentMark(text[i])) {
+        hasExponent = true;
+        ++i;
+        spelled.push_back('e');
+        if (i < n && isSign(text[i])) {
+            spelled.push_back(static_cast<char>(text[i].unicode()));
+            ++i;
+        }
+        const qsizetype from = i;
+        while (i < n && isDigit(text[i]))
+            ++i;
+        if (i == from)
+            return std::nullopt;
+        appendDigits(spelled, text, from, i);
+    }
+
+    if (skipBlanks(text, i) != n)
+        return std::nullopt;
+    if (!hasExponent && fracDigits == 0 && intDigits <= 15)
+        return negative ? -whole : whole;
+    return convert(spelled);
+}
+
+double leadingValue(QStringView text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = skipBlanks(text, 0);
+    const qsizetype start = i;
+    if (i < n && isSign(text[i]))
+        ++i;
+    const qsizetype intFrom = i;
+    while (i < n && isDigit(text[i]))
+        ++i;
+    const qsizetype intTo = i;
+    qsizetype mantissaEnd = intTo;
+    if (i < n && text[i] == u'.') {
+        ++i;
+        while (i < n && isDigit(text[i]))
+            ++i;
+        if (intTo > intFrom || i > intTo + 1)
+            mantissaEnd = i;
+    }
+    if (mantissaEnd == intFrom)
+        return 0; // no digit at all
+
+    // Exponent digits, if any: "e", optional sign, at least one digit.
+    qsizetype expDigitsFrom = mantissaEnd;
+    qsizetype expDigitsTo = mantissaEnd;
+    if (mantissaEnd < n && isExponentMark(text[mantissaEnd])) {
+        qsizetype j = mantissaEnd + 1;
+        if (j < n && isSign(text[j]))
+            ++j;
+        expDigitsFrom = j;
+        while (j < n && isDigit(text[j]))
+            ++j;
+        expDigitsTo = j;
+    }
+
+    std::string spelled;
+    appendDigits(spelled, text, start, mantissaEnd);
+    const std::string mantissa = spelled;
+    const long long mantissaLead = leadingExponent(mantissa);
+
+    // Longest prefix first: the mantissa with ever fewer exponent digits.
+    if (expDigitsTo > expDigitsFrom) {
+        const bool negativeExponent = text[expDigitsFrom - 1] == u'-';
+        std::string withExponent = mantissa;
+        appendDigits(withExponent, text, mantissaEnd, expDigitsFrom);
+        std::vector<long long> exponents; // value of the first k exponent digits
+        exponents.reserve(static_cast<std::size_t>(expDigitsTo - expDigitsFrom));
+        long long e = 0;
+        for (qsizetype k = expDigitsFrom; k < expDigitsTo; ++k) {
+            e = std::min(e * 10 + (text[k].unicode() - u'0'), kExponentCap);
+            exponents.push_back(e);
+        }
+        for (qsizetype k = expDigitsTo - expDigitsFrom; k >= 1; --k) {
+            const long long exponent = negativeExponent ? -exponents[k - 1] : exponents[k - 1];
+            if (mantissaLead + exponent > kLargestDecimalExponent)
+                continue; // certainly too large
+            std::string candidate = withExponent;
+            appendDigits(candidate, text, expDigitsFrom, expDigitsFrom + k);
+            if (const auto value = convert(candidate))
+                return *value;
+        }
+    }
+
+    // Then the mantissa alone, then ever shorter whole parts.
+    if (mantissaLead <= kLargestDecimalExponent) {
+        if (const auto value = convert(mantissa))
+            return *value;
+    }
+    qsizetype significantFrom = intFrom;
+    while (significantFrom < intTo && text[significantFrom] == u'0')
+        ++significantFrom;
+    const qsizetype longest =
+        std::min(intTo, significantFrom + qsizetype(kLargestDecimalExponent + 1));
+    for (qsizetype end = longest; end > intFrom; --end) {
+        std::string candidate;
+        appendDigits(candidate, text, start, end);
+        if (const auto value = convert(candidate))
+            return *value;
+    }
+    return 0;
+}
+
+QString format(double value, Mask mask, const Separators& separators)
+{
+    if (!std::isfinite(value))
+        return {};
+    const double rounded = std::round(value); // halves away from zero
+    if (rounded == 0)
+        return mask == Mask::Blank ? QString() : QStringLiteral("0");
+
+    std::array<char, 400> buffer{}; // DBL_MAX has 309 digits
+    const auto result = std::abs(rounded) < 9.0e15
+                            ? std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                            static_cast<long long>(rounded))
+                            : std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded,
+                                            std::chars_format::fixed, 0);
+    const qsizetype length = result.ptr - buffer.data();
+    if (mask != Mask::Grouped)
+        return QString::fromLatin1(buffer.data(), length);
+
+    const bool negative = buffer[0] == '-';
+    const qsizetype digits = length - (negative ? 1 : 0);
+    QString out;
+    out.reserve(length + (digits / 3) * separators.group.size());
+    if (negative)
+        out.append(u'-');
+    for (qsizetype k = 0; k < digits; ++k) {
+        if (k > 0 && (digits - k) % 3 == 0)
+            out.append(separators.group);
+        out.append(QLatin1Char(buffer[(negative ? 1 : 0) + k]));
+    }
+    return out;
+}
+
+QString formatText(const QString& text, Mask mask, const Separators& separators)
+{
+    if (const auto value = fieldValue(text, separators))
+        return format(*value, mask, separators);
+    return text;
+}
+
+} // namespace NumberRules

@@ -1,0 +1,65 @@
+#include "FieldSet.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+const std::array<QString, kControlCount>& designTexts()
+{
+    static const std::array<QString, kControlCount> texts = [] {
+        std::array<QString, kControlCount> out;
+        for (const ControlDef& def : controlTable())
+            out[indexOf(def.id)] = QString::fromUtf8(def.text);
+        return out;
+    }();
+    return texts;
+}
+
+} // namespace
+
+FieldSet::FieldSet(NumberRules::Separators separators)
+    : separators_(std::move(separators))
+    , texts_(designTexts())
+{
+}
+
+bool FieldSet::setText(Control control, const QString& text)
+{
+    const std::size_t i = indexOf(control);
+    if (texts_[i] == text)
+        return false;
+    texts_[i] = text;
+    carets_[i] = std::min(carets_[i], static_cast<int>(text.size()));
+    if (observer_)
+        observer_->textChanged(control);
+    if (handler_ && depth_[i] < kMaxNesting) {
+        ++depth_[i];
+        deepest_ = std::max(deepest_, depth_[i]);
+        handler_->fieldChanged(control);
+        --depth_[i];
+    }
+    return true;
+}
+
+void FieldSet::setCaret(Control control, int position)
+{
+    const std::size_t i = indexOf(control);
+    const int clamped = std::clamp(position, 0, static_cast<int>(texts_[i].size()));
+    if (carets_[i] == clamped)
+        return;
+    carets_[i] = clamped;
+    if (observer_)
+        observer_->caretMoved(control);
+}
+
+std::optional<double> FieldSet::value(Control control) const
+{
+    return NumberRules::fieldValue(text(control), separators_);
+}
+
+void FieldSet::restoreDesign()
+{
+    texts_ = designTexts();
+    carets_.fill(0);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// What the main window's logic asks of whoever shows it: modal message boxes, the About window
+// and the end of the application. The window answers with real dialogs; tests answer in advance.
+enum class MessageIcon { Warning, Question };
+enum class MessageButtons { Ok, YesNo };
+enum class Answer { Ok, Yes, No, Closed };
+
+struct Message {
+    QString title;
+    QString text;
+    MessageIcon icon;
+    MessageButtons buttons;
+    Answer defaultAnswer;
+
+    friend bool operator==(const Message&, const Message&) = default;
+};
+
+class FormHost {
+public:
+    virtual Answer ask(const Message& message) = 0;
+    virtual void showAbout() = 0;     // modal: returns when the About window is closed
+    virtual void endApplication() = 0; // at once; no further handler of any window runs
+
+protected:
+    ~FormHost() = default;
+};
