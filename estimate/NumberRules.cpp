@@ -99,6 +99,8 @@ void appendDigits(std::string& out, QStringView text, qsizetype from, qsizetype 
 
 std::optional<double> fieldValue(QStringView text, const Separators& separators)
 {
+    // First pass: check the grammar and read plain whole numbers of up to 15 digits exactly,
+    // the usual content of a field.
     const qsizetype n = text.size();
     qsizetype i = skipBlanks(text, 0);
     bool negative = false;
@@ -106,18 +108,13 @@ std::optional<double> fieldValue(QStringView text, const Separators& separators)
         negative = text[i] == u'-';
         ++i;
     }
-
-    // Whole numbers of up to 15 digits, the usual content of a field, are read exactly here.
+    const qsizetype numberStart = i;
     double whole = 0;
     int intDigits = 0;
-    std::string spelled;
-    if (negative)
-        spelled.push_back('-');
     const qsizetype groupSize = separators.group.size();
     while (i < n) {
         if (isDigit(text[i])) {
             whole = whole * 10 + (text[i].unicode() - u'0');
-            spelled.push_back(static_cast<char>(text[i].unicode()));
             ++intDigits;
             ++i;
         } else if (intDigits > 0 && tokenAt(text, i, separators.group) && i + groupSize < n &&
@@ -127,41 +124,56 @@ std::optional<double> fieldValue(QStringView text, const Separators& separators)
             break;
         }
     }
+    const qsizetype intEnd = i;
 
-    int fracDigits = 0;
-    if (tokenAt(text, i, separators.decimal)) {
+    qsizetype fracFrom = i;
+    qsizetype fracTo = i;
+    const bool hasPoint = tokenAt(text, i, separators.decimal);
+    if (hasPoint) {
         i += separators.decimal.size();
-        spelled.push_back('.');
-        const qsizetype from = i;
+        fracFrom = i;
         while (i < n && isDigit(text[i]))
             ++i;
-        fracDigits = static_cast<int>(i - from);
-        appendDigits(spelled, text, from, i);
+        fracTo = i;
     }
-    if (intDigits + fracDigits == 0)
+    if (intDigits == 0 && fracTo == fracFrom)
         return std::nullopt;
 
-    bool hasExponent = false;
-    if (i < n && isExponentMark(text[i])) {
-        hasExponent = true;
+    qsizetype expFrom = i;
+    const bool hasExponent = i < n && isExponentMark(text[i]);
+    if (hasExponent) {
         ++i;
-        spelled.push_back('e');
-        if (i < n && isSign(text[i])) {
-            spelled.push_back(static_cast<char>(text[i].unicode()));
+        expFrom = i;
+        if (i < n && isSign(text[i]))
             ++i;
-        }
-        const qsizetype from = i;
+        const qsizetype digitsFrom = i;
         while (i < n && isDigit(text[i]))
             ++i;
-        if (i == from)
+        if (i == digitsFrom)
             return std::nullopt;
-        appendDigits(spelled, text, from, i);
     }
-
     if (skipBlanks(text, i) != n)
         return std::nullopt;
-    if (!hasExponent && fracDigits == 0 && intDigits <= 15)
+    if (!hasPoint && !hasExponent && intDigits <= 15)
         return negative ? -whole : whole;
+
+    // Second pass: spell the number in plain ASCII for an exact conversion.
+    std::string spelled;
+    spelled.reserve(static_cast<std::size_t>(i - numberStart + 2));
+    if (negative)
+        spelled.push_back('-');
+    for (qsizetype k = numberStart; k < intEnd; ++k) {
+        if (isDigit(text[k]))
+            spelled.push_back(static_cast<char>(text[k].unicode()));
+    }
+    if (hasPoint) {
+        spelled.push_back('.');
+        appendDigits(spelled, text, fracFrom, fracTo);
+    }
+    if (hasExponent) {
+        spelled.push_back('e');
+        appendDigits(spelled, text, expFrom, i);
+    }
     return convert(spelled);
 }
 
@@ -186,6 +198,14 @@ double leadingValue(QStringView text)
     }
     if (mantissaEnd == intFrom)
         return 0; // no digit at all
+    const bool exponentFollows = mantissaEnd + 1 < n && isExponentMark(text[mantissaEnd]) &&
+                                 (isDigit(text[mantissaEnd + 1]) || isSign(text[mantissaEnd + 1]));
+    if (mantissaEnd == intTo && intTo - intFrom <= 15 && !exponentFollows) {
+        double whole = 0;
+        for (qsizetype k = intFrom; k < intTo; ++k)
+            whole = whole * 10 + (text[k].unicode() - u'0');
+        return text[start] == u'-' ? -whole : whole;
+    }
 
     // Exponent digits, if any: "e", optional sign, at least one digit.
     qsizetype expDigitsFrom = mantissaEnd;
@@ -279,8 +299,30 @@ QString format(double value, Mask mask, const Separators& separators)
     return out;
 }
 
+namespace {
+
+// Text that a mask would write back unchanged: a whole number in its plain spelling, short
+// enough that no grouping applies and not zero (which the blank mask drops).
+bool writesItself(const QString& text, Mask mask)
+{
+    const qsizetype n = text.size();
+    const qsizetype from = (n > 0 && text[0] == u'-') ? 1 : 0;
+    const qsizetype digits = n - from;
+    if (digits < 1 || digits > (mask == Mask::Grouped ? 3 : 15) || text[from] == u'0')
+        return false;
+    for (qsizetype k = from; k < n; ++k) {
+        if (!isDigit(text[k]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QString formatText(const QString& text, Mask mask, const Separators& separators)
 {
+    if (writesItself(text, mask))
+        return text;
     if (const auto value = fieldValue(text, separators))
         return format(*value, mask, separators);
     return text;

@@ -60,6 +60,10 @@ std::optional<double> FieldSet::value(Control control) const
 
 void FieldSet::restoreDesign()
 {
-    texts_ = designTexts();
+    const auto& design = designTexts();
+    for (std::size_t i = 0; i < kControlCount; ++i) {
+        if (!texts_[i].isSharedWith(design[i]))
+            texts_[i] = design[i];
+    }
     carets_.fill(0);
 }

@@ -12,6 +12,7 @@ frmMain::frmMain(FormHost& host, const AppIdentity& identity, NumberRules::Separ
     : host_(host)
     , identity_(identity)
     , fields_(std::move(separators))
+    , titleLine_(identity.productName + QStringLiteral(", ") + identity.versionText())
 {
     fields_.setHandler(this);
 }
@@ -169,7 +170,7 @@ void frmMain::userEdit(Control control, const QString& text, int caret)
 
 void frmMain::Form_Load()
 {
-    fields_.setText(lblAbout, identity_.productName + QStringLiteral(", ") + identity_.versionText());
+    fields_.setText(lblAbout, titleLine_);
     fields_.setText(lblDate, promptText());
 }
 

@@ -69,4 +69,5 @@ private:
     FormHost& host_;
     const AppIdentity& identity_;
     FieldSet fields_;
+    const QString titleLine_; // "product, 1.0.22"
 };
