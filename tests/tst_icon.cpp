@@ -89,7 +89,7 @@ class TestIcon : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
     void directoryHeader();
     void entriesDoNotOverlap();
