@@ -1,5 +1,6 @@
 #include "DateCalculators.h"
 
+#include "StaticTexts.h"
 #include "ui/main/FieldSet.h"
 
 #include <algorithm>
@@ -25,10 +26,12 @@ struct YearTexts {
 const std::vector<MonthTexts>& monthTexts()
 {
     static const std::vector<MonthTexts> texts = [] {
+        static StaticTexts store;
         std::vector<MonthTexts> out;
         for (const MonthRow& row : monthRows()) {
-            out.push_back({monthText(row.month), daysText(row.month), QString::number(row.first),
-                           QString::number(row.last)});
+            out.push_back({monthText(row.month), daysText(row.month),
+                           store.keep(QString::number(row.first)),
+                           store.keep(QString::number(row.last))});
         }
         return out;
     }();
@@ -38,10 +41,12 @@ const std::vector<MonthTexts>& monthTexts()
 const std::vector<YearTexts>& yearTexts()
 {
     static const std::vector<YearTexts> texts = [] {
+        static StaticTexts store;
         std::vector<YearTexts> out;
         for (const YearRow& row : yearRows()) {
-            out.push_back({QString::number(row.year), QString::number(row.first),
-                           QString::number(row.last)});
+            out.push_back({store.keep(QString::number(row.year)),
+                           store.keep(QString::number(row.first)),
+                           store.keep(QString::number(row.last))});
         }
         return out;
     }();

@@ -99,9 +99,19 @@ void appendDigits(std::string& out, QStringView text, qsizetype from, qsizetype 
 
 std::optional<double> fieldValue(QStringView text, const Separators& separators)
 {
-    // First pass: check the grammar and read plain whole numbers of up to 15 digits exactly,
-    // the usual content of a field.
     const qsizetype n = text.size();
+    // Plain digits, the usual content of a field, are read at once.
+    if (n > 0 && n <= 15) {
+        const char16_t* chars = text.utf16();
+        quint64 whole = 0;
+        qsizetype k = 0;
+        for (; k < n && chars[k] >= u'0' && chars[k] <= u'9'; ++k)
+            whole = whole * 10 + (chars[k] - u'0');
+        if (k == n)
+            return static_cast<double>(whole);
+    }
+
+    // First pass: check the grammar and read other whole numbers of up to 15 digits exactly.
     qsizetype i = skipBlanks(text, 0);
     bool negative = false;
     if (i < n && isSign(text[i])) {
@@ -287,14 +297,17 @@ QString format(double value, Mask mask, const Separators& separators)
 
     const bool negative = buffer[0] == '-';
     const qsizetype digits = length - (negative ? 1 : 0);
-    QString out;
-    out.reserve(length + (digits / 3) * separators.group.size());
+    const QString& group = separators.group;
+    QString out(length + ((digits - 1) / 3) * group.size(), Qt::Uninitialized);
+    QChar* write = out.data();
     if (negative)
-        out.append(u'-');
+        *write++ = u'-';
     for (qsizetype k = 0; k < digits; ++k) {
-        if (k > 0 && (digits - k) % 3 == 0)
-            out.append(separators.group);
-        out.append(QLatin1Char(buffer[(negative ? 1 : 0) + k]));
+        if (k > 0 && (digits - k) % 3 == 0) {
+            for (const QChar c : group)
+                *write++ = c;
+        }
+        *write++ = QLatin1Char(buffer[(negative ? 1 : 0) + k]);
     }
     return out;
 }
@@ -319,13 +332,22 @@ bool writesItself(const QString& text, Mask mask)
 
 } // namespace
 
-QString formatText(const QString& text, Mask mask, const Separators& separators)
+std::optional<QString> reformatted(const QString& text, Mask mask, const Separators& separators)
 {
     if (writesItself(text, mask))
-        return text;
-    if (const auto value = fieldValue(text, separators))
-        return format(*value, mask, separators);
-    return text;
+        return std::nullopt;
+    const auto value = fieldValue(text, separators);
+    if (!value)
+        return std::nullopt;
+    QString out = format(*value, mask, separators);
+    if (out == text)
+        return std::nullopt;
+    return out;
+}
+
+QString formatText(const QString& text, Mask mask, const Separators& separators)
+{
+    return reformatted(text, mask, separators).value_or(text);
 }
 
 } // namespace NumberRules

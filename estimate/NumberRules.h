@@ -44,4 +44,7 @@ QString format(double value, Mask mask, const Separators& separators);
 // Formats text that is a number by the strict reading; any other text comes back unchanged.
 QString formatText(const QString& text, Mask mask, const Separators& separators);
 
+// The same, but gives nothing when the result would equal the text.
+std::optional<QString> reformatted(const QString& text, Mask mask, const Separators& separators);
+
 } // namespace NumberRules

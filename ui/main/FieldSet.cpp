@@ -1,5 +1,7 @@
 #include "FieldSet.h"
 
+#include "data/StaticTexts.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -8,9 +10,10 @@ namespace {
 const std::array<QString, kControlCount>& designTexts()
 {
     static const std::array<QString, kControlCount> texts = [] {
+        static StaticTexts store;
         std::array<QString, kControlCount> out;
         for (const ControlDef& def : controlTable())
-            out[indexOf(def.id)] = QString::fromUtf8(def.text);
+            out[indexOf(def.id)] = store.keep(QString::fromUtf8(def.text));
         return out;
     }();
     return texts;
@@ -26,11 +29,19 @@ FieldSet::FieldSet(NumberRules::Separators separators)
 
 bool FieldSet::setText(Control control, const QString& text)
 {
+    if (texts_[indexOf(control)] == text)
+        return false;
+    return setText(control, QString(text));
+}
+
+bool FieldSet::setText(Control control, QString&& text)
+{
     const std::size_t i = indexOf(control);
     if (texts_[i] == text)
         return false;
-    texts_[i] = text;
-    carets_[i] = std::min(carets_[i], static_cast<int>(text.size()));
+    texts_[i] = std::move(text);
+    const QString& stored = texts_[i];
+    carets_[i] = std::min(carets_[i], static_cast<int>(stored.size()));
     if (observer_)
         observer_->textChanged(control);
     if (handler_ && depth_[i] < kMaxNesting) {
@@ -62,7 +73,7 @@ void FieldSet::restoreDesign()
 {
     const auto& design = designTexts();
     for (std::size_t i = 0; i < kControlCount; ++i) {
-        if (!texts_[i].isSharedWith(design[i]))
+        if (texts_[i].constData() != design[i].constData() || texts_[i].size() != design[i].size())
             texts_[i] = design[i];
     }
     carets_.fill(0);

@@ -39,6 +39,7 @@ public:
 
     const QString& text(Control control) const { return texts_[indexOf(control)]; }
     bool setText(Control control, const QString& text); // true when the text changed
+    bool setText(Control control, QString&& text);
 
     int caret(Control control) const { return carets_[indexOf(control)]; }
     void setCaret(Control control, int position);

@@ -88,8 +88,8 @@ void frmMain::fieldChanged(Control control)
 
 const QString& frmMain::normalise(Control control)
 {
-    fields_.setText(control,
-                    NumberRules::formatText(fields_.text(control), Mask::Zero, fields_.separators()));
+    if (auto text = NumberRules::reformatted(fields_.text(control), Mask::Zero, fields_.separators()))
+        fields_.setText(control, std::move(*text));
     fields_.setCaret(control, static_cast<int>(fields_.text(control).size()));
     return fields_.text(control);
 }
@@ -103,8 +103,11 @@ void frmMain::normaliseAndEmpty(Control control)
 
 void frmMain::copyGrouped(Control field, Control label)
 {
-    fields_.setText(label,
-                    NumberRules::formatText(fields_.text(field), Mask::Grouped, fields_.separators()));
+    const QString& text = fields_.text(field);
+    if (auto grouped = NumberRules::reformatted(text, Mask::Grouped, fields_.separators()))
+        fields_.setText(label, std::move(*grouped));
+    else
+        fields_.setText(label, text);
 }
 
 void frmMain::txtSerial_Change() { normaliseAndEmpty(txtSerial); }
@@ -153,7 +156,7 @@ void frmMain::txtDate_Change()
         .append(u", ")
         .append(year)
         .append(u'.');
-    fields_.setText(lblDate, sentence);
+    fields_.setText(lblDate, std::move(sentence));
 }
 
 // ---- Lifecycle ---------------------------------------------------------------------------------

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "Controls.h"
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+class QPaintEvent;
+
+// Turns rows of a window's control table into widgets: twips to pixels, fonts by face and size,
+// alignment, word wrap, system colours and the stacking of windowed over drawn-only controls.
+// Both windows build all their controls through buildControl(), one row at a time.
+namespace ControlBuilder {
+
+// The system colours the windows are drawn in, by their desktop names.
+enum class SystemColour { WindowBackground, WindowText, ButtonFace, MenuBar, DarkShadow3D };
+
+// The colour from the application's palette (the desktop's colour scheme).
+QColor systemColour(SystemColour colour);
+
+// Rect in device-independent pixels (15 twips each).
+constexpr int toPixels(int twips) { return twips / kTwipsPerPixel; }
+inline QRect pixelRect(const TwipsRect& r)
+{
+    return {toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height)};
+}
+
+// Registers close faces for fonts a desktop may lack (MS Sans Serif, Arial). Safe to call often.
+void installFontSubstitutes();
+
+// A face in points, sized in pixels at 96 dots per inch so that text keeps its place in a layout
+// that is itself in pixels. A FontDef without a face means the form's default font.
+QFont fontFor(const FontDef& font);
+
+// Sets the palette roles a window and its labels draw with to the system colours above.
+void applyWindowColours(QWidget* window);
+
+// Front-to-back layer of a control: windowed controls (text fields, buttons, frames) in front,
+// then labels, then filled rectangles, pictures at the back.
+int stackingLayer(ControlKind kind);
+
+// One control row, whatever window it belongs to.
+struct ControlSpec {
+    const char* name;
+    ControlKind kind;
+    QString text;
+    TwipsRect rect;
+    FontDef font;
+    quint16 flags;
+    QString pictureResource; // pictures only
+};
+
+// Creates the widget for one row as a child of parent (not shown, not yet stacked).
+QWidget* build(QWidget* parent, const ControlSpec& spec);
+
+template <class Def> QWidget* buildControl(QWidget* parent, const Def& def, const QString& picture = {})
+{
+    return build(parent, {def.name, def.kind, QString::fromUtf8(def.text), def.rect, def.font,
+                          def.flags, picture});
+}
+
+// Raises children so that higher layers are in front; within one layer the order of the list.
+void stack(const QList<QPair<QWidget*, ControlKind>>& controls);
+
+// Writes a caption into whatever kind of widget shows it.
+void setCaption(QWidget* widget, const QString& text);
+
+// The band at the foot of the main window: a filled rectangle in the menu-bar colour with a
+// one-pixel outline in the 3D dark shadow colour.
+class ShapeWidget : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace ControlBuilder
