@@ -101,7 +101,9 @@ int main(int argc, char** argv)
                 run(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
         }
     }
-    if (!writer.finish())
+    if (!writer.finish()) {
+        std::fputs("tarnwick-estimate: cannot write the output\n", stderr);
         return 1;
+    }
     return allCalculated ? 0 : 1;
 }
