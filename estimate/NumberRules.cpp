@@ -277,11 +277,30 @@ double leadingValue(QStringView text)
     return 0;
 }
 
+namespace {
+
+// Rounds halves away from zero. Below 2^52 the fraction is exact, so integer arithmetic does it
+// without a library call.
+double roundHalfAway(double value)
+{
+    if (std::abs(value) >= 4.0e15)
+        return std::round(value);
+    const auto whole = static_cast<long long>(value); // towards zero
+    const double fraction = value - static_cast<double>(whole);
+    if (fraction >= 0.5)
+        return static_cast<double>(whole + 1);
+    if (fraction <= -0.5)
+        return static_cast<double>(whole - 1);
+    return static_cast<double>(whole);
+}
+
+} // namespace
+
 QString format(double value, Mask mask, const Separators& separators)
 {
     if (!std::isfinite(value))
         return {};
-    const double rounded = std::round(value); // halves away from zero
+    const double rounded = roundHalfAway(value);
     if (rounded == 0)
         return mask == Mask::Blank ? QString() : QStringLiteral("0");
 
@@ -292,18 +311,16 @@ QString format(double value, Mask mask, const Separators& separators)
                             : std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded,
                                             std::chars_format::fixed, 0);
     const qsizetype length = result.ptr - buffer.data();
-    if (mask != Mask::Grouped)
-        return QString::fromLatin1(buffer.data(), length);
-
     const bool negative = buffer[0] == '-';
     const qsizetype digits = length - (negative ? 1 : 0);
     const QString& group = separators.group;
-    QString out(length + ((digits - 1) / 3) * group.size(), Qt::Uninitialized);
+    const qsizetype groups = mask == Mask::Grouped ? (digits - 1) / 3 : 0;
+    QString out(length + groups * group.size(), Qt::Uninitialized);
     QChar* write = out.data();
     if (negative)
         *write++ = u'-';
     for (qsizetype k = 0; k < digits; ++k) {
-        if (k > 0 && (digits - k) % 3 == 0) {
+        if (groups > 0 && k > 0 && (digits - k) % 3 == 0) {
             for (const QChar c : group)
                 *write++ = c;
         }

@@ -159,6 +159,10 @@ void TestNumberRules::masks_data()
     QTest::newRow("######## rounds 0.5 away from zero") << en << 0.5 << blank << "1";
     QTest::newRow("######## rounds a negative half away from zero") << en << -2.5 << blank << "-3";
     QTest::newRow("######## writes zero as empty text") << en << 0.4 << blank << "";
+    QTest::newRow("######## rounds the double just below a half down") << en << 0.49999999999999994 << blank << "";
+    QTest::newRow("######## rounds a negative half away from zero at -0.5") << en << -0.5 << blank << "-1";
+    QTest::newRow("######## keeps whole values past 2^52 exact") << en << 4503599627370497.0 << blank << "4503599627370497";
+    QTest::newRow("######## rounds a half past 2^51") << en << 2251799813685248.5 << blank << "2251799813685249";
     QTest::newRow("######## writes negative zero as empty text") << en << -0.4 << blank << "";
     QTest::newRow("######## has no digit limit") << en << 15076231.0 << blank << "15076231";
     QTest::newRow("######## writes every digit of a large value") << en << 1e20 << blank << "100000000000000000000";

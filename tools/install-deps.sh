@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation
-          libbenchmark-dev xauth xvfb "$@")
+          libbenchmark-dev bc time xauth xvfb "$@")
 
 missing=()
 for p in "${packages[@]}"; do
