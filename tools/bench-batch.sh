@@ -10,7 +10,7 @@ measure() { # count
     seq 1 "$1" | /usr/bin/time -f '%M' -o "$build/bench-rss.txt" "$estimate" > /dev/null 2>&1 || true
     end=$(date +%s.%N)
     printf 'serials %9d: %6.2f s, max resident %s KB\n' "$1" "$(echo "$end - $start" | bc)" \
-        "$(cat "$build/bench-rss.txt")"
+        "$(tail -n 1 "$build/bench-rss.txt")"
 }
 
 echo "seq 1 N | tarnwick-estimate > /dev/null"

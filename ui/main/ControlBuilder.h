@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGroupBox>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -27,6 +28,9 @@ inline QRect pixelRect(const TwipsRect& r)
 {
     return {toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height)};
 }
+
+// Makes the pictures and the icon of the resources available; safe to call often.
+void ensureResources();
 
 // Registers close faces for fonts a desktop may lack (MS Sans Serif, Arial). Safe to call often.
 void installFontSubstitutes();
@@ -65,8 +69,19 @@ template <class Def> QWidget* buildControl(QWidget* parent, const Def& def, cons
 // Raises children so that higher layers are in front; within one layer the order of the list.
 void stack(const QList<QPair<QWidget*, ControlKind>>& controls);
 
-// Writes a caption into whatever kind of widget shows it.
+// Writes a caption into whatever kind of widget shows it. A one-line label whose caption is a
+// little wider than the label gets a slightly condensed face rather than a cut-off caption.
 void setCaption(QWidget* widget, const QString& text);
+
+// The group frame: an etched rectangle with its caption set into the top edge, its surface in
+// the window background colour whatever the style would draw.
+class FrameWidget : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 // The band at the foot of the main window: a filled rectangle in the menu-bar colour with a
 // one-pixel outline in the 3D dark shadow colour.
