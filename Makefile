@@ -4,7 +4,9 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test bench package clean
+.PHONY: all deps configure build run test bench package fuzz test-sanitize lint clean
+
+FUZZ_SECONDS ?= 60
 
 all: build
 
@@ -29,6 +31,15 @@ bench: build
 
 package: build
 	@cd $(BUILD) && cpack -G DEB
+
+fuzz: deps
+	@tools/fuzz.sh $(FUZZ_SECONDS)
+
+test-sanitize: deps
+	@tools/test-sanitize.sh
+
+lint: configure
+	@tools/lint.sh $(BUILD)
 
 clean:
 	@rm -rf $(BUILD)
