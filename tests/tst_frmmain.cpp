@@ -78,6 +78,8 @@ private Q_SLOTS:
     void serialNormalisesAsTyped_data();
     void serialNormalisesAsTyped();
     void caretGoesToTheEndAfterEveryChange();
+    void handlersComeToRest_data();
+    void handlersComeToRest();
     void handlersCopyIntoTheirLabels_data();
     void handlersCopyIntoTheirLabels();
     void calculation_data();
@@ -161,6 +163,37 @@ void TestFrmMain::caretGoesToTheEndAfterEveryChange()
     // Moving the caret without changing the text leaves it where the user put it.
     w.form.userEdit(txtSerial, QStringLiteral("192"), 1);
     QCOMPARE(w.f().caret(txtSerial), 1);
+}
+
+void TestFrmMain::handlersComeToRest_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("depth"); // deepest run of one handler inside the write
+    QTest::newRow("text already in whole-number form runs its handler once") << int(txtSerial) << "1" << "12" << 1;
+    QTest::newRow("leading zeros run the handler once more, nested") << int(txtSerial) << "" << "007" << 2;
+    QTest::newRow("text that is no number is emptied in one nested run") << int(txtSerial) << "" << "abc" << 2;
+    QTest::newRow("the same text again runs no handler") << int(txtSerial) << "7" << "7" << 0;
+    QTest::newRow("letters in the month days run their handler once") << int(txtMonthDays) << "" << "abc" << 1;
+    QTest::newRow("a fraction in the first serial comes to rest") << int(txtFirstSerial) << "" << "12.6" << 2;
+}
+
+void TestFrmMain::handlersComeToRest()
+{
+    QFETCH(int, field);
+    QFETCH(QString, before);
+    QFETCH(QString, text);
+    QFETCH(int, depth);
+    Window w;
+    w.f().setText(Control(field), before);
+    w.f().resetNestingCount();
+    ChangeCounter counter;
+    w.f().setObserver(&counter);
+    w.f().setText(Control(field), text);
+    QCOMPARE(w.f().deepestNesting(), depth);
+    if (depth == 0)
+        QCOMPARE(counter.changes, 0);
 }
 
 void TestFrmMain::handlersCopyIntoTheirLabels_data()
