@@ -1,0 +1,23 @@
+// Start-up: create and load the main window, show it, and run until it is closed.
+#include "app/Identity.h"
+#include "estimate/NumberRules.h"
+#include "ui/main/frmMainWindow.h"
+
+#include <QApplication>
+#include <QLocale>
+
+int main(int argc, char* argv[])
+{
+    // Qt takes its own standard options (-platform, -style, ...); the program has none.
+    QApplication app(argc, argv);
+    const AppIdentity& identity = appIdentity();
+    QCoreApplication::setApplicationName(identity.executableName);
+    QCoreApplication::setApplicationVersion(identity.versionText());
+    QCoreApplication::setOrganizationName(identity.companyName);
+    // The display name is left unset: Qt would append it to every window caption ("About — …").
+
+    frmMainWindow window(NumberRules::Separators::fromLocale(QLocale::system()), identity);
+    window.load(); // Form_Load runs before the window is first shown
+    window.show();
+    return app.exec(); // 0 when the close confirmation ends the program
+}

@@ -1,0 +1,290 @@
+#include "ControlBuilder.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <algorithm>
+
+// The resources live in this static library: nothing would pull them into a program unless
+// referenced from here. Q_INIT_RESOURCE must stand outside any namespace.
+static void initAssetResources() { Q_INIT_RESOURCE(assets); }
+
+namespace ControlBuilder {
+
+namespace {
+
+constexpr double kPixelsPerPoint = 96.0 / 72.0;
+
+Qt::Alignment labelAlignment(quint16 flags)
+{
+    return Qt::AlignTop | ((flags & RightAligned) ? Qt::AlignRight : Qt::AlignLeft);
+}
+
+QLabel* makeLabel(QWidget* parent, const ControlSpec& spec)
+{
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText); // a caption is never markup, whatever the user typed
+    label->setText(spec.text);
+    label->setAlignment(labelAlignment(spec.flags));
+    label->setWordWrap(spec.flags & WordWrap);
+    label->setMargin(0);
+    label->setIndent(0);
+    if (spec.flags & ButtonFace) {
+        label->setAutoFillBackground(true);
+        label->setBackgroundRole(QPalette::Button);
+        label->setForegroundRole(QPalette::ButtonText);
+    } else if (spec.flags & InFrame) {
+        // The frame's contents are opaque in the window background colour.
+        label->setAutoFillBackground(true);
+        label->setBackgroundRole(QPalette::Window);
+    }
+    return label;
+}
+
+QLabel* makePicture(QWidget* parent, const ControlSpec& spec)
+{
+    ensureResources();
+    auto* picture = new QLabel(parent);
+    const QPixmap pixmap(spec.pictureResource);
+    if (pixmap.isNull())
+        qWarning("picture %s: cannot load %s", spec.name, qPrintable(spec.pictureResource));
+    picture->setPixmap(pixmap);
+    picture->setScaledContents(false); // drawn at its own size, never stretched
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setMargin(0);
+    if (spec.flags & ThinBorder) {
+        picture->setFrameStyle(QFrame::Box | QFrame::Plain);
+        picture->setLineWidth(1);
+    }
+    return picture;
+}
+
+QLineEdit* makeTextField(QWidget* parent, const ControlSpec& spec)
+{
+    auto* field = new QLineEdit(parent);
+    // No setMaxLength: it would also cut text that the program assigns. Typing limits are the
+    // owner's business (see SerialValidator).
+    field->setText(spec.text);
+    field->setReadOnly(spec.flags & ReadOnly);
+    if (spec.flags & ButtonFace)
+        field->setBackgroundRole(QPalette::Button);
+    field->setFocusPolicy(Qt::StrongFocus);
+    return field;
+}
+
+QPushButton* makeButton(QWidget* parent, const ControlSpec& spec)
+{
+    auto* button = new QPushButton(spec.text, parent);
+    // Inside a dialog every push button would answer Enter by itself; only the default button
+    // of a window does.
+    button->setAutoDefault(false);
+    button->setDefault(spec.flags & DefaultButton);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+QGroupBox* makeFrame(QWidget* parent, const ControlSpec& spec)
+{
+    auto* frame = new FrameWidget(spec.text, parent);
+    frame->setAutoFillBackground(true);
+    frame->setBackgroundRole(QPalette::Window);
+    frame->setFlat(false);
+    return frame;
+}
+
+// Condensing beyond this would read as a different face; the caption is then cut as it is.
+constexpr int kNarrowestStretch = 90;
+
+void fitOneLine(QLabel* label)
+{
+    QFont font = label->font();
+    font.setStretch(QFont::AnyStretch);
+    const int room = label->contentsRect().width();
+    const QString& text = label->text();
+    if (!text.contains(u'\n') && QFontMetricsF(font).horizontalAdvance(text) > room) {
+        for (int stretch = 99; stretch >= kNarrowestStretch; --stretch) {
+            font.setStretch(stretch);
+            if (QFontMetricsF(font).horizontalAdvance(text) <= room)
+                break;
+        }
+    }
+    if (font != label->font())
+        label->setFont(font);
+}
+
+} // namespace
+
+QColor systemColour(SystemColour colour)
+{
+    const QPalette palette = QApplication::palette();
+    switch (colour) {
+    case SystemColour::WindowBackground:
+        return palette.color(QPalette::Base);
+    case SystemColour::WindowText:
+        return palette.color(QPalette::Text);
+    case SystemColour::ButtonFace:
+        return palette.color(QPalette::Button);
+    case SystemColour::MenuBar:
+        return QApplication::palette("QMenuBar").color(QPalette::Window);
+    case SystemColour::DarkShadow3D:
+        return palette.color(QPalette::Shadow);
+    }
+    return {};
+}
+
+void ensureResources()
+{
+    static const bool done = [] {
+        initAssetResources();
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+void installFontSubstitutes()
+{
+    static const bool installed = [] {
+        // MS Sans Serif is a bitmap face of Windows; its TrueType successor and the metric twins
+        // of Arial come closest in width.
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                                   {QStringLiteral("Microsoft Sans Serif"),
+                                    QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                    QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+        QFont::insertSubstitutions(QStringLiteral("Arial"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+QFont fontFor(const FontDef& font)
+{
+    const FontDef& f = font.face ? font : kFormFont;
+    QFont result(QString::fromLatin1(f.face));
+    result.setStyleHint(QFont::SansSerif);
+    result.setPixelSize(qRound(f.points * kPixelsPerPoint));
+    result.setBold(f.bold);
+    return result;
+}
+
+void applyWindowColours(QWidget* window)
+{
+    QPalette palette = QApplication::palette(window);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Window, systemColour(SystemColour::WindowBackground));
+        palette.setColor(group, QPalette::WindowText, systemColour(SystemColour::WindowText));
+    }
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+    window->setBackgroundRole(QPalette::Window);
+}
+
+int stackingLayer(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Picture:
+        return 0;
+    case ControlKind::Rectangle:
+        return 1;
+    case ControlKind::Label:
+        return 2;
+    case ControlKind::TextField:
+    case ControlKind::Button:
+    case ControlKind::Frame:
+        return 3;
+    }
+    return 3;
+}
+
+QWidget* build(QWidget* parent, const ControlSpec& spec)
+{
+    QWidget* widget = nullptr;
+    switch (spec.kind) {
+    case ControlKind::Picture:
+        widget = makePicture(parent, spec);
+        break;
+    case ControlKind::Label:
+        widget = makeLabel(parent, spec);
+        break;
+    case ControlKind::TextField:
+        widget = makeTextField(parent, spec);
+        break;
+    case ControlKind::Button:
+        widget = makeButton(parent, spec);
+        break;
+    case ControlKind::Frame:
+        widget = makeFrame(parent, spec);
+        break;
+    case ControlKind::Rectangle:
+        widget = new ShapeWidget(parent);
+        break;
+    }
+    widget->setObjectName(QString::fromLatin1(spec.name));
+    if (spec.kind != ControlKind::TextField && spec.kind != ControlKind::Button)
+        widget->setFocusPolicy(Qt::NoFocus);
+    if (spec.kind != ControlKind::Picture && spec.kind != ControlKind::Rectangle)
+        widget->setFont(fontFor(spec.font));
+    widget->setGeometry(pixelRect(spec.rect));
+    return widget;
+}
+
+void stack(const QList<QPair<QWidget*, ControlKind>>& controls)
+{
+    QList<QPair<QWidget*, ControlKind>> order = controls;
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+        return stackingLayer(a.second) < stackingLayer(b.second);
+    });
+    for (const auto& [widget, kind] : order)
+        widget->raise();
+}
+
+void setCaption(QWidget* widget, const QString& text)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(text);
+        if (!label->wordWrap() && label->pixmap().isNull())
+            fitOneLine(label);
+    }
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        button->setText(text);
+    else if (auto* field = qobject_cast<QLineEdit*>(widget))
+        field->setText(text);
+    else if (auto* frame = qobject_cast<QGroupBox*>(widget))
+        frame->setTitle(text);
+}
+
+void ShapeWidget::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), systemColour(SystemColour::MenuBar));
+    painter.setPen(QPen(systemColour(SystemColour::DarkShadow3D), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void FrameWidget::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    const int edge = metrics.height() / 2; // the top edge runs through the caption's middle
+    const QRect box = rect().adjusted(0, edge, -1, -1);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(box.adjusted(1, 1, 0, 0));
+    if (title().isEmpty())
+        return;
+    const int indent = metrics.averageCharWidth();
+    const QRect caption(indent, 0, metrics.horizontalAdvance(title()) + 2, metrics.height());
+    painter.fillRect(caption, palette().window());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(caption, Qt::AlignCenter | Qt::TextShowMnemonic, title());
+}
+
+} // namespace ControlBuilder

@@ -1,0 +1,403 @@
+#include "frmMainWindow.h"
+
+#include "ControlBuilder.h"
+#include "MessageBoxHost.h"
+#include "SerialValidator.h"
+#include "ui/about/frmAboutDialog.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScreen>
+#ifndef QT_NO_SESSIONMANAGER
+#include <QSessionManager>
+#endif
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+using enum Control;
+
+namespace {
+
+// Pictures of the window, by control.
+struct PictureDef {
+    Control id;
+    const char* resource;
+};
+constexpr PictureDef kPictures[] = {
+    {Image1, ":/images/Image1.gif"},
+    {Image3, ":/images/Image3_main.gif"},
+};
+
+// What a screen reader is told about the controls that matter to its user. A control's name is
+// a fixed text, the caption of the label that describes it, or (neither given) its own caption;
+// its description a fixed text, or its own caption when that is the value it shows.
+struct AccessibleDef {
+    Control id;
+    const char* name;
+    std::optional<Control> namedAfter;
+    const char* description; // nullptr: the control's own caption
+};
+constexpr AccessibleDef kAccessible[] = {
+    {txtSerial, "Serial Number", {},
+     "The serial number of your Halvex, from 1 to 15076231. Press Enter to calculate."},
+    {lblFirstSerial, nullptr, Label7, nullptr},
+    {lblLastSerial, nullptr, Label8, nullptr},
+    {lblProductionTotal, nullptr, Label9, nullptr},
+    {lblProductionAverage, nullptr, Label13, nullptr},
+    {lblDate, nullptr, {}, "The estimated build date of the serial number"},
+    {cmdCalculate, "Calculate", {}, "Estimates the build date of the serial number"},
+    {cmdReset, "Reset", {}, "Clears the serial number and the results"},
+    {cmdAbout, "About", {}, "Shows the version and the legal notices"},
+};
+
+const AccessibleDef* accessibleDefOf(Control control)
+{
+    for (const AccessibleDef& def : kAccessible) {
+        if (def.id == control)
+            return &def;
+    }
+    return nullptr;
+}
+
+// The buttons and the handlers they run.
+struct ButtonDef {
+    Control id;
+    void (frmMain::*click)();
+};
+constexpr ButtonDef kButtons[] = {
+    {cmdCalculate, &frmMain::cmdCalculate_Click},
+    {cmdReset, &frmMain::cmdReset_Click},
+    {cmdAbout, &frmMain::cmdAbout_Click},
+};
+
+bool isOutsideClientArea(const ControlDef& def)
+{
+    return !(def.flags & InFrame) && def.rect.left >= kClientWidthTwips;
+}
+
+} // namespace
+
+QString frmMainWindow::caption() { return QStringLiteral("Quorvin Halvex Build Date Calculator"); }
+
+QSize frmMainWindow::clientSize()
+{
+    return {ControlBuilder::toPixels(kClientWidthTwips), ControlBuilder::toPixels(kClientHeightTwips)};
+}
+
+frmMainWindow::frmMainWindow(NumberRules::Separators separators, const AppIdentity& identity,
+                             QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint)
+    , identity_(identity)
+    , form_(std::make_unique<frmMain>(*this, identity, std::move(separators)))
+    , ender_([](int exitCode) { QCoreApplication::exit(exitCode); })
+{
+    ControlBuilder::ensureResources();
+    ControlBuilder::installFontSubstitutes();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(caption());
+    setWindowIcon(QIcon(identity_.iconResource));
+    setFixedSize(clientSize()); // fixed single border: the user cannot resize it
+    ControlBuilder::applyWindowColours(this);
+    setFont(ControlBuilder::fontFor(kFormFont));
+
+    buildControls();
+    applyAccessibleTexts();
+    form_->fields().setObserver(this);
+    connectInput();
+}
+
+frmMainWindow::~frmMainWindow()
+{
+    disconnectInput();
+    form_->fields().setObserver(nullptr);
+}
+
+void frmMainWindow::buildControls()
+{
+    const FieldSet& set = fields();
+    QList<QPair<QWidget*, ControlKind>> built;
+    QWidget* frame = nullptr;
+    for (const ControlDef& def : controlTable()) {
+        if (isOutsideClientArea(def))
+            continue; // never seen: its text lives in the field set only
+        QString picture;
+        for (const PictureDef& p : kPictures) {
+            if (p.id == def.id)
+                picture = QString::fromLatin1(p.resource);
+        }
+        QWidget* parent = (def.flags & InFrame) ? frame : this;
+        Q_ASSERT(parent);
+        QWidget* widget = ControlBuilder::buildControl(parent, def, picture);
+        ControlBuilder::setCaption(widget, set.text(def.id));
+        widgets_[indexOf(def.id)] = widget;
+        if (def.kind == ControlKind::Frame)
+            frame = widget;
+        if (parent == this)
+            built.append({widget, def.kind});
+    }
+    ControlBuilder::stack(built);
+
+    serial_ = qobject_cast<QLineEdit*>(widgetOf(txtSerial));
+    const ControlDef& serialDef = controlDef(txtSerial);
+    serial_->setValidator(new SerialValidator(
+        serialDef.maxLength, [this] { return fields().text(txtSerial).size(); }, serial_));
+
+    for (const ControlDef& def : controlTable()) {
+        if ((def.flags & DefaultButton) && widgetOf(def.id))
+            defaultButton_ = qobject_cast<QPushButton*>(widgetOf(def.id));
+    }
+
+    // Focus order by tab position, round and round; controls without one never take the focus.
+    QList<const ControlDef*> focusable;
+    for (const ControlDef& def : controlTable()) {
+        QWidget* widget = widgetOf(def.id);
+        if (widget && def.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus)
+            focusable.append(&def);
+    }
+    std::stable_sort(focusable.begin(), focusable.end(),
+                     [](const ControlDef* a, const ControlDef* b) { return a->tabIndex < b->tabIndex; });
+    for (qsizetype i = 1; i < focusable.size(); ++i)
+        setTabOrder(widgetOf(focusable[i - 1]->id), widgetOf(focusable[i]->id));
+}
+
+void frmMainWindow::applyAccessibleTexts()
+{
+    for (const AccessibleDef& def : kAccessible) {
+        QWidget* widget = widgetOf(def.id);
+        if (!widget)
+            continue;
+        if (def.name)
+            widget->setAccessibleName(QString::fromUtf8(def.name));
+        else if (def.namedAfter)
+            widget->setAccessibleName(fields().text(*def.namedAfter));
+        widget->setAccessibleDescription(def.description ? QString::fromUtf8(def.description)
+                                                         : fields().text(def.id));
+    }
+}
+
+void frmMainWindow::connectInput()
+{
+    inputConnections_.append(
+        connect(serial_, &QLineEdit::textEdited, this, &frmMainWindow::serialEdited));
+    inputConnections_.append(connect(serial_, &QLineEdit::cursorPositionChanged, this,
+                                     [this](int, int position) { serialCursorMoved(position); }));
+    for (const ButtonDef& def : kButtons) {
+        auto* button = qobject_cast<QPushButton*>(widgetOf(def.id));
+        inputConnections_.append(connect(button, &QPushButton::clicked, this, [this, def] {
+            if (!ended_)
+                (form_.get()->*def.click)();
+        }));
+    }
+#ifndef QT_NO_SESSIONMANAGER
+    if (qApp) {
+        inputConnections_.append(connect(qApp, &QGuiApplication::commitDataRequest, this,
+                                         &frmMainWindow::sessionEnding));
+        // Nothing to restore in a later session.
+        inputConnections_.append(
+            connect(qApp, &QGuiApplication::saveStateRequest, this, [](QSessionManager& manager) {
+                manager.setRestartHint(QSessionManager::RestartNever);
+            }));
+    }
+#endif
+}
+
+void frmMainWindow::disconnectInput()
+{
+    for (const QMetaObject::Connection& c : std::as_const(inputConnections_))
+        disconnect(c);
+    inputConnections_.clear();
+}
+
+void frmMainWindow::centreOnScreen()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void frmMainWindow::load()
+{
+    form_->Form_Load();
+    serial_->setFocus(Qt::OtherFocusReason); // the first in the tab order
+    centreOnScreen();
+}
+
+// ---- The view of the field set ---------------------------------------------------------------
+
+void frmMainWindow::textChanged(Control control)
+{
+    QWidget* widget = widgetOf(control);
+    if (!widget)
+        return;
+    if (widget == serial_) {
+        showSerial();
+        return;
+    }
+    ControlBuilder::setCaption(widget, fields().text(control));
+    const AccessibleDef* a = accessibleDefOf(control);
+    if (a && !a->description)
+        widget->setAccessibleDescription(fields().text(control));
+    if (control == lblDate) {
+        // The sentence is the label's name: tell a screen reader that it has changed.
+        QAccessibleEvent event(widget, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void frmMainWindow::caretMoved(Control control)
+{
+    if (widgetOf(control) == serial_)
+        showSerial();
+}
+
+void frmMainWindow::showSerial()
+{
+    const QString& text = fields().text(txtSerial);
+    const int caret = fields().caret(txtSerial);
+    QScopedValueRollback guard(showingSerial_, true);
+    if (serial_->text() != text)
+        serial_->setText(text); // never validated: text the program assigns is never cut
+    if (serial_->cursorPosition() != caret)
+        serial_->setCursorPosition(caret);
+}
+
+void frmMainWindow::serialEdited(const QString& text)
+{
+    if (ended_ || showingSerial_)
+        return;
+    form_->userEdit(txtSerial, text, serial_->cursorPosition());
+    showSerial(); // the caret goes where the field set put it, even when nothing changed
+}
+
+void frmMainWindow::serialCursorMoved(int position)
+{
+    // A caret move without an edit (arrows, clicks); during an edit the text differs and the
+    // edit itself reports the caret.
+    if (ended_ || showingSerial_ || serial_->text() != fields().text(txtSerial))
+        return;
+    form_->fields().setCaret(txtSerial, position);
+}
+
+// ---- Keyboard --------------------------------------------------------------------------------
+
+void frmMainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (ended_) {
+        event->accept();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: // keypad
+        // Qt honours default buttons inside dialogs only; the window does it for itself. Keys
+        // reach the focused control first, and none of them takes Enter.
+        if (event->modifiers() & ~Qt::KeypadModifier)
+            break;
+        if (defaultButton_ && defaultButton_->isEnabled())
+            defaultButton_->click();
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        event->accept(); // no cancel button
+        return;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// ---- Lifecycle -------------------------------------------------------------------------------
+
+void frmMainWindow::queryUnload(int mode, bool& cancelled)
+{
+    qint16 cancel = 0;
+    form_->Form_QueryUnload(cancel, mode);
+    cancelled = cancel != 0 && !ended_;
+}
+
+void frmMainWindow::closeEvent(QCloseEvent* event)
+{
+    if (ended_) {
+        event->accept();
+        return;
+    }
+    bool cancelled = false;
+    queryUnload(event->spontaneous() ? FormControlMenu : FormCode, cancelled);
+    if (cancelled)
+        event->ignore(); // everything stays as it was
+    else
+        event->accept();
+}
+
+#ifndef QT_NO_SESSIONMANAGER
+void frmMainWindow::sessionEnding(QSessionManager& manager)
+{
+    if (ended_ || !manager.allowsInteraction())
+        return; // nobody to ask: the session ends and takes the program with it
+    bool cancelled = false;
+    queryUnload(AppWindows, cancelled);
+    manager.release();
+    if (cancelled)
+        manager.cancel();
+}
+#endif
+
+void frmMainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        ControlBuilder::applyWindowColours(this); // the desktop's colour scheme changed
+    QWidget::changeEvent(event);
+}
+
+// ---- FormHost --------------------------------------------------------------------------------
+
+Answer frmMainWindow::ask(const Message& message)
+{
+    if (ended_)
+        return Answer::Closed;
+    return MessageBoxHost::ask(this, message);
+}
+
+void frmMainWindow::showAbout()
+{
+    if (ended_)
+        return;
+    // A fresh window for every opening, destroyed when it closes. It is parented to this window
+    // only so that the desktop treats it as this window's dialog: no task-bar entry of its own.
+    frmAboutDialog dialog(identity_, this);
+    about_ = &dialog;
+    dialog.exec();
+    about_ = nullptr;
+}
+
+void frmMainWindow::endApplication()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    // From here on no handler runs: input is cut off and the remaining windows go away.
+    disconnectInput();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (window != this && window->isVisible())
+            window->hide();
+    }
+    hide();
+    ender_(0);
+}
+
+void frmMainWindow::setApplicationEnder(std::function<void(int)> ender) { ender_ = std::move(ender); }

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "FieldSet.h"
+#include "FormHost.h"
+#include "app/Identity.h"
+#include "frmMain.h"
+#include "ui/about/frmAboutDialog.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QLineEdit;
+class QPushButton;
+class QSessionManager;
+
+// The main window: a thin view of frmMain's field set. Every widget shows the text the field set
+// holds for its control; user edits of the serial go to frmMain::userEdit and the buttons, the
+// keyboard and close requests to its handlers. The window answers the logic's requests (message
+// boxes, the About window, the end of the application) as its FormHost.
+class frmMainWindow : public QWidget, public FormHost, private FieldSet::Observer {
+    Q_OBJECT
+
+public:
+    // Why the window is asked to close, as Form_QueryUnload is told.
+    enum UnloadMode : int {
+        FormControlMenu = 0, // close box, system menu, Alt+F4, the window manager
+        FormCode = 1,        // the program's own close()
+        AppWindows = 2,      // the desktop session is ending
+    };
+
+    static QString caption(); // "Quorvin Halvex Build Date Calculator"
+    static QSize clientSize();
+
+    explicit frmMainWindow(NumberRules::Separators separators,
+                           const AppIdentity& identity = appIdentity(), QWidget* parent = nullptr);
+    ~frmMainWindow() override;
+
+    frmMain& form() { return *form_; }
+    const FieldSet& fields() const { return form_->fields(); }
+
+    // The widget that shows a control; nullptr for controls outside the client area.
+    QWidget* widgetOf(Control control) const { return widgets_[indexOf(control)]; }
+
+    // Loads the window before it is first shown: Form_Load, focus to the serial, centred.
+    void load();
+
+    // FormHost
+    Answer ask(const Message& message) override;
+    void showAbout() override;
+    void endApplication() override;
+
+    // What ending the application comes down to; QCoreApplication::exit by default.
+    void setApplicationEnder(std::function<void(int exitCode)> ender);
+    bool hasEnded() const { return ended_; }
+
+    // The About window while it is open.
+    frmAboutDialog* aboutWindow() const { return about_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // FieldSet::Observer
+    void textChanged(Control control) override;
+    void caretMoved(Control control) override;
+
+    void buildControls();
+    void applyAccessibleTexts();
+    void connectInput();
+    void disconnectInput();
+    void centreOnScreen();
+
+    void serialEdited(const QString& text);
+    void serialCursorMoved(int position);
+    void showSerial();
+    void queryUnload(int mode, bool& cancelled);
+#ifndef QT_NO_SESSIONMANAGER
+    void sessionEnding(QSessionManager& manager);
+#endif
+
+    const AppIdentity& identity_;
+    std::unique_ptr<frmMain> form_;
+    std::array<QWidget*, kControlCount> widgets_{};
+    QLineEdit* serial_ = nullptr;
+    QPushButton* defaultButton_ = nullptr;
+    QPointer<frmAboutDialog> about_;
+    QList<QMetaObject::Connection> inputConnections_;
+    std::function<void(int)> ender_;
+    bool showingSerial_ = false; // the view is writing the field set's serial into the widget
+    bool ended_ = false;
+};
