@@ -230,8 +230,10 @@ double leadingValue(QStringView text)
         expDigitsTo = j;
     }
 
+    // The ASCII conversion takes a minus sign but no plus sign.
+    const qsizetype spellFrom = text[start] == u'+' ? start + 1 : start;
     std::string spelled;
-    appendDigits(spelled, text, start, mantissaEnd);
+    appendDigits(spelled, text, spellFrom, mantissaEnd);
     const std::string mantissa = spelled;
     const long long mantissaLead = leadingExponent(mantissa);
 
@@ -270,7 +272,7 @@ double leadingValue(QStringView text)
         std::min(intTo, significantFrom + qsizetype(kLargestDecimalExponent + 1));
     for (qsizetype end = longest; end > intFrom; --end) {
         std::string candidate;
-        appendDigits(candidate, text, start, end);
+        appendDigits(candidate, text, spellFrom, end);
         if (const auto value = convert(candidate))
             return *value;
     }

@@ -130,6 +130,11 @@ void TestNumberRules::leadingValue_data()
     QTest::newRow("an exponent without digits is left out") << "1e" << 1.0;
     QTest::newRow("an exponent is part of the number") << "2e3xyz" << 2000.0;
     QTest::newRow("a lone sign reads 0") << "-" << 0.0;
+    QTest::newRow("a plus sign before a fraction is read") << "+1.5" << 1.5;
+    QTest::newRow("a plus sign before a bare fraction is read") << "+.3x" << 0.3;
+    QTest::newRow("a plus sign before an exponent is read") << "+2e3" << 2000.0;
+    QTest::newRow("a plus sign before an overflowing exponent is read") << "+1e999" << 1e99;
+    QTest::newRow("a plus sign before many digits is read") << QStringLiteral("+") + QString(20, u'1') << 11111111111111111111.0;
     QTest::newRow("a fraction without whole part") << ".5" << 0.5;
     QTest::newRow("a lone point reads 0") << "." << 0.0;
     QTest::newRow("an overflowing exponent loses digits until finite") << "1e999" << 1e99;
