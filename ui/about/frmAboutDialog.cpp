@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 using enum AboutControl;
 
@@ -68,9 +69,16 @@ void frmAboutDialog::centreOnScreen()
         screen = parentWidget()->screen();
     if (!screen)
         return;
-    QRect frame(QPoint(), size());
+    QRect frame(QPoint(), frameGeometry().size());
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft()); // moved: QDialog no longer centres it over its parent
+}
+
+void frmAboutDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        centreOnScreen(); // now with its frame
 }
 
 void frmAboutDialog::captionChanged(AboutControl control)

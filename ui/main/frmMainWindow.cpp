@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QShowEvent>
 #ifndef QT_NO_SESSIONMANAGER
 #include <QSessionManager>
 #endif
@@ -101,6 +102,7 @@ frmMainWindow::frmMainWindow(NumberRules::Separators separators, const AppIdenti
     , identity_(identity)
     , form_(std::make_unique<frmMain>(*this, identity, std::move(separators)))
     , ender_([](int exitCode) { QCoreApplication::exit(exitCode); })
+    , notify_([](QAccessibleEvent* event) { QAccessible::updateAccessibility(event); })
 {
     ControlBuilder::ensureResources();
     ControlBuilder::installFontSubstitutes();
@@ -224,16 +226,26 @@ void frmMainWindow::centreOnScreen()
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QRect frame(QPoint(), size());
+    // The whole window, frame included, once the frame is known; before that the client area.
+    QRect frame(QPoint(), frameGeometry().size());
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
+}
+
+void frmMainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!centred_ && !event->spontaneous()) {
+        centred_ = true;
+        centreOnScreen();
+    }
 }
 
 void frmMainWindow::load()
 {
     form_->Form_Load();
     serial_->setFocus(Qt::OtherFocusReason); // the first in the tab order
-    centreOnScreen();
+    centreOnScreen();                        // again when shown, frame and all
 }
 
 // ---- The view of the field set ---------------------------------------------------------------
@@ -254,7 +266,7 @@ void frmMainWindow::textChanged(Control control)
     if (control == lblDate) {
         // The sentence is the label's name: tell a screen reader that it has changed.
         QAccessibleEvent event(widget, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&event);
+        notify_(&event);
     }
 }
 
@@ -398,6 +410,11 @@ void frmMainWindow::endApplication()
     }
     hide();
     ender_(0);
+}
+
+void frmMainWindow::setAccessibilityNotifier(std::function<void(QAccessibleEvent*)> notifier)
+{
+    notify_ = std::move(notifier);
 }
 
 void frmMainWindow::setApplicationEnder(std::function<void(int)> ender) { ender_ = std::move(ender); }

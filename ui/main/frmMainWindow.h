@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class QAccessibleEvent;
 class QLineEdit;
 class QPushButton;
 class QSessionManager;
@@ -58,6 +59,10 @@ public:
     void setApplicationEnder(std::function<void(int exitCode)> ender);
     bool hasEnded() const { return ended_; }
 
+    // Where the window's accessibility events go: QAccessible::updateAccessibility, which passes
+    // them on only while an assistive technology listens.
+    void setAccessibilityNotifier(std::function<void(QAccessibleEvent*)> notifier);
+
     // The About window while it is open.
     frmAboutDialog* aboutWindow() const { return about_; }
 
@@ -65,6 +70,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // FieldSet::Observer
@@ -93,6 +99,8 @@ private:
     QPointer<frmAboutDialog> about_;
     QList<QMetaObject::Connection> inputConnections_;
     std::function<void(int)> ender_;
+    std::function<void(QAccessibleEvent*)> notify_;
     bool showingSerial_ = false; // the view is writing the field set's serial into the widget
     bool ended_ = false;
+    bool centred_ = false;
 };

@@ -1,0 +1,413 @@
+// How the two windows are built and drawn: window properties, every control against its table,
+// fonts, captions that fit, colours and stacking on screen, accessibility; the About window's
+// keys and its label texts.
+#include "ui/about/frmAbout.h"
+#include "ui/about/frmAboutDialog.h"
+#include "ui/main/ControlBuilder.h"
+#include "ui/main/frmMainWindow.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QFontInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+#include <memory>
+
+using ControlBuilder::SystemColour;
+Q_DECLARE_METATYPE(ControlKind)
+Q_DECLARE_METATYPE(SystemColour)
+
+namespace {
+
+const QString kMain = QStringLiteral("main");
+const QString kAbout = QStringLiteral("About");
+
+QString captionOf(QWidget* w) { return w->property("text").toString(); }
+
+} // namespace
+
+class TestWindows : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<frmMainWindow> main;
+    std::unique_ptr<frmAboutDialog> about;
+
+    QWidget* window(const QString& which) const
+    {
+        return which == kMain ? static_cast<QWidget*>(main.get()) : about.get();
+    }
+    QWidget* control(const QString& which, const QString& name) const
+    {
+        return window(which)->findChild<QWidget*>(name);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        main = std::make_unique<frmMainWindow>(NumberRules::Separators{});
+        main->load();
+        main->show();
+        about = std::make_unique<frmAboutDialog>(appIdentity(), main.get());
+        about->show();
+        QVERIFY(QTest::qWaitForWindowExposed(about.get()));
+    }
+    void cleanup()
+    {
+        about.reset();
+        main.reset();
+    }
+
+    void windowProperties_data();
+    void windowProperties();
+    void controlsMatchTheirTables_data();
+    void controlsMatchTheirTables();
+    void fonts_data();
+    void fonts();
+    void captionsFit();
+    void stackingOrder();
+    void coloursAndStacking_data();
+    void coloursAndStacking();
+    void pictures_data();
+    void pictures();
+    void accessibleTexts_data();
+    void accessibleTexts();
+    void resultSentenceIsAnnounced();
+    void aboutKeys_data();
+    void aboutKeys();
+    void aboutLabels_data();
+    void aboutLabels();
+};
+
+void TestWindows::windowProperties_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<bool>("minimise");
+    QTest::addColumn<bool>("icon");
+    QTest::newRow("main window: 898 x 560, minimise but no maximise, icon")
+        << kMain << "Quorvin Halvex Build Date Calculator" << QSize(898, 560) << true << true;
+    QTest::newRow("About window: 474 x 274, neither button, no icon")
+        << kAbout << "About" << QSize(474, 274) << false << false;
+}
+
+void TestWindows::windowProperties()
+{
+    QFETCH(QString, which);
+    QFETCH(QString, caption);
+    QFETCH(QSize, client);
+    QFETCH(bool, minimise);
+    QFETCH(bool, icon);
+    QWidget* w = window(which);
+    QCOMPARE(w->windowTitle(), caption);
+    QCOMPARE(w->size(), client);
+    QCOMPARE(w->minimumSize(), client); // fixed: the user cannot resize it
+    QCOMPARE(w->maximumSize(), client);
+    QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(bool(w->windowFlags() & Qt::WindowMinimizeButtonHint), minimise);
+    QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
+    QCOMPARE(!w->windowIcon().isNull(), icon);
+    if (icon)
+        QVERIFY(w->windowIcon().availableSizes().contains(QSize(256, 256)));
+    // Centred on the screen, frame and all, in each direction in which it fits the screen.
+    const QRect screen = w->screen()->availableGeometry();
+    const QRect frame = w->frameGeometry();
+    if (frame.width() <= screen.width())
+        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= 1);
+    if (frame.height() <= screen.height())
+        QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= 1);
+    // Only the main window has a task-bar entry: the About window is its dialog.
+    QCOMPARE(w->windowType(), which == kMain ? Qt::Window : Qt::Dialog);
+    QCOMPARE(w->windowHandle()->transientParent(), which == kMain ? nullptr : main->windowHandle());
+}
+
+void TestWindows::controlsMatchTheirTables_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<ControlKind>("kind");
+    QTest::addColumn<QRect>("pixels"); // empty: outside the client area, no widget at all
+    QTest::addColumn<QString>("parent");
+    auto px = [](const TwipsRect& r) { return QRect(r.left / 15, r.top / 15, r.width / 15, r.height / 15); };
+    for (const ControlDef& def : controlTable()) {
+        const bool inFrame = def.flags & InFrame;
+        const bool shown = inFrame || def.rect.left < 13470;
+        QTest::addRow("main: %s %s", def.name, shown ? "at its table place" : "has no widget")
+            << kMain << QString::fromLatin1(def.name) << def.kind << (shown ? px(def.rect) : QRect())
+            << (inFrame ? QStringLiteral("Frame3") : QStringLiteral("frmMain"));
+    }
+    for (const AboutControlDef& def : aboutControlTable()) {
+        QTest::addRow("About: %s at its table place", def.name)
+            << kAbout << QString::fromLatin1(def.name) << def.kind << px(def.rect) << "frmAbout";
+    }
+}
+
+void TestWindows::controlsMatchTheirTables()
+{
+    QFETCH(QString, which);
+    QFETCH(QString, name);
+    QFETCH(ControlKind, kind);
+    QFETCH(QRect, pixels);
+    QFETCH(QString, parent);
+    QWidget* w = control(which, name);
+    if (pixels.isNull()) {
+        QVERIFY2(!w, "a control outside the client area gets no widget");
+        return;
+    }
+    QVERIFY(w);
+    QCOMPARE(w->geometry(), pixels);
+    QCOMPARE(w->parentWidget()->objectName(), parent);
+    QVERIFY(w->isVisible());
+    const bool takesFocus = kind == ControlKind::TextField || kind == ControlKind::Button;
+    QCOMPARE(w->focusPolicy() != Qt::NoFocus, takesFocus);
+    if (auto* button = qobject_cast<QPushButton*>(w)) {
+        QVERIFY(!button->autoDefault());
+        QCOMPARE(button->isDefault(), name == QLatin1String("cmdCalculate"));
+    }
+}
+
+void TestWindows::fonts_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("pixels"); // points at 96 dpi
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("Label15: Arial 15.75 bold") << kMain << "Label15" << 21 << true;
+    QTest::newRow("Label14: form font Arial 12") << kMain << "Label14" << 16 << false;
+    QTest::newRow("Label6: Arial 12 bold") << kMain << "Label6" << 16 << true;
+    QTest::newRow("txtSerial: Arial 14.25") << kMain << "txtSerial" << 19 << false;
+    QTest::newRow("lblProductionTotal: Arial 14.25") << kMain << "lblProductionTotal" << 19 << false;
+    QTest::newRow("lblDate: Arial 20.25") << kMain << "lblDate" << 27 << false;
+    QTest::newRow("lblAbout: Arial 9.75") << kMain << "lblAbout" << 13 << false;
+    QTest::newRow("cmdCalculate: MS Sans Serif 9.75") << kMain << "cmdCalculate" << 13 << false;
+    QTest::newRow("About lblApp: MS Sans Serif 9.75 bold") << kAbout << "lblApp" << 13 << true;
+    QTest::newRow("About lblWarnings: MS Sans Serif 9.75") << kAbout << "lblWarnings" << 13 << false;
+}
+
+void TestWindows::fonts()
+{
+    QFETCH(QString, which);
+    QFETCH(QString, name);
+    QFETCH(int, pixels);
+    QFETCH(bool, bold);
+    const QFontInfo info(control(which, name)->font());
+    QCOMPARE(info.pixelSize(), pixels);
+    QCOMPARE(info.bold(), bold);
+    // Arial's metric twin, and the close face that stands in for MS Sans Serif.
+    QVERIFY2(info.family() == QLatin1String("Liberation Sans") || info.family() == QLatin1String("Arial"),
+             qPrintable(info.family()));
+}
+
+void TestWindows::captionsFit()
+{
+    // The longest sentence: an eight-digit serial in September.
+    main->form().fields().setText(Control::txtSerial, QStringLiteral("14331152"));
+    main->form().cmdCalculate_Click();
+    QVERIFY(captionOf(main->widgetOf(Control::lblDate)).contains(QLatin1String("September")));
+    for (QWidget* w : {static_cast<QWidget*>(main.get()), static_cast<QWidget*>(about.get())}) {
+        for (QLabel* label : w->findChildren<QLabel*>()) {
+            if (label->text().isEmpty())
+                continue;
+            const QRect room = label->contentsRect();
+            const QFontMetrics metrics(label->font());
+            const QRect needed = metrics.boundingRect(room, int(label->alignment()) |
+                                                                (label->wordWrap() ? Qt::TextWordWrap : 0),
+                                                      label->text());
+            QVERIFY2(room.contains(needed), qPrintable(label->objectName() + u' ' + label->text()));
+        }
+    }
+}
+
+void TestWindows::stackingOrder()
+{
+    // Back to front: pictures, the band, labels, then text fields, buttons and the frame.
+    auto layer = [](ControlKind kind) {
+        switch (kind) {
+        case ControlKind::Picture: return 0;
+        case ControlKind::Rectangle: return 1;
+        case ControlKind::Label: return 2;
+        default: return 3;
+        }
+    };
+    const QObjectList& stacked = main->children(); // raise() moves a child to the end
+    int highestSoFar = -1;
+    QString order;
+    for (QObject* child : stacked) {
+        for (const ControlDef& def : controlTable()) {
+            if (child->objectName() != QLatin1String(def.name))
+                continue;
+            order += child->objectName() + u' ';
+            QVERIFY2(layer(def.kind) >= highestSoFar, qPrintable(order));
+            highestSoFar = layer(def.kind);
+        }
+    }
+    QCOMPARE(main->widgetOf(Control::lblDate)->parentWidget(), main->widgetOf(Control::Frame3));
+}
+
+void TestWindows::coloursAndStacking_data()
+{
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<SystemColour>("colour");
+    QTest::newRow("open window surface: window background") << QPoint(870, 300) << SystemColour::WindowBackground;
+    QTest::newRow("frame surface: window background") << QPoint(600, 455) << SystemColour::WindowBackground;
+    QTest::newRow("band: menu bar") << QPoint(300, 540) << SystemColour::MenuBar;
+    QTest::newRow("band's top edge: 3D dark shadow") << QPoint(300, 496) << SystemColour::DarkShadow3D;
+    QTest::newRow("band over the foot of Image1") << QPoint(100, 499) << SystemColour::MenuBar;
+    QTest::newRow("Image1's flat border: window text") << QPoint(0, 250) << SystemColour::WindowText;
+}
+
+void TestWindows::coloursAndStacking()
+{
+    QFETCH(QPoint, at);
+    QFETCH(SystemColour, colour);
+    QVERIFY2(ControlBuilder::systemColour(SystemColour::MenuBar) !=
+                 ControlBuilder::systemColour(SystemColour::WindowBackground),
+             "the colours must differ for the check to mean anything");
+    const QImage image = main->grab().toImage();
+    QCOMPARE(image.pixelColor(at).rgb(), ControlBuilder::systemColour(colour).rgb());
+}
+
+void TestWindows::pictures_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("main Image1: 188 x 500") << kMain << "Image1" << QSize(188, 500);
+    QTest::newRow("main Image3: 72 x 72") << kMain << "Image3" << QSize(72, 72);
+    QTest::newRow("About Image3: 64 x 64") << kAbout << "Image3" << QSize(64, 64);
+}
+
+void TestWindows::pictures()
+{
+    QFETCH(QString, which);
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    QVERIFY(QImageReader::supportedImageFormats().contains("gif"));
+    auto* picture = qobject_cast<QLabel*>(control(which, name));
+    QVERIFY(picture);
+    QCOMPARE(picture->pixmap().size(), size);
+    QVERIFY(!picture->hasScaledContents());
+}
+
+void TestWindows::accessibleTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("accessibleName");
+    QTest::newRow("txtSerial: Serial Number") << "txtSerial" << "Serial Number";
+    QTest::newRow("lblFirstSerial: named after Label7") << "lblFirstSerial" << "The first serial number for the month";
+    QTest::newRow("lblLastSerial: named after Label8") << "lblLastSerial" << "The last serial number for the month";
+    QTest::newRow("lblProductionTotal: named after Label9") << "lblProductionTotal" << "Total Halvex production for the month";
+    QTest::newRow("lblProductionAverage: named after Label13") << "lblProductionAverage" << "Average Daily production for the month";
+    QTest::newRow("lblDate: named by its sentence") << "lblDate" << frmMain::promptText();
+    QTest::newRow("cmdCalculate") << "cmdCalculate" << "Calculate";
+    QTest::newRow("cmdReset") << "cmdReset" << "Reset";
+    QTest::newRow("cmdAbout") << "cmdAbout" << "About";
+}
+
+void TestWindows::accessibleTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, accessibleName);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control(kMain, name));
+    QVERIFY(iface);
+    QCOMPARE(iface->text(QAccessible::Name), accessibleName);
+    QVERIFY(!iface->text(QAccessible::Description).isEmpty());
+}
+
+void TestWindows::resultSentenceIsAnnounced()
+{
+    // Qt drops accessibility events while no assistive technology listens (always so on the
+    // offscreen platform), so the test listens where the window hands them to Qt.
+    QWidget* date = main->widgetOf(Control::lblDate);
+    QStringList heard; // the name a screen reader would read on each event for lblDate
+    main->setAccessibilityNotifier([&](QAccessibleEvent* event) {
+        if (event->object() == date && event->type() == QAccessible::NameChanged)
+            heard << QAccessible::queryAccessibleInterface(date)->text(QAccessible::Name);
+    });
+    QTest::keyClicks(main->widgetOf(Control::txtSerial), QStringLiteral("400"));
+    QCOMPARE(heard, QStringList()); // typing alone changes no sentence
+    QTest::keyClick(main->widgetOf(Control::txtSerial), Qt::Key_Return);
+    QCOMPARE(heard, QStringList{QStringLiteral("400 was built on January 9, 1909.")});
+}
+
+void TestWindows::aboutKeys_data()
+{
+    QTest::addColumn<int>("key"); // 0: the caption's close box
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Enter on Close closes") << int(Qt::Key_Return) << 0 << true;
+    QTest::newRow("keypad Enter on Close closes") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("Space on Close closes") << int(Qt::Key_Space) << 0 << true;
+    QTest::newRow("Alt+C closes") << int(Qt::Key_C) << int(Qt::AltModifier) << true;
+    QTest::newRow("the close box closes") << 0 << 0 << true;
+    QTest::newRow("Escape does nothing") << int(Qt::Key_Escape) << 0 << false;
+}
+
+void TestWindows::aboutKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, closes);
+    QApplication::setActiveWindow(about.get());
+    QVERIFY(QTest::qWaitForWindowActive(about.get()));
+    QWidget* close = about->widgetOf(AboutControl::cmdClose);
+    QCOMPARE(QApplication::focusWidget(), close);
+    if (key)
+        QTest::keyClick(close, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    else
+        about->windowHandle()->close();
+    if (closes)
+        QTRY_VERIFY(!about->isVisible());
+    else
+        QTest::qWait(200);
+    QCOMPARE(about->isVisible(), !closes);
+}
+
+void TestWindows::aboutLabels_data()
+{
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<int>("revision");
+    QTest::addColumn<QString>("copyright");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("app");
+    QTest::newRow("1.0.22 reads V1.0.22 and the product with 1.0")
+        << 1 << 0 << 22 << "(c) maker" << "V1.0.22" << "Quorvin Halvex Build Date Calculator 1.0";
+    QTest::newRow("numbers are plain decimal, no padding")
+        << 2 << 10 << 305 << "(c) maker" << "V2.10.305" << "Quorvin Halvex Build Date Calculator 2.10";
+    QTest::newRow("an empty copyright leaves the label empty")
+        << 1 << 0 << 22 << "" << "V1.0.22" << "Quorvin Halvex Build Date Calculator 1.0";
+}
+
+void TestWindows::aboutLabels()
+{
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(int, revision);
+    QFETCH(QString, copyright);
+    QFETCH(QString, version);
+    QFETCH(QString, app);
+    AppIdentity identity = appIdentity();
+    identity.major = quint16(major);
+    identity.minor = quint16(minor);
+    identity.revision = quint16(revision);
+    identity.copyright = copyright;
+    identity.fileVersionText = QStringLiteral("9.99.9999"); // never the source of a version
+
+    frmAboutDialog dialog(identity);
+    QCOMPARE(captionOf(dialog.widgetOf(AboutControl::lblVersion)), version);
+    QCOMPARE(captionOf(dialog.widgetOf(AboutControl::lblApp)), app);
+    QCOMPARE(captionOf(dialog.widgetOf(AboutControl::lblCopyright)), copyright);
+    QCOMPARE(captionOf(dialog.widgetOf(AboutControl::lblWarnings)), identity.trademarks);
+    QCOMPARE(captionOf(dialog.widgetOf(AboutControl::Label1)), QStringLiteral("Version:"));
+}
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
