@@ -61,7 +61,7 @@ long long leadingExponent(std::string_view s)
             ++zeros;
         lead = -(zeros + 1);
     }
-    while (i < s.size() && s[i] != 'e')
+    while (i < s.size() && s[i] != 'e' && s[i] != 'E')
         ++i;
     long long exponent = 0;
     if (i < s.size()) {
