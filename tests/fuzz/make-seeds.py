@@ -1,0 +1,137 @@
+#!/usr/bin/env python3
+"""Writes the fuzzers' seed corpora (tests/fuzz/corpus/<fuzzer>/), one file per seed.
+
+Usage: tests/fuzz/make-seeds.py   (rewrites the seed files; other files in corpus/ stay)
+
+The byte layouts are those described at the top of fuzz_numberrules.cpp and fuzz_fieldset.cpp.
+Separator pair numbers (the first byte) follow FuzzLocales: 0 C, 1 comma and point (de_DE),
+4 comma and narrow no-break space (fr_FR), 8 Arabic separators (ar_EG).
+"""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+C, DE, FR, AR = 0, 1, 4, 8
+UTF8, UTF16, TOKENS = 0, 1, 2  # TOKENS: \x01 is the decimal separator, \x02 the group separator
+
+numberrules = {
+    "digits": (C, UTF8, "400"),
+    "blanks-around": (C, UTF8, " \t42  "),
+    "signs": (C, UTF8, "-5"),
+    "plus": (C, UTF8, "+7"),
+    "trailing-point": (C, UTF8, "12."),
+    "leading-point": (C, UTF8, ".5"),
+    "exponent": (C, UTF8, "2.5E-1"),
+    "grouped": (C, UTF8, "15,076,231"),
+    "underflow": (C, UTF8, "1e-400"),
+    "largest-double": (C, UTF8, "1.7976931348623157e308"),
+    "overflow": (C, UTF8, "1e400"),
+    "leading-number": (C, UTF8, "12abc"),
+    "leading-exponent-overflow": (C, UTF8, "3e999x"),
+    "half": (C, UTF8, "2.5"),
+    "minus-half": (C, UTF8, "-0.5"),
+    "sixteen-digits": (C, UTF8, "9007199254740993"),
+    "long-digits": (C, UTF8, "1" * 320),
+    "hex": (C, UTF8, "0x10"),
+    "double-group": (C, UTF8, "1,,2"),
+    "inf": (C, UTF8, "inf"),
+    "de-decimal": (DE, TOKENS, "12\x015"),
+    "de-grouped": (DE, TOKENS, "1\x02234\x015"),
+    "fr-grouped": (FR, TOKENS, "1\x02234\x0125"),
+    "fr-ascii-point": (FR, UTF8, "1.5"),
+    "ar-separators": (AR, TOKENS, "1\x02234\x015"),
+    "utf16-digits": (C, UTF16, "12"),
+    "utf16-arabic-digits": (C, UTF16, "\u0661\u0662"),
+    "utf16-lone-surrogate": (C, UTF16, "1\ud800"),
+}
+
+
+def text_bytes(mode, text):
+    if mode == UTF16:
+        return text.encode("utf-16-le", "surrogatepass")
+    return text.encode("utf-8")
+
+
+# fuzz_fieldset actions (the first byte of each; operands follow)
+TYPE, PASTE, PASTE_UNLIMITED, BACKSPACE, DELETE, CARET, REPLACE, CALCULATE = 0, 4, 5, 6, 7, 8, 9, 10
+RESET, ABOUT, CLOSE, CLOSE_YES = 12, 13, 14, 15
+YES, NO, CLOSED = 0, 1, 2
+
+
+def digit(d):
+    return bytes([TYPE, ord(d) - ord("0")])  # operand bytes below 128 type digit byte % 10
+
+
+def typed(digits):
+    return b"".join(digit(d) for d in digits)
+
+
+OTHERS = "+-.,eE \t'x"  # characterOf: 128 + 32 + index
+
+
+def char(c):
+    if c.isdigit():
+        return ord(c) - ord("0")
+    if c == "D":
+        return 128  # the locale's decimal separator
+    if c == "G":
+        return 128 + 16  # the locale's group separator
+    return 128 + 32 + OTHERS.index(c)
+
+
+def paste(text, unlimited=False):
+    return bytes([PASTE_UNLIMITED if unlimited else PASTE, len(text)] + [char(c) for c in text])
+
+
+def replace(serial):
+    return bytes([REPLACE]) + struct.pack(">I", 8 * (serial - 1) + 2)
+
+
+def reset(answer):
+    return bytes([RESET, answer])
+
+
+fieldset = {
+    "serial-400": bytes([C]) + typed("400") + bytes([CALCULATE]),
+    "serial-5-average-floor": bytes([C]) + typed("5") + bytes([CALCULATE]),
+    "last-serial-and-beyond": bytes([C]) + replace(15076231) + bytes([CALCULATE])
+    + bytes([REPLACE]) + struct.pack(">I", 8 * 5) + bytes([CALCULATE]),
+    "gap-serial": bytes([C]) + replace(2831427) + bytes([CALCULATE]),
+    "month-last-serial": bytes([C]) + replace(646) + bytes([CALCULATE]) + replace(647)
+    + bytes([CALCULATE]),
+    "shared-serials": bytes([C]) + replace(9232672) + bytes([CALCULATE]) + replace(15034680)
+    + bytes([CALCULATE]),
+    "same-day-twice": bytes([C]) + replace(400) + bytes([CALCULATE]) + replace(401)
+    + bytes([CALCULATE]),
+    "reset-answers": bytes([C]) + typed("400") + bytes([CALCULATE]) + reset(NO) + reset(CLOSED)
+    + reset(YES) + reset(YES) + bytes([CALCULATE]),
+    "leading-zeros": bytes([C]) + typed("0070"),
+    "paste-fraction-and-sign": bytes([C]) + paste("12D5") + bytes([CALCULATE]) + paste("-5")
+    + bytes([CALCULATE]),
+    "letters-empty-the-field": bytes([C]) + typed("12") + bytes([TYPE, char("x")])
+    + bytes([CALCULATE]),
+    "editing-in-the-middle": bytes([C]) + typed("1234") + bytes([CARET, 1]) + typed("9")
+    + bytes([BACKSPACE]) + bytes([CARET, 0]) + bytes([DELETE]) + bytes([CALCULATE]),
+    "exponent-paste": bytes([C]) + paste("1e7", unlimited=True) + paste("9e9", unlimited=True)
+    + bytes([CALCULATE]),
+    "about-and-close": bytes([C]) + typed("400") + bytes([CALCULATE, ABOUT, CLOSE, 1, CLOSE, 0])
+    + bytes([CLOSE_YES, ord("Y")]),
+    "fr-grouped-paste": bytes([FR]) + paste("1G234") + bytes([CALCULATE]),
+    "de-grouped-paste": bytes([DE]) + paste("2G831G426") + bytes([CALCULATE]),
+    "ar-separators": bytes([AR]) + paste("4D5") + bytes([CALCULATE]),
+}
+
+
+def write(fuzzer, seeds):
+    folder = os.path.join(HERE, "corpus", fuzzer)
+    os.makedirs(folder, exist_ok=True)
+    for name, data in seeds.items():
+        with open(os.path.join(folder, name), "wb") as out:
+            out.write(data)
+
+
+write("fuzz_numberrules",
+      {name: bytes([loc, mode]) + text_bytes(mode, text)
+       for name, (loc, mode, text) in numberrules.items()})
+write("fuzz_fieldset", fieldset)
