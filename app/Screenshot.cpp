@@ -1,7 +1,7 @@
-// Draws the main window without a display: types the sample serial 400, presses Enter, and saves
-// pictures of the main window and of the About window.
+// Draws the main window without a display: types the sample serial 400 (or another), presses
+// Enter, and saves pictures of the main window and of the About window.
 //
-// Usage: tarnwick-screenshot [OUTPUT_DIR]   (default: the current directory)
+// Usage: tarnwick-screenshot [OUTPUT_DIR [SERIAL]]   (default: the current directory, 400)
 #include "app/Identity.h"
 #include "estimate/NumberRules.h"
 #include "ui/about/frmAboutDialog.h"
@@ -45,6 +45,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(identity.executableName);
     const QStringList args = QCoreApplication::arguments();
     const QDir out(args.size() > 1 ? args.at(1) : QDir::currentPath());
+    const QString serialText = args.size() > 2 ? args.at(2) : QStringLiteral("400");
 
     frmMainWindow window(NumberRules::Separators::fromLocale(QLocale::system()), identity);
     window.load();
@@ -64,8 +65,8 @@ int main(int argc, char* argv[])
 
     // Typed into the real field, key by key, then Enter as a user would.
     QWidget* serial = window.widgetOf(Control::txtSerial);
-    for (const QChar c : QStringLiteral("400"))
-        sendKey(serial, Qt::Key_0 + c.digitValue(), QString(c));
+    for (const QChar c : serialText)
+        sendKey(serial, c.isDigit() ? Qt::Key_0 + c.digitValue() : Qt::Key_unknown, QString(c));
     sendKey(serial, Qt::Key_Return, QString());
     QCoreApplication::processEvents();
 

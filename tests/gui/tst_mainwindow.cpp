@@ -365,6 +365,8 @@ void TestMainWindow::messageBoxes()
 
 void TestMainWindow::aboutOpensAfreshEachTime()
 {
+    QVERIFY2(!win->w.findChild<frmAboutDialog*>() && !win->w.aboutWindow(),
+             "no About window exists before its button is pressed");
     ModalResponder responder;
     QList<QPointer<QWidget>> opened;
     QStringList texts;

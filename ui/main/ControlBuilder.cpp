@@ -281,10 +281,11 @@ void FrameWidget::paintEvent(QPaintEvent*)
     if (title().isEmpty())
         return;
     const int indent = metrics.averageCharWidth();
-    const QRect caption(indent, 0, metrics.horizontalAdvance(title()) + 2, metrics.height());
-    painter.fillRect(caption, palette().window());
+    const int gap = 2; // clear of the edge on either side of the caption
+    const QRect caption(indent, 0, metrics.horizontalAdvance(title()), metrics.height());
+    painter.fillRect(caption.adjusted(-gap, 0, gap, 0), palette().window());
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(caption, Qt::AlignCenter | Qt::TextShowMnemonic, title());
+    painter.drawText(caption, Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, title());
 }
 
 } // namespace ControlBuilder
