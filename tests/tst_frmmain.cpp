@@ -510,6 +510,7 @@ void TestFrmMain::closeConfirmation()
     w.form.Form_QueryUnload(cancel, 0);
     const Message& m = w.host.asked.front();
     QCOMPARE(m.title, QStringLiteral("Close Calculator"));
+    QCOMPARE(m.defaultAnswer, Answer::Yes);
     QCOMPARE(m.text, QStringLiteral("Are you sure you want to close Quorvin Halvex Build Date Calculator?"));
     QCOMPARE(m.icon, MessageIcon::Question);
     QCOMPARE(m.buttons, MessageButtons::YesNo);

@@ -50,7 +50,7 @@ Message frmMain::closeQuestion() const
 {
     return {QStringLiteral("Close Calculator"),
             QStringLiteral("Are you sure you want to close %1?").arg(identity_.productName),
-            MessageIcon::Question, MessageButtons::YesNo, Answer::No};
+            MessageIcon::Question, MessageButtons::YesNo, Answer::Yes};
 }
 
 void frmMain::warn(const QString& title, const QString& text)

@@ -28,7 +28,8 @@ public:
     FieldSet& fields() { return fields_; }
     const FieldSet& fields() const { return fields_; }
 
-    // A user edit of a text field: the caret where the user left it, then the new text.
+    // A user edit of a text field. When the text is unchanged the caret goes where the user left
+    // it; otherwise the field's change handler places it.
     void userEdit(Control control, const QString& text, int caret);
 
     void Form_Load();
