@@ -14,6 +14,8 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(identity.executableName);
     QCoreApplication::setApplicationVersion(identity.versionText());
     QCoreApplication::setOrganizationName(identity.companyName);
+    // Lets Wayland desktops match the running window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("uk.co.tarnwick.Tarnwick"));
     // The display name is left unset: Qt would append it to every window caption ("About — …").
 
     frmMainWindow window(NumberRules::Separators::fromLocale(QLocale::system()), identity);
