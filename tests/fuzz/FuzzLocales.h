@@ -18,18 +18,18 @@ struct Entry {
     NumberRules::Separators separators;
 };
 
-inline const std::vector<Entry>& all()
-{
+inline const std::vector<Entry>& all() {
     static const std::vector<Entry> entries = [] {
         std::map<std::pair<QString, QString>, QString> pairs;
-        for (const QLocale& locale :
-             QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        for (const QLocale& locale : QLocale::matchingLocales(
+                 QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
             pairs.emplace(std::pair(locale.decimalPoint(), locale.groupSeparator()), locale.name());
         }
         std::vector<Entry> out;
         out.push_back({QStringLiteral("C"), NumberRules::Separators::fromLocale(QLocale::c())});
         for (const auto& [key, name] : pairs) {
-            if (key.first != out.front().separators.decimal || key.second != out.front().separators.group)
+            if (key.first != out.front().separators.decimal ||
+                key.second != out.front().separators.group)
                 out.push_back({name, {key.first, key.second}});
         }
         return out;
@@ -37,6 +37,8 @@ inline const std::vector<Entry>& all()
     return entries;
 }
 
-inline const Entry& pick(unsigned char byte) { return all()[byte % all().size()]; }
+inline const Entry& pick(unsigned char byte) {
+    return all()[byte % all().size()];
+}
 
 } // namespace FuzzLocales

@@ -30,8 +30,7 @@ namespace ModelChecks {
 
 using enum Control;
 
-inline const QString& designText(Control control)
-{
+inline const QString& designText(Control control) {
     static const std::array<QString, kControlCount> texts = [] {
         std::array<QString, kControlCount> out;
         for (const ControlDef& def : controlTable())
@@ -41,18 +40,18 @@ inline const QString& designText(Control control)
     return texts[indexOf(control)];
 }
 
-inline QString nameOf(Control control) { return QString::fromLatin1(controlDef(control).name); }
+inline QString nameOf(Control control) {
+    return QString::fromLatin1(controlDef(control).name);
+}
 
-inline QString monthName(DateCalculators::Month month)
-{
-    static const char* const names[] = {"",        "January",  "February", "March",   "April",
-                                        "May",     "June",     "July",     "August",  "September",
+inline QString monthName(DateCalculators::Month month) {
+    static const char* const names[] = {"",        "January",  "February", "March",  "April",
+                                        "May",     "June",     "July",     "August", "September",
                                         "October", "November", "December", "Oct-Dec"};
     return QString::fromLatin1(names[static_cast<int>(month)]);
 }
 
-inline int monthDays(DateCalculators::Month month)
-{
+inline int monthDays(DateCalculators::Month month) {
     using enum DateCalculators::Month;
     switch (month) {
     case Feb:
@@ -76,8 +75,7 @@ struct Expected {
 };
 
 // The first monthly row holding the serial (rows are tried in table order), or nothing.
-inline std::optional<Expected> expectedFor(double serial)
-{
+inline std::optional<Expected> expectedFor(double serial) {
     const DateCalculators::MonthRow* row = nullptr;
     for (const DateCalculators::MonthRow& candidate : DateCalculators::monthRows()) {
         if (candidate.first <= serial && serial <= candidate.last) {
@@ -111,7 +109,9 @@ inline std::optional<Expected> expectedFor(double serial)
     double day = e.daysValue - endOfMonth;
     if (day < 1)
         day = 1;
-    const auto whole = [](double v) { return QString::number(static_cast<qint64>(v)); };
+    const auto whole = [](double v) {
+        return QString::number(static_cast<qint64>(v));
+    };
     e.total = total == 0 ? QString() : whole(total);
     e.average = whole(average);
     e.carsBuilt = whole(cars);
@@ -121,24 +121,25 @@ inline std::optional<Expected> expectedFor(double serial)
     return e;
 }
 
-inline QString sentence(const QString& serial, const Expected& e)
-{
-    return serial + QStringLiteral(" was built on ") + e.month + u' ' + e.day + QStringLiteral(", ") +
-           e.year + u'.';
+inline QString sentence(const QString& serial, const Expected& e) {
+    return serial + QStringLiteral(" was built on ") + e.month + u' ' + e.day +
+           QStringLiteral(", ") + e.year + u'.';
 }
 
-inline const QString& titleLine()
-{
+inline const QString& titleLine() {
     static const QString line = [] {
         const AppIdentity& id = appIdentity();
-        return QStringLiteral("%1, %2.%3.%4").arg(id.productName).arg(id.major).arg(id.minor).arg(id.revision);
+        return QStringLiteral("%1, %2.%3.%4")
+            .arg(id.productName)
+            .arg(id.major)
+            .arg(id.minor)
+            .arg(id.revision);
     }();
     return line;
 }
 
 // The controls whose text may change after load; every other control keeps its design text.
-inline bool isDynamic(Control c)
-{
+inline bool isDynamic(Control c) {
     switch (c) {
     case txtSerial:
     case lblFirstSerial:
@@ -169,13 +170,11 @@ inline bool isDynamic(Control c)
 
 class Failures {
 public:
-    void expect(bool ok, const QString& what)
-    {
+    void expect(bool ok, const QString& what) {
         if (!ok && first_.isEmpty())
             first_ = what;
     }
-    void expectText(const FieldSet& f, Control c, const QString& expected, const QString& why)
-    {
+    void expectText(const FieldSet& f, Control c, const QString& expected, const QString& why) {
         expect(f.text(c) == expected, QStringLiteral("%1: %2 is \"%3\", expected \"%4\"")
                                           .arg(why, nameOf(c), f.text(c), expected));
     }
@@ -186,8 +185,7 @@ private:
 };
 
 // A text field that the handlers normalise: empty, or a whole number that "#######0" keeps.
-inline void expectNormalised(Failures& out, const FieldSet& f, Control c)
-{
+inline void expectNormalised(Failures& out, const FieldSet& f, Control c) {
     const QString& text = f.text(c);
     if (text.isEmpty())
         return;
@@ -199,15 +197,15 @@ inline void expectNormalised(Failures& out, const FieldSet& f, Control c)
 }
 
 // Checks the field set as it stands; gives the first fault found, or empty text.
-inline QString check(const FieldSet& f)
-{
+inline QString check(const FieldSet& f) {
     using NumberRules::Mask;
     Failures out;
     const NumberRules::Separators& seps = f.separators();
 
     for (const ControlDef& def : controlTable()) {
         if (!isDynamic(def.id))
-            out.expectText(f, def.id, designText(def.id), QStringLiteral("a static control changed"));
+            out.expectText(f, def.id, designText(def.id),
+                           QStringLiteral("a static control changed"));
     }
     out.expectText(f, lblAbout, titleLine(), QStringLiteral("the title line"));
 
@@ -223,7 +221,8 @@ inline QString check(const FieldSet& f)
     const bool design = f.text(txtFirstSerial).isEmpty() && f.text(lblFirstSerial) == u"0" &&
                         f.text(txtMonthDays) == designText(txtMonthDays);
     if (!design) {
-        out.expectText(f, lblFirstSerial, f.text(txtFirstSerial), QStringLiteral("label and field"));
+        out.expectText(f, lblFirstSerial, f.text(txtFirstSerial),
+                       QStringLiteral("label and field"));
         out.expectText(f, lblLastSerial, f.text(txtLastSerial), QStringLiteral("label and field"));
         out.expectText(f, lblProductionTotal,
                        Reference::maskText(f.text(txtProductionTotal), Mask::Grouped, seps),
@@ -241,10 +240,10 @@ inline QString check(const FieldSet& f)
     const QString& date = f.text(lblDate);
     if (date == frmMain::promptText()) {
         if (design) {
-            for (Control c : {txtFirstSerial, txtLastSerial, txtMonthDays, txtProductionTotal,
-                              txtProductionAverage, txtCarsBuilt, txtEndOfMonthDays, txtDate,
-                              lblLastSerial, lblProductionTotal, lblProductionAverage,
-                              lblCarsBuilt, lblEndOfMonthDays}) {
+            for (Control c :
+                 {txtFirstSerial, txtLastSerial, txtMonthDays, txtProductionTotal,
+                  txtProductionAverage, txtCarsBuilt, txtEndOfMonthDays, txtDate, lblLastSerial,
+                  lblProductionTotal, lblProductionAverage, lblCarsBuilt, lblEndOfMonthDays}) {
                 out.expectText(f, c, designText(c), QStringLiteral("no calculation yet"));
             }
         } else {
@@ -268,8 +267,9 @@ inline QString check(const FieldSet& f)
                          f.text(txtYearStart) == QString::number(y.first) &&
                          f.text(txtYearEnd) == QString::number(y.last);
         }
-        out.expect(yearKnown, QStringLiteral("txtYear, txtYearStart, txtYearEnd hold \"%1\", \"%2\", \"%3\"")
-                                  .arg(f.text(txtYear), f.text(txtYearStart), f.text(txtYearEnd)));
+        out.expect(yearKnown,
+                   QStringLiteral("txtYear, txtYearStart, txtYearEnd hold \"%1\", \"%2\", \"%3\"")
+                       .arg(f.text(txtYear), f.text(txtYearStart), f.text(txtYearEnd)));
         return out.first();
     }
 
@@ -277,17 +277,21 @@ inline QString check(const FieldSet& f)
     const qsizetype cut = date.indexOf(QStringLiteral(" was built on "));
     const QString serial = cut < 0 ? QString() : date.left(cut);
     const auto value = NumberRules::fieldValue(serial, seps);
-    out.expect(cut > 0 && Reference::isWholeNumberText(serial) && value,
-               QStringLiteral("lblDate is neither the prompt nor a result sentence: \"%1\"").arg(date));
+    out.expect(
+        cut > 0 && Reference::isWholeNumberText(serial) && value,
+        QStringLiteral("lblDate is neither the prompt nor a result sentence: \"%1\"").arg(date));
     if (!out.first().isEmpty())
         return out.first();
     const auto e = expectedFor(*value);
-    out.expect(e.has_value(), QStringLiteral("lblDate names serial %1, which no month holds").arg(serial));
+    out.expect(e.has_value(),
+               QStringLiteral("lblDate names serial %1, which no month holds").arg(serial));
     if (!e)
         return out.first();
     out.expectText(f, lblDate, sentence(serial, *e), QStringLiteral("the result sentence"));
     out.expect(e->dayValue >= 1 && e->dayValue <= e->daysValue,
-               QStringLiteral("day %1 lies outside a month of %2 days").arg(e->dayValue).arg(e->daysValue));
+               QStringLiteral("day %1 lies outside a month of %2 days")
+                   .arg(e->dayValue)
+                   .arg(e->daysValue));
     const QString why = QStringLiteral("estimate of serial ") + serial;
     out.expectText(f, txtMonth, e->month, why);
     out.expectText(f, txtMonthDays, e->days, why);
@@ -305,8 +309,7 @@ inline QString check(const FieldSet& f)
 }
 
 // Every text of the field set, to tell whether an action changed anything.
-inline QStringList snapshot(const FieldSet& f)
-{
+inline QStringList snapshot(const FieldSet& f) {
     QStringList out;
     for (const ControlDef& def : controlTable())
         out << f.text(def.id);
@@ -314,8 +317,7 @@ inline QStringList snapshot(const FieldSet& f)
 }
 
 // The first control whose text differs between two snapshots, or empty text.
-inline QString firstDifference(const QStringList& before, const QStringList& after)
-{
+inline QString firstDifference(const QStringList& before, const QStringList& after) {
     for (const ControlDef& def : controlTable()) {
         const auto i = static_cast<qsizetype>(indexOf(def.id));
         if (before[i] != after[i])

@@ -20,12 +20,15 @@
 
 namespace Reference {
 
-inline bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-inline bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+inline bool isAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+inline bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 // strtod over an ASCII spelling; nothing when the value is too large for a double.
-inline std::optional<double> readAscii(const std::string& spelled)
-{
+inline std::optional<double> readAscii(const std::string& spelled) {
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(spelled.c_str(), &end);
@@ -38,8 +41,7 @@ inline std::optional<double> readAscii(const std::string& spelled)
 
 // Two readings agree when they are equal, or both below the smallest normal double (strtod keeps
 // subnormals, the program may give 0 for them; no mask or bound can tell them apart).
-inline bool sameReading(double a, double b)
-{
+inline bool sameReading(double a, double b) {
     if (a == b)
         return true;
     return std::abs(a) < DBL_MIN && std::abs(b) < DBL_MIN;
@@ -49,8 +51,7 @@ inline bool sameReading(double a, double b)
 // group separator 'G', a blank, a sign, an exponent mark, or '?' for anything else), then the
 // token string must have the form
 //     blanks [sign] ( digit (['G'] digit)* ['D' digit*] | 'D' digit+ ) [e [sign] digit+] blanks
-inline std::optional<double> strict(QStringView text, const NumberRules::Separators& separators)
-{
+inline std::optional<double> strict(QStringView text, const NumberRules::Separators& separators) {
     struct Token {
         char kind;
         char digit;
@@ -81,15 +82,17 @@ inline std::optional<double> strict(QStringView text, const NumberRules::Separat
     }
 
     std::size_t k = 0;
-    const auto at = [&](char kind) { return k < tokens.size() && tokens[k].kind == kind; };
+    const auto at = [&](char kind) {
+        return k < tokens.size() && tokens[k].kind == kind;
+    };
     std::string spelled;
     while (at(' '))
         ++k;
     if (at('s'))
         spelled.push_back(tokens[k++].digit);
     bool mantissaDigits = false;
-    while (at('9') || (at('G') && mantissaDigits && k + 1 < tokens.size() &&
-                       tokens[k + 1].kind == '9')) {
+    while (at('9') ||
+           (at('G') && mantissaDigits && k + 1 < tokens.size() && tokens[k + 1].kind == '9')) {
         if (at('9')) {
             spelled.push_back(tokens[k].digit);
             mantissaDigits = true;
@@ -128,9 +131,9 @@ inline std::optional<double> strict(QStringView text, const NumberRules::Separat
     return readAscii(spelled);
 }
 
-// Whether s (ASCII) as a whole has the form [sign] (digit+ [. digit*] | . digit+) [e [sign] digit+].
-inline bool isLenientNumber(const std::string& s)
-{
+// Whether s (ASCII) as a whole has the form [sign] (digit+ [. digit*] | . digit+) [e [sign]
+// digit+].
+inline bool isLenientNumber(const std::string& s) {
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
         ++i;
@@ -159,8 +162,7 @@ inline bool isLenientNumber(const std::string& s)
 
 // The lenient reading: every prefix after the leading blanks, longest first, until one has the
 // form of a number and a finite value. Quadratic; meant for texts of a few hundred characters.
-inline double leading(QStringView text)
-{
+inline double leading(QStringView text) {
     qsizetype start = 0;
     while (start < text.size() && isBlank(text[start]))
         ++start;
@@ -184,18 +186,19 @@ inline double leading(QStringView text)
 }
 
 // Rounds halves away from zero (std::round does exactly that).
-inline double rounded(double value) { return std::round(value); }
+inline double rounded(double value) {
+    return std::round(value);
+}
 
 // The whole-number masks: "########" (blankZero) and "#######0", optionally grouped in threes.
-inline QString mask(double value, NumberRules::Mask mask, const QString& group)
-{
+inline QString mask(double value, NumberRules::Mask mask, const QString& group) {
     if (!std::isfinite(value))
         return {};
     const double whole = rounded(value);
     if (whole == 0)
         return mask == NumberRules::Mask::Blank ? QString() : QStringLiteral("0");
     char buffer[512];
-    std::snprintf(buffer, sizeof buffer, "%.0f", std::abs(whole));
+    std::snprintf(buffer, sizeof buffer, "%.0f", std::fabs(whole));
     const QString digits = QString::fromLatin1(buffer);
     QString out;
     for (qsizetype i = 0; i < digits.size(); ++i) {
@@ -208,16 +211,14 @@ inline QString mask(double value, NumberRules::Mask mask, const QString& group)
 
 // A mask applied to text: a number by the strict reading is formatted, other text stays.
 inline QString maskText(const QString& text, NumberRules::Mask m,
-                        const NumberRules::Separators& separators)
-{
+                        const NumberRules::Separators& separators) {
     if (const auto value = strict(text, separators))
         return mask(*value, m, separators.group);
     return text;
 }
 
 // "0", or an optional minus and digits without a leading zero: what "#######0" writes.
-inline bool isWholeNumberText(QStringView text)
-{
+inline bool isWholeNumberText(QStringView text) {
     if (text == u"0")
         return true;
     const qsizetype from = text.startsWith(u'-') ? 1 : 0;

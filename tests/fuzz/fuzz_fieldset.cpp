@@ -30,8 +30,7 @@ constexpr qsizetype kSerialLimit = 8;
 
 class FuzzHost : public FormHost {
 public:
-    Answer ask(const Message& message) override
-    {
+    Answer ask(const Message& message) override {
         asked.push_back(message);
         if (answers.empty())
             return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::Closed;
@@ -52,13 +51,10 @@ class Reader {
 public:
     Reader(const uint8_t* data, size_t size)
         : data_(data)
-        , size_(size)
-    {
-    }
+        , size_(size) {}
     bool atEnd() const { return pos_ >= size_; }
     uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    quint32 word()
-    {
+    quint32 word() {
         quint32 w = 0;
         for (int i = 0; i < 4; ++i)
             w = (w << 8) | byte();
@@ -72,9 +68,9 @@ private:
 };
 
 // Characters a user may type or paste: digits most of all, then what may make or break a number.
-QChar characterOf(uint8_t byte, const NumberRules::Separators& seps)
-{
-    static const char16_t kOthers[] = u"+-.,eE \t'x\u00a0\u202f\u2019\u066b\u066c\u2e41\u0661\u00e9";
+QChar characterOf(uint8_t byte, const NumberRules::Separators& seps) {
+    static const char16_t kOthers[] =
+        u"+-.,eE \t'x\u00a0\u202f\u2019\u066b\u066c\u2e41\u0661\u00e9";
     if (byte < 128)
         return QChar(u'0' + byte % 10);
     byte -= 128;
@@ -85,12 +81,11 @@ QChar characterOf(uint8_t byte, const NumberRules::Separators& seps)
     return QChar(kOthers[byte % (std::size(kOthers) - 1)]);
 }
 
-QString serialOf(quint32 word)
-{
+QString serialOf(quint32 word) {
     // Mostly serials the table holds; also the edges of the range and of the gap.
-    static const qint64 kEdges[] = {0,       1,       11,      12,       15076231, 15076232,
-                                    2831426, 2831427, 2843126, 2843127,  9232671,  9323672,
-                                    15034670, 15034700, 157425, 183564, -1,      -15076231};
+    static const qint64 kEdges[] = {0,        1,        11,      12,      15076231, 15076232,
+                                    2831426,  2831427,  2843126, 2843127, 9232671,  9323672,
+                                    15034670, 15034700, 157425,  183564,  -1,       -15076231};
     switch (word % 8) {
     case 0:
         return QString::number(kEdges[(word / 8) % std::size(kEdges)]);
@@ -111,15 +106,13 @@ class Run {
 public:
     explicit Run(const FuzzLocales::Entry& locale)
         : locale_(locale)
-        , form_(host_, appIdentity(), locale.separators)
-    {
+        , form_(host_, appIdentity(), locale.separators) {
         form_.Form_Load();
         verify("after load");
     }
 
     // Returns false once the application has ended.
-    bool step(Reader& in)
-    {
+    bool step(Reader& in) {
         const uint8_t action = in.byte();
         switch (action % 16) {
         case 0:
@@ -184,15 +177,13 @@ private:
     const NumberRules::Separators& seps() const { return locale_.separators; }
     FieldSet& f() { return form_.fields(); }
 
-    [[noreturn]] void fail(const QString& what)
-    {
+    [[noreturn]] void fail(const QString& what) {
         std::fprintf(stderr, "fuzz_fieldset: %s\n  locale %s, after: %s\n", qPrintable(what),
                      qPrintable(locale_.name), qPrintable(log_.join(QStringLiteral(" | "))));
         std::abort();
     }
 
-    void verify(const char* when)
-    {
+    void verify(const char* when) {
         const QString fault = ModelChecks::check(f());
         if (!fault.isEmpty())
             fail(QString::fromLatin1(when) + QStringLiteral(": ") + fault);
@@ -203,16 +194,14 @@ private:
         f().resetNestingCount();
     }
 
-    void expectNoMessage(const char* when)
-    {
+    void expectNoMessage(const char* when) {
         if (!host_.asked.empty())
             fail(QStringLiteral("%1: unexpected message \"%2\"")
                      .arg(QString::fromLatin1(when), host_.asked.front().text));
     }
 
     // A user edit of the serial: the proposed text and where the caret stands after it.
-    void edit(const QString& proposed, int caret, const char* what)
-    {
+    void edit(const QString& proposed, int caret, const char* what) {
         log_ << QStringLiteral("%1 -> \"%2\"").arg(QString::fromLatin1(what), proposed);
         host_.asked.clear();
         const QStringList before = ModelChecks::snapshot(f());
@@ -227,23 +216,24 @@ private:
         if (f().text(txtSerial) != expected)
             fail(QStringLiteral("%1: typing \"%2\" leaves \"%3\", expected \"%4\"")
                      .arg(QString::fromLatin1(what), proposed, f().text(txtSerial), expected));
-        const int expectedCaret = proposed != old ? static_cast<int>(expected.size())
-                                                  : std::clamp(caret, 0, static_cast<int>(old.size()));
+        const int expectedCaret = proposed != old
+                                      ? static_cast<int>(expected.size())
+                                      : std::clamp(caret, 0, static_cast<int>(old.size()));
         if (f().caret(txtSerial) != expectedCaret)
             fail(QStringLiteral("%1: the caret stands at %2, expected %3")
                      .arg(QString::fromLatin1(what))
                      .arg(f().caret(txtSerial))
                      .arg(expectedCaret));
         QStringList after = ModelChecks::snapshot(f());
-        after[static_cast<qsizetype>(indexOf(txtSerial))] = before[static_cast<qsizetype>(indexOf(txtSerial))];
+        after[static_cast<qsizetype>(indexOf(txtSerial))] =
+            before[static_cast<qsizetype>(indexOf(txtSerial))];
         const QString other = ModelChecks::firstDifference(before, after);
         if (!other.isEmpty())
             fail(QStringLiteral("%1: an edit of the serial changed another control: %2")
                      .arg(QString::fromLatin1(what), other));
     }
 
-    void typeCharacter(QChar c)
-    {
+    void typeCharacter(QChar c) {
         const QString& text = f().text(txtSerial);
         if (text.size() + 1 > std::max(kSerialLimit, text.size()))
             return; // the field refuses a character beyond its limit
@@ -253,8 +243,7 @@ private:
         edit(proposed, caret + 1, "type");
     }
 
-    void paste(QString pasted, bool limited)
-    {
+    void paste(QString pasted, bool limited) {
         const QString& text = f().text(txtSerial);
         if (limited) {
             const qsizetype room = std::max(kSerialLimit, text.size()) - text.size();
@@ -265,13 +254,15 @@ private:
         const int caret = f().caret(txtSerial);
         QString proposed = text;
         proposed.insert(caret, pasted);
-        edit(proposed, caret + static_cast<int>(pasted.size()), limited ? "paste" : "paste unlimited");
+        edit(proposed, caret + static_cast<int>(pasted.size()),
+             limited ? "paste" : "paste unlimited");
     }
 
-    void replaceAll(const QString& serial) { edit(serial, static_cast<int>(serial.size()), "replace"); }
+    void replaceAll(const QString& serial) {
+        edit(serial, static_cast<int>(serial.size()), "replace");
+    }
 
-    void backspace()
-    {
+    void backspace() {
         const int caret = f().caret(txtSerial);
         if (caret == 0)
             return;
@@ -280,8 +271,7 @@ private:
         edit(proposed, caret - 1, "backspace");
     }
 
-    void deleteForward()
-    {
+    void deleteForward() {
         const int caret = f().caret(txtSerial);
         if (caret >= f().text(txtSerial).size())
             return;
@@ -290,8 +280,7 @@ private:
         edit(proposed, caret, "delete");
     }
 
-    void moveCaret(uint8_t to)
-    {
+    void moveCaret(uint8_t to) {
         const int length = static_cast<int>(f().text(txtSerial).size());
         const int caret = to % (length + 2); // one past the end is clamped
         log_ << QStringLiteral("caret %1").arg(caret);
@@ -305,8 +294,7 @@ private:
         verify("caret");
     }
 
-    void calculate()
-    {
+    void calculate() {
         log_ << QStringLiteral("calculate");
         host_.asked.clear();
         const QStringList before = ModelChecks::snapshot(f());
@@ -345,8 +333,7 @@ private:
             fail(QStringLiteral("a refused serial %1 changed %2").arg(serial, changed));
     }
 
-    void reset(Answer answer)
-    {
+    void reset(Answer answer) {
         log_ << QStringLiteral("reset %1").arg(int(answer));
         host_.asked.clear();
         host_.answers = {answer};
@@ -372,8 +359,7 @@ private:
         }
     }
 
-    void about()
-    {
+    void about() {
         log_ << QStringLiteral("about");
         host_.asked.clear();
         const int shown = host_.aboutShown;
@@ -388,8 +374,7 @@ private:
             fail(QStringLiteral("About changed ") + changed);
     }
 
-    void closeRequest(Answer answer)
-    {
+    void closeRequest(Answer answer) {
         log_ << QStringLiteral("close %1").arg(int(answer));
         host_.asked.clear();
         host_.answers = {answer};
@@ -420,14 +405,12 @@ private:
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FuzzLocales::all();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
     Run run(FuzzLocales::pick(data[0]));

@@ -26,8 +26,7 @@ namespace {
 // The reference reading of the lenient rule is quadratic; longer texts get only the cheap checks.
 constexpr qsizetype kLongestReferenceText = 400;
 
-const char* maskName(Mask mask)
-{
+const char* maskName(Mask mask) {
     switch (mask) {
     case Mask::Blank:
         return "########";
@@ -40,25 +39,25 @@ const char* maskName(Mask mask)
 }
 
 [[noreturn]] void fail(const char* what, const QString& text, const FuzzLocales::Entry& locale,
-                       const QString& detail = {})
-{
+                       const QString& detail = {}) {
     QString shown;
     for (const QChar c : text)
-        shown += c.unicode() >= 0x20 && c.unicode() < 0x7f ? QString(c)
-                                                             : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        shown += c.unicode() >= 0x20 && c.unicode() < 0x7f
+                     ? QString(c)
+                     : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
     std::fprintf(stderr, "fuzz_numberrules: %s\n  locale %s, text \"%s\"\n  %s\n", what,
                  qPrintable(locale.name), qPrintable(shown), qPrintable(detail));
     std::abort();
 }
 
-QString decode(const uint8_t* data, size_t size, unsigned mode, const Separators& seps)
-{
+QString decode(const uint8_t* data, size_t size, unsigned mode, const Separators& seps) {
     const auto* chars = reinterpret_cast<const char*>(data);
     switch (mode % 3) {
     case 1: {
         QString out(static_cast<qsizetype>(size / 2), Qt::Uninitialized);
         for (size_t i = 0; i + 1 < size; i += 2)
-            out[static_cast<qsizetype>(i / 2)] = QChar(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+            out[static_cast<qsizetype>(i / 2)] =
+                QChar(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
         return out;
     }
     case 2: {
@@ -78,8 +77,7 @@ QString decode(const uint8_t* data, size_t size, unsigned mode, const Separators
     }
 }
 
-bool onlyGrammarCharacters(const QString& text, const Separators& seps)
-{
+bool onlyGrammarCharacters(const QString& text, const Separators& seps) {
     for (const QChar c : text) {
         if (Reference::isAsciiDigit(c) || Reference::isBlank(c) || c == u'+' || c == u'-' ||
             c == u'e' || c == u'E' || seps.decimal.contains(c) || seps.group.contains(c))
@@ -89,8 +87,8 @@ bool onlyGrammarCharacters(const QString& text, const Separators& seps)
     return true;
 }
 
-void checkMaskOfValue(double value, Mask mask, const QString& text, const FuzzLocales::Entry& locale)
-{
+void checkMaskOfValue(double value, Mask mask, const QString& text,
+                      const FuzzLocales::Entry& locale) {
     const Separators& seps = locale.separators;
     const QString out = NumberRules::format(value, mask, seps);
     const QString expected = Reference::mask(value, mask, seps.group);
@@ -109,11 +107,13 @@ void checkMaskOfValue(double value, Mask mask, const QString& text, const FuzzLo
     const auto back = NumberRules::fieldValue(out, seps);
     if (!back || *back != std::round(value))
         fail("a mask's text does not read back as the rounded value", text, locale,
-             QStringLiteral("%1 of %2 gives \"%3\"").arg(QString::fromLatin1(maskName(mask))).arg(value, 0, 'g', 17).arg(out));
+             QStringLiteral("%1 of %2 gives \"%3\"")
+                 .arg(QString::fromLatin1(maskName(mask)))
+                 .arg(value, 0, 'g', 17)
+                 .arg(out));
 }
 
-void checkText(const QString& text, const FuzzLocales::Entry& locale)
-{
+void checkText(const QString& text, const FuzzLocales::Entry& locale) {
     const Separators& seps = locale.separators;
     const std::optional<double> value = NumberRules::fieldValue(text, seps);
     const std::optional<double> expected = Reference::strict(text, seps);
@@ -131,7 +131,9 @@ void checkText(const QString& text, const FuzzLocales::Entry& locale)
             fail("the strict reading accepts a character outside its grammar", text, locale);
         if (!Reference::sameReading(*value, *expected))
             fail("the strict reading gives the wrong value", text, locale,
-                 QStringLiteral("%1, expected %2").arg(*value, 0, 'g', 17).arg(*expected, 0, 'g', 17));
+                 QStringLiteral("%1, expected %2")
+                     .arg(*value, 0, 'g', 17)
+                     .arg(*expected, 0, 'g', 17));
     }
 
     const double lenient = NumberRules::leadingValue(text);
@@ -141,7 +143,9 @@ void checkText(const QString& text, const FuzzLocales::Entry& locale)
         const double reference = Reference::leading(text);
         if (!Reference::sameReading(lenient, reference))
             fail("the lenient reading gives the wrong value", text, locale,
-                 QStringLiteral("%1, expected %2").arg(lenient, 0, 'g', 17).arg(reference, 0, 'g', 17));
+                 QStringLiteral("%1, expected %2")
+                     .arg(lenient, 0, 'g', 17)
+                     .arg(reference, 0, 'g', 17));
     }
 
     for (const Mask mask : {Mask::Blank, Mask::Zero, Mask::Grouped}) {
@@ -155,7 +159,8 @@ void checkText(const QString& text, const FuzzLocales::Entry& locale)
         if (!value) {
             if (formatted != text)
                 fail("a mask changes text that is no number", text, locale,
-                     QStringLiteral("%1 gives \"%2\"").arg(QString::fromLatin1(maskName(mask)), formatted));
+                     QStringLiteral("%1 gives \"%2\"")
+                         .arg(QString::fromLatin1(maskName(mask)), formatted));
             continue;
         }
         const QString reference = Reference::mask(*value, mask, seps.group);
@@ -167,7 +172,8 @@ void checkText(const QString& text, const FuzzLocales::Entry& locale)
         if (!formatted.isEmpty()) {
             const auto back = NumberRules::fieldValue(formatted, seps);
             if (!back || *back != std::round(*value))
-                fail("a mask's text does not read back as the rounded value", text, locale, formatted);
+                fail("a mask's text does not read back as the rounded value", text, locale,
+                     formatted);
             // Masking it again changes nothing.
             if (NumberRules::formatText(formatted, mask, seps) != formatted)
                 fail("a mask's own text is not left as it is", text, locale, formatted);
@@ -179,14 +185,12 @@ void checkText(const QString& text, const FuzzLocales::Entry& locale)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FuzzLocales::all(); // built once, outside the measured runs
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)
         return 0;
     const FuzzLocales::Entry& locale = FuzzLocales::pick(data[0]);
