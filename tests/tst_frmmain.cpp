@@ -85,11 +85,9 @@ private Q_SLOTS:
     void calculation_data();
     void calculation();
     void calculationShowsTheMonthInTheLabels();
-    void outOfRangeSerialWarnsAndChangesNothing_data();
-    void outOfRangeSerialWarnsAndChangesNothing();
+    void uncalculableSerialWarnsAndChangesNothing_data();
+    void uncalculableSerialWarnsAndChangesNothing();
     void emptySerialDoesNothing();
-    void unassignedSerialWarnsAndChangesNothing_data();
-    void unassignedSerialWarnsAndChangesNothing();
     void sameDayStillGivesThisSerialsSentence();
     void faultsInTheFieldsAreReportedNotThrown_data();
     void faultsInTheFieldsAreReportedNotThrown();
@@ -309,18 +307,28 @@ void TestFrmMain::calculationShowsTheMonthInTheLabels()
     QCOMPARE(w.f().text(txtYearEnd), QStringLiteral("10944033"));
 }
 
-void TestFrmMain::outOfRangeSerialWarnsAndChangesNothing_data()
+void TestFrmMain::uncalculableSerialWarnsAndChangesNothing_data()
 {
     QTest::addColumn<QString>("serial");
-    QTest::newRow("zero is out of range") << "0";
-    QTest::newRow("a negative serial is out of range") << "-5";
-    QTest::newRow("one above the last serial is out of range") << "15076232";
-    QTest::newRow("a huge serial is out of range") << "1e300";
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    const QString range = QStringLiteral("Please enter a serial number between 1 and 15076231");
+    const QString invalid = QStringLiteral("Invalid Serial Number");
+    const QString notFound = QStringLiteral("Serial Number Not Found");
+    const QString unrecorded = QStringLiteral("No production month is recorded for serial number %1.");
+    QTest::newRow("zero is out of range") << "0" << invalid << range;
+    QTest::newRow("a negative serial is out of range") << "-5" << invalid << range;
+    QTest::newRow("one above the last serial is out of range") << "15076232" << invalid << range;
+    QTest::newRow("a huge serial is out of range") << "1e300" << invalid << range;
+    QTest::newRow("the first unassigned serial is not found") << "2831427" << notFound << unrecorded.arg(2831427);
+    QTest::newRow("the last unassigned serial is not found") << "2843126" << notFound << unrecorded.arg(2843126);
 }
 
-void TestFrmMain::outOfRangeSerialWarnsAndChangesNothing()
+void TestFrmMain::uncalculableSerialWarnsAndChangesNothing()
 {
     QFETCH(QString, serial);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
     for (const bool afterCalculation : {false, true}) {
         Window w;
         if (afterCalculation)
@@ -331,8 +339,8 @@ void TestFrmMain::outOfRangeSerialWarnsAndChangesNothing()
         w.form.cmdCalculate_Click();
         QCOMPARE(w.host.asked.size(), std::size_t(1));
         const Message& m = w.host.asked.front();
-        QCOMPARE(m.title, QStringLiteral("Invalid Serial Number"));
-        QCOMPARE(m.text, QStringLiteral("Please enter a serial number between 1 and 15076231"));
+        QCOMPARE(m.title, title);
+        QCOMPARE(m.text, text);
         QCOMPARE(m.icon, MessageIcon::Warning);
         QCOMPARE(m.buttons, MessageButtons::Ok);
         QCOMPARE(allTexts(w.f()), before);
@@ -348,34 +356,6 @@ void TestFrmMain::emptySerialDoesNothing()
     w.form.cmdCalculate_Click();
     QVERIFY(w.host.asked.empty());
     QCOMPARE(allTexts(w.f()), before);
-}
-
-void TestFrmMain::unassignedSerialWarnsAndChangesNothing_data()
-{
-    QTest::addColumn<QString>("serial");
-    QTest::newRow("the first unassigned serial is not found") << "2831427";
-    QTest::newRow("the last unassigned serial is not found") << "2843126";
-}
-
-void TestFrmMain::unassignedSerialWarnsAndChangesNothing()
-{
-    QFETCH(QString, serial);
-    for (const bool afterCalculation : {false, true}) {
-        Window w;
-        if (afterCalculation)
-            w.calculate(QStringLiteral("400"));
-        w.type({serial});
-        const QStringList before = allTexts(w.f());
-        w.host.answerNext(Answer::Ok);
-        w.form.cmdCalculate_Click();
-        QCOMPARE(w.host.asked.size(), std::size_t(1));
-        const Message& m = w.host.asked.front();
-        QCOMPARE(m.title, QStringLiteral("Serial Number Not Found"));
-        QCOMPARE(m.text, QStringLiteral("No production month is recorded for serial number %1.").arg(serial));
-        QCOMPARE(m.icon, MessageIcon::Warning);
-        QCOMPARE(m.buttons, MessageButtons::Ok);
-        QCOMPARE(allTexts(w.f()), before);
-    }
 }
 
 void TestFrmMain::sameDayStillGivesThisSerialsSentence()
