@@ -157,7 +157,7 @@ void TestDateCalculators::monthLookupWrites_data()
 {
     QTest::addColumn<QString>("serial");
     QTest::addColumn<QStringList>("expected"); // month, days, first, last; empty: nothing written
-    auto row = [](const char* name, const char* serial, QStringList texts) {
+    auto row = [](const char* name, const char* serial, const QStringList& texts) {
         QTest::newRow(name) << QString::fromLatin1(serial) << texts;
     };
     row("the first serial opens October 1908", "1", {"October", "31", "1", "11"});

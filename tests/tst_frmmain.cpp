@@ -115,7 +115,7 @@ void TestFrmMain::serialNormalisesAsTyped_data()
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QStringList>("keystrokes"); // the field's text after each edit
     QTest::addColumn<QString>("expected");
-    auto row = [](const char* name, QStringList keys, const char* expected, const char* locale = "en_US") {
+    auto row = [](const char* name, const QStringList& keys, const char* expected, const char* locale = "en_US") {
         QTest::newRow(name) << QString::fromLatin1(locale) << keys << QString::fromLatin1(expected);
     };
     row("leading zeros vanish as they are typed", {"0", "07"}, "7");
@@ -245,7 +245,7 @@ void TestFrmMain::calculation_data()
     // total, average, cars built, days to month end, day
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("sentence");
-    auto row = [](const char* name, const char* serial, QStringList steps, const char* sentence) {
+    auto row = [](const char* name, const char* serial, const QStringList& steps, const char* sentence) {
         QTest::newRow(name) << QString::fromLatin1(serial) << steps << QString::fromLatin1(sentence);
     };
     row("an average below 1 becomes 1", "5", {"10", "1", "6", "6", "25"}, "5 was built on October 25, 1908.");

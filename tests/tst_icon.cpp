@@ -36,7 +36,7 @@ QByteArray readAsset(const QString &resourcePath, const QString &relativePath)
 #endif
     }
     if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
+        return {};
     return file.readAll();
 }
 
