@@ -175,7 +175,7 @@ private:
         // The close question is never answered Yes, nor with Enter, which would press its default.
         const bool mayEnd = message == window_.form().closeQuestion();
         enum Reply { ClickDefault, ClickOther, Escape, Enter, CaptionClose };
-        Reply reply = Reply(random_.bounded(5));
+        auto reply = Reply(random_.bounded(5));
         if (mayEnd && (reply == ClickDefault || reply == Enter))
             reply = ClickOther;
         QAbstractButton* yes = box->button(QMessageBox::Yes);
