@@ -3,7 +3,7 @@
 
 Usage: tests/fuzz/make-seeds.py   (rewrites the seed files; other files in corpus/ stay)
 
-The byte layouts are those described at the top of fuzz_numberrules.cpp and fuzz_fieldset.cpp.
+The byte layouts are those described at the top of each fuzzer's source.
 Separator pair numbers (the first byte) follow FuzzLocales: 0 C, 1 comma and point (de_DE),
 4 comma and narrow no-break space (fr_FR), 8 Arabic separators (ar_EG).
 """
@@ -123,6 +123,17 @@ fieldset = {
 }
 
 
+batch = {
+    "serials": bytes([C]) + b"400\n5\n15076231\n",
+    "refused": bytes([C]) + b"0\n15076232\n2831427\nabc\n-5\n",
+    "blank-and-crlf": bytes([C]) + b"   \n400\r\n\t\n12.5\r\n",
+    "csv-quoting": bytes([C]) + b'1,000\n"400"\n1e3\n',
+    "de-grouped": bytes([DE]) + b"1.234\n12,5\n",
+    "fr-grouped": bytes([FR]) + "1\u202f234\n".encode("utf-8"),
+    "invalid-utf8": bytes([C]) + b"4\xff00\n\xc3\n",
+}
+
+
 def write(fuzzer, seeds):
     folder = os.path.join(HERE, "corpus", fuzzer)
     os.makedirs(folder, exist_ok=True)
@@ -135,3 +146,4 @@ write("fuzz_numberrules",
       {name: bytes([loc, mode]) + text_bytes(mode, text)
        for name, (loc, mode, text) in numberrules.items()})
 write("fuzz_fieldset", fieldset)
+write("fuzz_batch", batch)
