@@ -6,10 +6,17 @@ namespace {
 
 using enum Control;
 
-constexpr std::array kCsvColumns{txtSerial,         txtMonth,          txtDate,
-                                 txtYear,           txtFirstSerial,    txtLastSerial,
-                                 txtProductionTotal, txtProductionAverage, txtCarsBuilt,
-                                 txtEndOfMonthDays, lblDate};
+constexpr std::array kCsvColumns{txtSerial,
+                                 txtMonth,
+                                 txtDate,
+                                 txtYear,
+                                 txtFirstSerial,
+                                 txtLastSerial,
+                                 txtProductionTotal,
+                                 txtProductionAverage,
+                                 txtCarsBuilt,
+                                 txtEndOfMonthDays,
+                                 lblDate};
 
 constexpr const char* kCsvHeader =
     "input,serial,month,day,year,first_serial,last_serial,production_total,daily_average,"

@@ -83,7 +83,8 @@ int main(int argc, char** argv)
     }
 
     BatchEstimator estimator(NumberRules::Separators::fromLocale(QLocale::system()));
-    OutputWriter writer(stdout, stderr, csv ? OutputWriter::Format::Csv : OutputWriter::Format::Plain);
+    OutputWriter writer(stdout, stderr,
+                        csv ? OutputWriter::Format::Csv : OutputWriter::Format::Plain);
     bool allCalculated = true;
     auto run = [&](const QString& input) {
         const BatchEstimator::Result result = estimator.estimate(input);

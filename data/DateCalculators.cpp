@@ -96,8 +96,9 @@ const MonthRow* monthRowFor(double serial)
     const auto rows = monthRows();
     // The last row starting at or below the serial; where two neighbouring rows share serials
     // the earlier one wins, so it is asked first.
-    const auto after = std::upper_bound(rows.begin(), rows.end(), serial,
-                                        [](double s, const MonthRow& row) { return s < row.first; });
+    const auto after =
+        std::upper_bound(rows.begin(), rows.end(), serial,
+                         [](double s, const MonthRow& row) { return s < row.first; });
     if (after == rows.begin())
         return nullptr;
     const auto candidate = after - 1;

@@ -11,7 +11,21 @@ class FieldSet;
 // a match only, write their results into the main window's fields as text.
 namespace DateCalculators {
 
-enum class Month : quint8 { Jan = 1, Feb, Mar, Apr, May, Jun, Jul, Aug, Sep, Oct, Nov, Dec, OctDec };
+enum class Month : quint8 {
+    Jan = 1,
+    Feb,
+    Mar,
+    Apr,
+    May,
+    Jun,
+    Jul,
+    Aug,
+    Sep,
+    Oct,
+    Nov,
+    Dec,
+    OctDec
+};
 
 struct MonthRow {
     quint16 year; // orders the rows; the result's year comes from the yearly table

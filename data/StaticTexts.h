@@ -11,8 +11,8 @@ class StaticTexts {
 public:
     QString keep(const QString& text)
     {
-        const std::u16string& kept = store_.emplace_back(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                             static_cast<std::size_t>(text.size()));
+        const std::u16string& kept = store_.emplace_back(
+            reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
         return QString::fromRawData(reinterpret_cast<const QChar*>(kept.data()),
                                     static_cast<qsizetype>(kept.size()));
     }

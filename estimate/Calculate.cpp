@@ -50,7 +50,8 @@ void frmMain::calculate()
     if (fields_.text(txtSerial).isEmpty())
         return;
     const auto serial = fields_.value(txtSerial);
-    if (!serial || *serial > DateCalculators::kLastSerial || *serial < DateCalculators::kFirstSerial) {
+    if (!serial || *serial > DateCalculators::kLastSerial ||
+        *serial < DateCalculators::kFirstSerial) {
         host_.ask(rangeWarning());
         return;
     }
@@ -88,16 +89,15 @@ bool frmMain::estimate()
                  QStringLiteral("Division by zero while calculating %1.").arg(nameOf(step.target)));
             return false;
         }
-        const double result =
-            step.operation == Operation::Divide ? *left / *right : *left - *right;
+        const double result = step.operation == Operation::Divide ? *left / *right : *left - *right;
         if (!std::isfinite(result)) {
             warn(QStringLiteral("Calculation Error"),
                  QStringLiteral("Overflow while calculating %1.").arg(nameOf(step.target)));
             return false;
         }
 
-        bool changed =
-            fields_.setText(step.target, NumberRules::format(result, step.mask, fields_.separators()));
+        bool changed = fields_.setText(
+            step.target, NumberRules::format(result, step.mask, fields_.separators()));
         if (step.floorText && NumberRules::leadingValue(fields_.text(step.target)) < 1)
             changed |= fields_.setText(step.target, QString::fromUtf16(step.floorText));
         // The same day as before is no change of txtDate, but the sentence must still be this

@@ -41,7 +41,7 @@ void typeAndNormalise(benchmark::State& state)
 {
     ScriptedHost host;
     frmMain form(host, appIdentity(), NumberRules::Separators{});
-    const QString keys[] = {QStringLiteral("0"), QStringLiteral("04"), QStringLiteral("40"),
+    const QString keys[] = {QStringLiteral("0"),   QStringLiteral("04"),   QStringLiteral("40"),
                             QStringLiteral("400"), QStringLiteral("400."), QStringLiteral("")};
     for (auto _ : state) {
         for (const QString& text : keys)

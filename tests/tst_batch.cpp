@@ -55,34 +55,47 @@ void TestBatch::arguments_data()
     QTest::addColumn<QByteArray>("err");
     QTest::addColumn<int>("status");
     QTest::newRow("one serial gives its sentence")
-        << QStringList{"400"} << QByteArray("400 was built on January 9, 1909.\n") << QByteArray() << 0;
+        << QStringList{"400"} << QByteArray("400 was built on January 9, 1909.\n") << QByteArray()
+        << 0;
     QTest::newRow("serials are answered in order")
         << QStringList{"5", "400"}
-        << QByteArray("5 was built on October 25, 1908.\n400 was built on January 9, 1909.\n") << QByteArray() << 0;
+        << QByteArray("5 was built on October 25, 1908.\n400 was built on January 9, 1909.\n")
+        << QByteArray() << 0;
     QTest::newRow("an out-of-range serial is reported and fails")
         << QStringList{"0"} << QByteArray()
-        << QByteArray("tarnwick-estimate: 0: Please enter a serial number between 1 and 15076231\n") << 1;
+        << QByteArray("tarnwick-estimate: 0: Please enter a serial number between 1 and 15076231\n")
+        << 1;
     QTest::newRow("a negative serial is a serial, not an option")
         << QStringList{"-5"} << QByteArray()
-        << QByteArray("tarnwick-estimate: -5: Please enter a serial number between 1 and 15076231\n") << 1;
+        << QByteArray(
+               "tarnwick-estimate: -5: Please enter a serial number between 1 and 15076231\n")
+        << 1;
     QTest::newRow("text that is no number is not a serial number")
-        << QStringList{"abc"} << QByteArray() << QByteArray("tarnwick-estimate: abc: not a serial number\n") << 1;
+        << QStringList{"abc"} << QByteArray()
+        << QByteArray("tarnwick-estimate: abc: not a serial number\n") << 1;
     QTest::newRow("an empty argument is not a serial number")
-        << QStringList{""} << QByteArray() << QByteArray("tarnwick-estimate: : not a serial number\n") << 1;
+        << QStringList{""} << QByteArray()
+        << QByteArray("tarnwick-estimate: : not a serial number\n") << 1;
     QTest::newRow("an unassigned serial is reported")
         << QStringList{"2831427"} << QByteArray()
-        << QByteArray("tarnwick-estimate: 2831427: No production month is recorded for serial number 2831427.\n") << 1;
+        << QByteArray("tarnwick-estimate: 2831427: No production month is recorded for serial "
+                      "number 2831427.\n")
+        << 1;
     QTest::newRow("a failure among successes still answers the rest")
         << QStringList{"400", "x", "5"}
         << QByteArray("400 was built on January 9, 1909.\n5 was built on October 25, 1908.\n")
         << QByteArray("tarnwick-estimate: x: not a serial number\n") << 1;
     QTest::newRow("an input longer than the typing limit is not cut")
-        << QStringList{"015076231"} << QByteArray("15076231 was built on December 31, 1927.\n") << QByteArray() << 0;
+        << QStringList{"015076231"} << QByteArray("15076231 was built on December 31, 1927.\n")
+        << QByteArray() << 0;
     QTest::newRow("a fraction is rounded as the serial field does")
-        << QStringList{"5.5"} << QByteArray("6 was built on October 26, 1908.\n") << QByteArray() << 0;
+        << QStringList{"5.5"} << QByteArray("6 was built on October 26, 1908.\n") << QByteArray()
+        << 0;
     QTest::newRow("after -- everything is a serial")
-        << QStringList{"--", "--csv"} << QByteArray() << QByteArray("tarnwick-estimate: --csv: not a serial number\n") << 1;
-    QTest::newRow("version") << QStringList{"--version"} << QByteArray("tarnwick-estimate 1.0.22\n") << QByteArray() << 0;
+        << QStringList{"--", "--csv"} << QByteArray()
+        << QByteArray("tarnwick-estimate: --csv: not a serial number\n") << 1;
+    QTest::newRow("version") << QStringList{"--version"} << QByteArray("tarnwick-estimate 1.0.22\n")
+                             << QByteArray() << 0;
 }
 
 void TestBatch::arguments()
@@ -128,15 +141,20 @@ void TestBatch::csv_data()
     QTest::addColumn<int>("status");
     QTest::newRow("a calculated row holds every field")
         << QStringList{"--csv", "400"}
-        << QByteArray("400,400,January,9,1909,310,646,336,11,246,22,\"400 was built on January 9, 1909.\",\r\n") << 0;
+        << QByteArray("400,400,January,9,1909,310,646,336,11,246,22,\"400 was built on January 9, "
+                      "1909.\",\r\n")
+        << 0;
     QTest::newRow("a row that was not calculated holds only the input and the message")
         << QStringList{"--csv", "0"}
         << QByteArray("0,,,,,,,,,,,,Please enter a serial number between 1 and 15076231\r\n") << 1;
     QTest::newRow("quotes and commas in the input are quoted")
-        << QStringList{"--csv", "x,\"y"} << QByteArray("\"x,\"\"y\",,,,,,,,,,,,not a serial number\r\n") << 1;
+        << QStringList{"--csv", "x,\"y"}
+        << QByteArray("\"x,\"\"y\",,,,,,,,,,,,not a serial number\r\n") << 1;
     QTest::newRow("the input column keeps what was given")
         << QStringList{"--csv", " 0400 "}
-        << QByteArray(" 0400 ,400,January,9,1909,310,646,336,11,246,22,\"400 was built on January 9, 1909.\",\r\n") << 0;
+        << QByteArray(" 0400 ,400,January,9,1909,310,646,336,11,246,22,\"400 was built on January "
+                      "9, 1909.\",\r\n")
+        << 0;
 }
 
 void TestBatch::csv()
@@ -154,8 +172,8 @@ void TestBatch::csv()
 
 void TestBatch::everyInputIsAnsweredAsInAFreshWindow()
 {
-    const QStringList serials{"400", "2831427", "401", "0", "10998500", "646", "abc", "5",
-                              "9323672", "310", "15076231", "157425", "1"};
+    const QStringList serials{"400", "2831427", "401", "0",        "10998500", "646", "abc",
+                              "5",   "9323672", "310", "15076231", "157425",   "1"};
     QByteArray together;
     for (const QString& serial : serials)
         together += serial.toUtf8() + '\n';
@@ -172,7 +190,8 @@ void TestBatch::localeSeparatorsApply()
 {
     const Run de = runEstimate({QStringLiteral("--csv"), QStringLiteral("10.998.500")}, {},
                                QStringLiteral("de_DE.UTF-8"));
-    QVERIFY2(de.out.contains("10998500,December,31,1924,10886260,10999000,112740,3637,500,0,"), de.out);
+    QVERIFY2(de.out.contains("10998500,December,31,1924,10886260,10999000,112740,3637,500,0,"),
+             de.out);
     QCOMPARE(de.status, 0);
     const Run c = runEstimate({QStringLiteral("10.5")});
     QCOMPARE(c.out, QByteArray("11 was built on October 31, 1908.\n"));
@@ -180,7 +199,8 @@ void TestBatch::localeSeparatorsApply()
 
 void TestBatch::unwritableOutputFails()
 {
-    const Run run = runEstimate({QStringLiteral("400")}, {}, QStringLiteral("C"), QStringLiteral("/dev/full"));
+    const Run run =
+        runEstimate({QStringLiteral("400")}, {}, QStringLiteral("C"), QStringLiteral("/dev/full"));
     QCOMPARE(run.status, 1);
     QCOMPARE(run.err, QByteArray("tarnwick-estimate: cannot write the output\n"));
 }

@@ -47,7 +47,8 @@ void TestDateCalculators::monthlyTableHasItsRowsPerYear()
     QCOMPARE(perYear.size(), std::size_t(20));
     for (const auto& [year, count] : perYear) {
         const int expected = year == 1908 ? 3 : year == 1912 ? 10 : year == 1921 ? 11 : 12;
-        QVERIFY2(count == expected, qPrintable(QStringLiteral("%1 has %2 rows").arg(year).arg(count)));
+        QVERIFY2(count == expected,
+                 qPrintable(QStringLiteral("%1 has %2 rows").arg(year).arg(count)));
     }
     QCOMPARE(monthRows().front().first, 1u);
     QCOMPARE(monthRows().front().month, Month::Oct);
@@ -81,7 +82,7 @@ void TestDateCalculators::monthlyRowsAreContiguousButForThreePlaces()
             ++gaps;
         } else if ((before.year == 1924 && before.month == Month::Jan) ||
                    (before.year == 1927 && before.month == Month::Aug)) {
-            QVERIFY(row.first <= before.last); // shared serials
+            QVERIFY(row.first <= before.last);              // shared serials
             QVERIFY(i < 2 || rows[i - 2].last < row.first); // shared with the neighbour only
             ++overlaps;
         } else {
@@ -95,9 +96,9 @@ void TestDateCalculators::monthlyRowsAreContiguousButForThreePlaces()
 void TestDateCalculators::monthlyDaysFollowTheMonthName()
 {
     const std::map<QString, QString> days{
-        {"January", "31"}, {"February", "28"}, {"March", "31"},    {"April", "30"},
-        {"May", "31"},     {"June", "30"},     {"July", "31"},     {"August", "31"},
-        {"September", "30"}, {"October", "31"}, {"November", "30"}, {"December", "31"},
+        {"January", "31"},   {"February", "28"}, {"March", "31"},    {"April", "30"},
+        {"May", "31"},       {"June", "30"},     {"July", "31"},     {"August", "31"},
+        {"September", "30"}, {"October", "31"},  {"November", "30"}, {"December", "31"},
         {"Oct-Dec", "31"}};
     for (const MonthRow& row : monthRows())
         QCOMPARE(daysText(row.month), days.at(monthText(row.month)));
@@ -141,9 +142,10 @@ void TestDateCalculators::yearlyRangesEnclosTheirMonths()
 void TestDateCalculators::lookupMatchesTheFirstHoldingRowAtEveryBoundary()
 {
     for (const MonthRow& row : monthRows()) {
-        for (const double serial : {double(row.first) - 1, double(row.first) - 0.5, double(row.first),
-                                    double(row.first) + 0.5, double(row.last) - 1, double(row.last),
-                                    double(row.last) + 0.5, double(row.last) + 1}) {
+        for (const double serial :
+             {double(row.first) - 1, double(row.first) - 0.5, double(row.first),
+              double(row.first) + 0.5, double(row.last) - 1, double(row.last),
+              double(row.last) + 0.5, double(row.last) + 1}) {
             QVERIFY2(monthRowFor(serial) == firstRowHolding(serial),
                      qPrintable(QString::number(serial, 'f', 1)));
         }
@@ -165,25 +167,34 @@ void TestDateCalculators::monthLookupWrites_data()
     row("12 opens November 1908", "12", {"November", "30", "12", "101"});
     row("309 closes 1908", "309", {"December", "31", "102", "309"});
     row("310 opens 1909", "310", {"January", "31", "310", "646"});
-    row("the last serial closes December 1927", "15076231", {"December", "31", "15068958", "15076231"});
+    row("the last serial closes December 1927", "15076231",
+        {"December", "31", "15068958", "15076231"});
     row("above the last serial nothing is written", "15076232", {});
     row("zero writes nothing", "0", {});
     row("a negative serial writes nothing", "-5", {});
-    row("December 1918 ends before the unassigned serials", "2831426", {"December", "31", "2805098", "2831426"});
+    row("December 1918 ends before the unassigned serials", "2831426",
+        {"December", "31", "2805098", "2831426"});
     row("the first unassigned serial writes nothing", "2831427", {});
     row("the last unassigned serial writes nothing", "2843126", {});
-    row("January 1919 follows the unassigned serials", "2843127", {"January", "31", "2843127", "2880166"});
+    row("January 1919 follows the unassigned serials", "2843127",
+        {"January", "31", "2843127", "2880166"});
     row("December 1920 closes 1920", "4698419", {"December", "31", "4617929", "4698419"});
     row("February 1921 follows December 1920", "4698420", {"February", "28", "4698420", "4736431"});
     row("the Oct-Dec 1912 row starts", "157425", {"Oct-Dec", "31", "157425", "183563"});
     row("the Oct-Dec 1912 row ends", "183563", {"Oct-Dec", "31", "157425", "183563"});
     row("January 1913 follows Oct-Dec 1912", "183564", {"January", "31", "183564", "200993"});
-    row("January 1924 takes the first shared serial", "9232672", {"January", "31", "9008372", "9323671"});
-    row("January 1924 takes the last shared serial", "9323671", {"January", "31", "9008372", "9323671"});
-    row("February 1924 starts after the shared serials", "9323672", {"February", "28", "9232672", "9427721"});
-    row("August 1927 takes the first shared serial", "15034670", {"August", "31", "15023925", "15034699"});
-    row("August 1927 takes the last shared serial", "15034699", {"August", "31", "15023925", "15034699"});
-    row("September 1927 starts after the shared serials", "15034700", {"September", "30", "15034670", "15047409"});
+    row("January 1924 takes the first shared serial", "9232672",
+        {"January", "31", "9008372", "9323671"});
+    row("January 1924 takes the last shared serial", "9323671",
+        {"January", "31", "9008372", "9323671"});
+    row("February 1924 starts after the shared serials", "9323672",
+        {"February", "28", "9232672", "9427721"});
+    row("August 1927 takes the first shared serial", "15034670",
+        {"August", "31", "15023925", "15034699"});
+    row("August 1927 takes the last shared serial", "15034699",
+        {"August", "31", "15023925", "15034699"});
+    row("September 1927 starts after the shared serials", "15034700",
+        {"September", "30", "15034670", "15047409"});
     row("February has 28 days in 1912 too", "92001", {"February", "28", "92001", "95900"});
     row("February has 28 days in 1916 too", "1071929", {"February", "28", "1071929", "1119003"});
     row("a fraction inside a row matches it", "5.5", {"October", "31", "1", "11"});
@@ -209,11 +220,13 @@ void TestDateCalculators::yearLookupWrites_data()
     QTest::addColumn<QStringList>("expected"); // year, start, end; empty: nothing written
     QTest::newRow("309 is 1908") << "309" << QStringList{"1908", "1", "309"};
     QTest::newRow("310 is 1909") << "310" << QStringList{"1909", "310", "14161"};
-    QTest::newRow("the last serial is 1927") << "15076231" << QStringList{"1927", "14619255", "15076231"};
+    QTest::newRow("the last serial is 1927")
+        << "15076231" << QStringList{"1927", "14619255", "15076231"};
     QTest::newRow("the unassigned 1918 serials have no year") << "2831427" << QStringList{};
     QTest::newRow("the end of 1924's gap has no year") << "10998000" << QStringList{};
     QTest::newRow("the start of 1924's gap has no year") << "10944034" << QStringList{};
-    QTest::newRow("1925 starts at 10998001") << "10998001" << QStringList{"1925", "10998001", "12990076"};
+    QTest::newRow("1925 starts at 10998001")
+        << "10998001" << QStringList{"1925", "10998001", "12990076"};
 }
 
 void TestDateCalculators::yearLookupWrites()
@@ -223,7 +236,8 @@ void TestDateCalculators::yearLookupWrites()
     FieldSet fields{NumberRules::Separators{}};
     fields.setText(txtSerial, serial);
     FindProductionYear(fields);
-    const QStringList written{fields.text(txtYear), fields.text(txtYearStart), fields.text(txtYearEnd)};
+    const QStringList written{fields.text(txtYear), fields.text(txtYearStart),
+                              fields.text(txtYearEnd)};
     const QStringList design{"YEAR", "Start Serial for Year", "End Serial for Year"};
     QCOMPARE(written, expected.isEmpty() ? design : expected);
 }

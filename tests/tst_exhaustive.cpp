@@ -41,9 +41,11 @@ void TestExhaustive::everySerialGivesADayOfItsMonthOrNotFound()
         form.cmdCalculate_Click();
 
         // Messages are built only when a check fails.
-#define CHECK(condition)                                                                         \
-    if (!(condition))                                                                            \
-    QFAIL(qPrintable(QStringLiteral("serial %1: %2 (%3)").arg(serial).arg(QLatin1String(#condition), f.text(lblDate))))
+#define CHECK(condition)                                                                           \
+    if (!(condition))                                                                              \
+    QFAIL(qPrintable(QStringLiteral("serial %1: %2 (%3)")                                          \
+                         .arg(serial)                                                              \
+                         .arg(QLatin1String(#condition), f.text(lblDate))))
         if (!inRow) {
             CHECK(host.asked.size() == 1);
             CHECK(host.asked.back().title == QStringLiteral("Serial Number Not Found"));

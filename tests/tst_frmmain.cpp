@@ -115,7 +115,8 @@ void TestFrmMain::serialNormalisesAsTyped_data()
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QStringList>("keystrokes"); // the field's text after each edit
     QTest::addColumn<QString>("expected");
-    auto row = [](const char* name, const QStringList& keys, const char* expected, const char* locale = "en_US") {
+    auto row = [](const char* name, const QStringList& keys, const char* expected,
+                  const char* locale = "en_US") {
         QTest::newRow(name) << QString::fromLatin1(locale) << keys << QString::fromLatin1(expected);
     };
     row("leading zeros vanish as they are typed", {"0", "07"}, "7");
@@ -169,12 +170,19 @@ void TestFrmMain::handlersComeToRest_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("depth"); // deepest run of one handler inside the write
-    QTest::newRow("text already in whole-number form runs its handler once") << int(txtSerial) << "1" << "12" << 1;
-    QTest::newRow("leading zeros run the handler once more, nested") << int(txtSerial) << "" << "007" << 2;
-    QTest::newRow("text that is no number is emptied in one nested run") << int(txtSerial) << "" << "abc" << 2;
-    QTest::newRow("the same text again runs no handler") << int(txtSerial) << "7" << "7" << 0;
-    QTest::newRow("letters in the month days run their handler once") << int(txtMonthDays) << "" << "abc" << 1;
-    QTest::newRow("a fraction in the first serial comes to rest") << int(txtFirstSerial) << "" << "12.6" << 2;
+    QTest::newRow("text already in whole-number form runs its handler once")
+        << int(txtSerial) << "1"
+        << "12" << 1;
+    QTest::newRow("leading zeros run the handler once more, nested") << int(txtSerial) << ""
+                                                                     << "007" << 2;
+    QTest::newRow("text that is no number is emptied in one nested run") << int(txtSerial) << ""
+                                                                         << "abc" << 2;
+    QTest::newRow("the same text again runs no handler") << int(txtSerial) << "7"
+                                                         << "7" << 0;
+    QTest::newRow("letters in the month days run their handler once") << int(txtMonthDays) << ""
+                                                                      << "abc" << 1;
+    QTest::newRow("a fraction in the first serial comes to rest") << int(txtFirstSerial) << ""
+                                                                  << "12.6" << 2;
 }
 
 void TestFrmMain::handlersComeToRest()
@@ -205,22 +213,34 @@ void TestFrmMain::handlersCopyIntoTheirLabels_data()
     auto row = [](const char* name, Control field, const char* text, const char* fieldAfter,
                   int label, const char* labelAfter, const char* locale = "en_US") {
         QTest::newRow(name) << QString::fromLatin1(locale) << int(field) << QString::fromUtf8(text)
-                            << QString::fromUtf8(fieldAfter) << label << QString::fromUtf8(labelAfter);
+                            << QString::fromUtf8(fieldAfter) << label
+                            << QString::fromUtf8(labelAfter);
     };
-    row("the total is grouped into its label", txtProductionTotal, "1234", "1234", int(lblProductionTotal), "1,234");
-    row("an empty total gives an empty label", txtProductionTotal, "", "", int(lblProductionTotal), "");
+    row("the total is grouped into its label", txtProductionTotal, "1234", "1234",
+        int(lblProductionTotal), "1,234");
+    row("an empty total gives an empty label", txtProductionTotal, "", "", int(lblProductionTotal),
+        "");
     row("a zero total shows 0", txtProductionTotal, "0", "0", int(lblProductionTotal), "0");
-    row("the average is grouped into its label", txtProductionAverage, "3637", "3637", int(lblProductionAverage), "3,637");
-    row("cars built are grouped into their label", txtCarsBuilt, "1234567", "1234567", int(lblCarsBuilt), "1,234,567");
-    row("text that is no number is copied unchanged", txtCarsBuilt, "abc", "abc", int(lblCarsBuilt), "abc");
-    row("days to month end are copied as they are", txtEndOfMonthDays, "007", "007", int(lblEndOfMonthDays), "007");
-    row("the first serial is normalised and copied", txtFirstSerial, "12.6", "13", int(lblFirstSerial), "13");
-    row("the first serial is copied without grouping", txtFirstSerial, "10886260", "10886260", int(lblFirstSerial), "10886260");
-    row("a first serial that is no number is emptied", txtFirstSerial, "x", "", int(lblFirstSerial), "");
-    row("the last serial is normalised and copied", txtLastSerial, " 0646 ", "646", int(lblLastSerial), "646");
+    row("the average is grouped into its label", txtProductionAverage, "3637", "3637",
+        int(lblProductionAverage), "3,637");
+    row("cars built are grouped into their label", txtCarsBuilt, "1234567", "1234567",
+        int(lblCarsBuilt), "1,234,567");
+    row("text that is no number is copied unchanged", txtCarsBuilt, "abc", "abc", int(lblCarsBuilt),
+        "abc");
+    row("days to month end are copied as they are", txtEndOfMonthDays, "007", "007",
+        int(lblEndOfMonthDays), "007");
+    row("the first serial is normalised and copied", txtFirstSerial, "12.6", "13",
+        int(lblFirstSerial), "13");
+    row("the first serial is copied without grouping", txtFirstSerial, "10886260", "10886260",
+        int(lblFirstSerial), "10886260");
+    row("a first serial that is no number is emptied", txtFirstSerial, "x", "", int(lblFirstSerial),
+        "");
+    row("the last serial is normalised and copied", txtLastSerial, " 0646 ", "646",
+        int(lblLastSerial), "646");
     row("month days are normalised", txtMonthDays, "30.6", "31", -1, "");
     row("letters in the month days stay as they are", txtMonthDays, "abc", "abc", -1, "");
-    row("de_DE: the total is grouped with points", txtProductionTotal, "1234567", "1234567", int(lblProductionTotal), "1.234.567", "de_DE");
+    row("de_DE: the total is grouped with points", txtProductionTotal, "1234567", "1234567",
+        int(lblProductionTotal), "1.234.567", "de_DE");
 }
 
 void TestFrmMain::handlersCopyIntoTheirLabels()
@@ -245,13 +265,17 @@ void TestFrmMain::calculation_data()
     // total, average, cars built, days to month end, day
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("sentence");
-    auto row = [](const char* name, const char* serial, const QStringList& steps, const char* sentence) {
-        QTest::newRow(name) << QString::fromLatin1(serial) << steps << QString::fromLatin1(sentence);
+    auto row = [](const char* name, const char* serial, const QStringList& steps,
+                  const char* sentence) {
+        QTest::newRow(name) << QString::fromLatin1(serial) << steps
+                            << QString::fromLatin1(sentence);
     };
-    row("an average below 1 becomes 1", "5", {"10", "1", "6", "6", "25"}, "5 was built on October 25, 1908.");
-    row("each step uses the rounded result of the one before", "400", {"336", "11", "246", "22", "9"},
-        "400 was built on January 9, 1909.");
-    row("the first serial of all", "1", {"10", "1", "10", "10", "21"}, "1 was built on October 21, 1908.");
+    row("an average below 1 becomes 1", "5", {"10", "1", "6", "6", "25"},
+        "5 was built on October 25, 1908.");
+    row("each step uses the rounded result of the one before", "400",
+        {"336", "11", "246", "22", "9"}, "400 was built on January 9, 1909.");
+    row("the first serial of all", "1", {"10", "1", "10", "10", "21"},
+        "1 was built on October 21, 1908.");
     row("a month's last serial is its last day", "646", {"336", "11", "0", "0", "31"},
         "646 was built on January 31, 1909.");
     row("a day that rounds to 0 becomes 1", "310", {"336", "11", "336", "31", "1"},
@@ -315,13 +339,16 @@ void TestFrmMain::uncalculableSerialWarnsAndChangesNothing_data()
     const QString range = QStringLiteral("Please enter a serial number between 1 and 15076231");
     const QString invalid = QStringLiteral("Invalid Serial Number");
     const QString notFound = QStringLiteral("Serial Number Not Found");
-    const QString unrecorded = QStringLiteral("No production month is recorded for serial number %1.");
+    const QString unrecorded =
+        QStringLiteral("No production month is recorded for serial number %1.");
     QTest::newRow("zero is out of range") << "0" << invalid << range;
     QTest::newRow("a negative serial is out of range") << "-5" << invalid << range;
     QTest::newRow("one above the last serial is out of range") << "15076232" << invalid << range;
     QTest::newRow("a huge serial is out of range") << "1e300" << invalid << range;
-    QTest::newRow("the first unassigned serial is not found") << "2831427" << notFound << unrecorded.arg(2831427);
-    QTest::newRow("the last unassigned serial is not found") << "2843126" << notFound << unrecorded.arg(2843126);
+    QTest::newRow("the first unassigned serial is not found")
+        << "2831427" << notFound << unrecorded.arg(2831427);
+    QTest::newRow("the last unassigned serial is not found")
+        << "2843126" << notFound << unrecorded.arg(2843126);
 }
 
 void TestFrmMain::uncalculableSerialWarnsAndChangesNothing()
@@ -374,10 +401,11 @@ void TestFrmMain::faultsInTheFieldsAreReportedNotThrown_data()
 {
     QTest::addColumn<QStringList>("tampering"); // control name, replacement, ...
     QTest::addColumn<QString>("text");
-    QTest::newRow("month days that are no number") << QStringList{"txtMonthDays", "abc"}
+    QTest::newRow("month days that are no number")
+        << QStringList{"txtMonthDays", "abc"}
         << "Type mismatch: txtMonthDays holds \"abc\", which is not a number.";
     QTest::newRow("zero month days") << QStringList{"txtMonthDays", "0"}
-        << "Division by zero while calculating txtProductionAverage.";
+                                     << "Division by zero while calculating txtProductionAverage.";
     QTest::newRow("a total too large for a double")
         << QStringList{"txtFirstSerial", "-1e308", "txtLastSerial", "1e308"}
         << "Overflow while calculating txtProductionTotal.";
@@ -435,7 +463,9 @@ void TestFrmMain::resetAnsweredYesClearsTheResults()
     w.form.cmdReset_Click();
     const Message& m = w.host.asked.front();
     QCOMPARE(m.title, QStringLiteral("Reset Calculator"));
-    QCOMPARE(m.text, QStringLiteral("Are you sure you want to reset the calculator? This action cannot be undone."));
+    QCOMPARE(m.text,
+             QStringLiteral(
+                 "Are you sure you want to reset the calculator? This action cannot be undone."));
     QCOMPARE(m.icon, MessageIcon::Question);
     QCOMPARE(m.buttons, MessageButtons::YesNo);
     QCOMPARE(m.defaultAnswer, Answer::Yes);
@@ -491,7 +521,8 @@ void TestFrmMain::closeConfirmation()
     const Message& m = w.host.asked.front();
     QCOMPARE(m.title, QStringLiteral("Close Calculator"));
     QCOMPARE(m.defaultAnswer, Answer::Yes);
-    QCOMPARE(m.text, QStringLiteral("Are you sure you want to close Quorvin Halvex Build Date Calculator?"));
+    QCOMPARE(m.text, QStringLiteral(
+                         "Are you sure you want to close Quorvin Halvex Build Date Calculator?"));
     QCOMPARE(m.icon, MessageIcon::Question);
     QCOMPARE(m.buttons, MessageButtons::YesNo);
     QCOMPARE(w.host.ended, ends ? 1 : 0);

@@ -23,7 +23,7 @@ enum Storage { Png, Bmp };
 
 // Reads a resource, or the same file from the source tree when the test was
 // built without the resources compiled in.
-QByteArray readAsset(const QString &resourcePath, const QString &relativePath)
+QByteArray readAsset(const QString& resourcePath, const QString& relativePath)
 {
     QFile file(resourcePath);
     if (!file.exists()) {
@@ -40,27 +40,27 @@ QByteArray readAsset(const QString &resourcePath, const QString &relativePath)
     return file.readAll();
 }
 
-quint16 le16(const QByteArray &d, qsizetype at)
+quint16 le16(const QByteArray& d, qsizetype at)
 {
     return qFromLittleEndian<quint16>(d.constData() + at);
 }
 
-quint32 le32(const QByteArray &d, qsizetype at)
+quint32 le32(const QByteArray& d, qsizetype at)
 {
     return qFromLittleEndian<quint32>(d.constData() + at);
 }
 
-qint32 le32s(const QByteArray &d, qsizetype at)
+qint32 le32s(const QByteArray& d, qsizetype at)
 {
     return qFromLittleEndian<qint32>(d.constData() + at);
 }
 
-quint32 be32(const QByteArray &d, qsizetype at)
+quint32 be32(const QByteArray& d, qsizetype at)
 {
     return qFromBigEndian<quint32>(d.constData() + at);
 }
 
-quint32 crc32(const char *data, qsizetype len)
+quint32 crc32(const char* data, qsizetype len)
 {
     quint32 crc = 0xffffffffu;
     for (qsizetype i = 0; i < len; ++i) {
@@ -71,9 +71,8 @@ quint32 crc32(const char *data, qsizetype len)
     return ~crc;
 }
 
-struct DirEntry
-{
-    int width = 0;      // as stored: 0 stands for 256
+struct DirEntry {
+    int width = 0; // as stored: 0 stands for 256
     int height = 0;
     int colourCount = 0;
     int reserved = 0;
@@ -85,8 +84,7 @@ struct DirEntry
 
 } // namespace
 
-class TestIcon : public QObject
-{
+class TestIcon : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -139,15 +137,16 @@ void TestIcon::directoryHeader()
 void TestIcon::entriesDoNotOverlap()
 {
     QList<QPair<quint64, quint64>> spans;
-    for (const DirEntry &e : std::as_const(m_entries))
+    for (const DirEntry& e : std::as_const(m_entries))
         spans.append({e.offset, quint64(e.offset) + e.bytes});
     std::sort(spans.begin(), spans.end());
     const quint64 dirEnd = kDirHeaderSize + quint64(m_entries.size()) * kDirEntrySize;
     quint64 previousEnd = dirEnd;
-    for (const auto &span : std::as_const(spans)) {
+    for (const auto& span : std::as_const(spans)) {
         QVERIFY2(span.first >= previousEnd,
                  qPrintable(QStringLiteral("image data at offset %1 overlaps the directory "
-                                           "or the image before it").arg(span.first)));
+                                           "or the image before it")
+                                .arg(span.first)));
         previousEnd = span.second;
     }
 }
@@ -159,7 +158,11 @@ void TestIcon::entry_data()
     QTest::addColumn<int>("bpp");
     QTest::addColumn<int>("storage");
 
-    struct Row { int size; int bpp; Storage storage; };
+    struct Row {
+        int size;
+        int bpp;
+        Storage storage;
+    };
     QList<Row> rows = {{256, 4, Png}, {256, 8, Png}, {256, 32, Png}};
     for (int bpp : {4, 8})
         for (int size : {48, 32, 24, 16})
@@ -169,14 +172,14 @@ void TestIcon::entry_data()
     QCOMPARE(rows.size(), kEntryCount);
 
     for (int i = 0; i < rows.size(); ++i) {
-        const Row &r = rows.at(i);
-        const QByteArray name = QStringLiteral("entry %1: %2px %3bpp stored as %4")
-                                    .arg(i + 1)
-                                    .arg(r.size)
-                                    .arg(r.bpp)
-                                    .arg(r.storage == Png ? QStringLiteral("PNG")
-                                                          : QStringLiteral("BMP"))
-                                    .toLatin1();
+        const Row& r = rows.at(i);
+        const QByteArray name =
+            QStringLiteral("entry %1: %2px %3bpp stored as %4")
+                .arg(i + 1)
+                .arg(r.size)
+                .arg(r.bpp)
+                .arg(r.storage == Png ? QStringLiteral("PNG") : QStringLiteral("BMP"))
+                .toLatin1();
         QTest::newRow(name.constData()) << i << r.size << r.bpp << int(r.storage);
     }
 }
@@ -205,7 +208,9 @@ void TestIcon::entry()
     QVERIFY(quint64(e.offset) >= kDirHeaderSize + quint64(m_entries.size()) * kDirEntrySize);
     QVERIFY2(quint64(e.offset) + e.bytes <= quint64(m_ico.size()),
              qPrintable(QStringLiteral("data at %1 + %2 runs past the end of the %3-byte file")
-                            .arg(e.offset).arg(e.bytes).arg(m_ico.size())));
+                            .arg(e.offset)
+                            .arg(e.bytes)
+                            .arg(m_ico.size())));
     const QByteArray data = m_ico.mid(e.offset, e.bytes);
 
     if (storage == Png) {
@@ -287,8 +292,8 @@ void TestIcon::pictures_data()
         << QStringLiteral(":/images/Image3_main.gif") << QStringLiteral("Image3_main.gif") << 72
         << 72;
     QTest::newRow("about box emblem is a 64x64 GIF")
-        << QStringLiteral(":/images/Image3_about.gif") << QStringLiteral("Image3_about.gif")
-        << 64 << 64;
+        << QStringLiteral(":/images/Image3_about.gif") << QStringLiteral("Image3_about.gif") << 64
+        << 64;
 }
 
 void TestIcon::pictures()

@@ -68,10 +68,14 @@ void TestNumberRules::strictReading_data()
     QTest::newRow("leading zeros are allowed") << en << "0007" << std::optional(7.0);
     QTest::newRow("an exponent is allowed") << en << "1e3" << std::optional(1000.0);
     QTest::newRow("an exponent may carry a sign") << en << "2.5E-1" << std::optional(0.25);
-    QTest::newRow("group separators between digits") << en << "15,076,231" << std::optional(15076231.0);
-    QTest::newRow("sixteen digits are read exactly") << en << "1234567890123456" << std::optional(1234567890123456.0);
-    QTest::newRow("a value below the smallest double reads as 0") << en << "1e-400" << std::optional(0.0);
-    QTest::newRow("the largest double is a number") << en << "1.7976931348623157e308" << std::optional(std::numeric_limits<double>::max());
+    QTest::newRow("group separators between digits")
+        << en << "15,076,231" << std::optional(15076231.0);
+    QTest::newRow("sixteen digits are read exactly")
+        << en << "1234567890123456" << std::optional(1234567890123456.0);
+    QTest::newRow("a value below the smallest double reads as 0")
+        << en << "1e-400" << std::optional(0.0);
+    QTest::newRow("the largest double is a number")
+        << en << "1.7976931348623157e308" << std::optional(std::numeric_limits<double>::max());
 
     QTest::newRow("empty text is not a number") << en << "" << none;
     QTest::newRow("blanks alone are not a number") << en << "   " << none;
@@ -94,15 +98,19 @@ void TestNumberRules::strictReading_data()
     QTest::newRow("two decimal points are not a number") << en << "1.2.3" << none;
     QTest::newRow("a fractional exponent is not a number") << en << "1e5.5" << none;
     QTest::newRow("a letter after digits is not a number") << en << "12a" << none;
-    QTest::newRow("non-ASCII digits are not a number") << en << QStringLiteral("\u0661\u0662") << none;
+    QTest::newRow("non-ASCII digits are not a number")
+        << en << QStringLiteral("\u0661\u0662") << none;
     QTest::newRow("a value too large for a double is not a number") << en << "1e400" << none;
     QTest::newRow("400 digits are too large for a double") << en << QString(400, u'9') << none;
-    QTest::newRow("the other locale's decimal point is a group separator in en_US") << en << "12,5" << std::optional(125.0);
+    QTest::newRow("the other locale's decimal point is a group separator in en_US")
+        << en << "12,5" << std::optional(125.0);
 
     QTest::newRow("de_DE: comma is the decimal separator") << de << "12,5" << std::optional(12.5);
-    QTest::newRow("de_DE: point is the group separator") << de << "1.234,5" << std::optional(1234.5);
+    QTest::newRow("de_DE: point is the group separator")
+        << de << "1.234,5" << std::optional(1234.5);
     QTest::newRow("de_DE: a lone comma is not a number") << de << "," << none;
-    QTest::newRow("fr_FR: its group separator groups") << fr << QStringLiteral("1") + frGroup + QStringLiteral("234") << std::optional(1234.0);
+    QTest::newRow("fr_FR: its group separator groups")
+        << fr << QStringLiteral("1") + frGroup + QStringLiteral("234") << std::optional(1234.0);
     QTest::newRow("fr_FR: comma is the decimal separator") << fr << "0,25" << std::optional(0.25);
     QTest::newRow("fr_FR: an ASCII point is not a separator") << fr << "1.5" << none;
 }
@@ -137,14 +145,17 @@ void TestNumberRules::leadingValue_data()
     QTest::newRow("a plus sign before a bare fraction is read") << "+.3x" << 0.3;
     QTest::newRow("a plus sign before an exponent is read") << "+2e3" << 2000.0;
     QTest::newRow("a plus sign before an overflowing exponent is read") << "+1e999" << 1e99;
-    QTest::newRow("a plus sign before many digits is read") << QStringLiteral("+") + QString(20, u'1') << 11111111111111111111.0;
+    QTest::newRow("a plus sign before many digits is read")
+        << QStringLiteral("+") + QString(20, u'1') << 11111111111111111111.0;
     QTest::newRow("a fraction without whole part") << ".5" << 0.5;
     QTest::newRow("a lone point reads 0") << "." << 0.0;
     QTest::newRow("an overflowing exponent loses digits until finite") << "1e999" << 1e99;
     QTest::newRow("an underflowing value reads 0") << "1e-999" << 0.0;
     QTest::newRow("an underflowing value with a capital E reads 0") << "1E-400" << 0.0;
-    QTest::newRow("an underflowing value with a capital E and more digits reads 0") << "5E-4004009999x" << 0.0;
-    QTest::newRow("a negative exponent on a huge mantissa") << QStringLiteral("1") + QString(300, u'0') + QStringLiteral("e-100") << 1e200;
+    QTest::newRow("an underflowing value with a capital E and more digits reads 0")
+        << "5E-4004009999x" << 0.0;
+    QTest::newRow("a negative exponent on a huge mantissa")
+        << QStringLiteral("1") + QString(300, u'0') + QStringLiteral("e-100") << 1e200;
 }
 
 void TestNumberRules::leadingValue()
@@ -173,25 +184,36 @@ void TestNumberRules::masks_data()
     QTest::newRow("######## rounds 0.5 away from zero") << en << 0.5 << blank << "1";
     QTest::newRow("######## rounds a negative half away from zero") << en << -2.5 << blank << "-3";
     QTest::newRow("######## writes zero as empty text") << en << 0.4 << blank << "";
-    QTest::newRow("######## rounds the double just below a half down") << en << 0.49999999999999994 << blank << "";
-    QTest::newRow("######## rounds a negative half away from zero at -0.5") << en << -0.5 << blank << "-1";
-    QTest::newRow("######## keeps whole values past 2^52 exact") << en << 4503599627370497.0 << blank << "4503599627370497";
-    QTest::newRow("######## rounds a half past 2^51") << en << 2251799813685248.5 << blank << "2251799813685249";
+    QTest::newRow("######## rounds the double just below a half down")
+        << en << 0.49999999999999994 << blank << "";
+    QTest::newRow("######## rounds a negative half away from zero at -0.5")
+        << en << -0.5 << blank << "-1";
+    QTest::newRow("######## keeps whole values past 2^52 exact")
+        << en << 4503599627370497.0 << blank << "4503599627370497";
+    QTest::newRow("######## rounds a half past 2^51")
+        << en << 2251799813685248.5 << blank << "2251799813685249";
     QTest::newRow("######## writes negative zero as empty text") << en << -0.4 << blank << "";
     QTest::newRow("######## has no digit limit") << en << 15076231.0 << blank << "15076231";
-    QTest::newRow("######## writes every digit of a large value") << en << 1e20 << blank << "100000000000000000000";
+    QTest::newRow("######## writes every digit of a large value")
+        << en << 1e20 << blank << "100000000000000000000";
     QTest::newRow("#######0 writes zero as 0") << en << 0.0 << zero << "0";
-    QTest::newRow("#######0 writes a value rounding to zero without sign") << en << -0.4 << zero << "0";
+    QTest::newRow("#######0 writes a value rounding to zero without sign")
+        << en << -0.4 << zero << "0";
     QTest::newRow("#######0 rounds like ########") << en << 12.5 << zero << "13";
     QTest::newRow("##,###,##0 groups thousands") << en << 15076231.0 << grouped << "15,076,231";
     QTest::newRow("##,###,##0 groups four digits") << en << 1234.0 << grouped << "1,234";
     QTest::newRow("##,###,##0 leaves three digits alone") << en << 999.0 << grouped << "999";
     QTest::newRow("##,###,##0 writes zero as 0") << en << 0.2 << grouped << "0";
-    QTest::newRow("##,###,##0 keeps the sign outside the groups") << en << -123456.0 << grouped << "-123,456";
-    QTest::newRow("##,###,##0 rounds a negative half away from zero") << en << -2.5 << grouped << "-3";
-    QTest::newRow("##,###,##0 goes past its placeholders") << en << 1234567890.0 << grouped << "1,234,567,890";
-    QTest::newRow("de_DE groups with a point") << QStringLiteral("de_DE") << 15076231.0 << grouped << "15.076.231";
-    QTest::newRow("a non-finite value gives empty text") << en << std::numeric_limits<double>::infinity() << zero << "";
+    QTest::newRow("##,###,##0 keeps the sign outside the groups")
+        << en << -123456.0 << grouped << "-123,456";
+    QTest::newRow("##,###,##0 rounds a negative half away from zero")
+        << en << -2.5 << grouped << "-3";
+    QTest::newRow("##,###,##0 goes past its placeholders")
+        << en << 1234567890.0 << grouped << "1,234,567,890";
+    QTest::newRow("de_DE groups with a point")
+        << QStringLiteral("de_DE") << 15076231.0 << grouped << "15.076.231";
+    QTest::newRow("a non-finite value gives empty text")
+        << en << std::numeric_limits<double>::infinity() << zero << "";
 }
 
 void TestNumberRules::masks()
@@ -212,7 +234,8 @@ void TestNumberRules::maskOfText_data()
     const QString en = QStringLiteral("en_US");
     const QString fr = QStringLiteral("fr_FR");
     const QString frGroup = separatorsOf(fr).group;
-    QTest::newRow("text that is no number comes back unchanged") << en << "abc" << int(Mask::Zero) << "abc";
+    QTest::newRow("text that is no number comes back unchanged")
+        << en << "abc" << int(Mask::Zero) << "abc";
     QTest::newRow("empty text comes back unchanged") << en << "" << int(Mask::Grouped) << "";
     QTest::newRow("leading zeros vanish") << en << "007" << int(Mask::Zero) << "7";
     QTest::newRow("a pasted fraction rounds up") << en << "12.5" << int(Mask::Zero) << "13";
@@ -220,8 +243,9 @@ void TestNumberRules::maskOfText_data()
     QTest::newRow("a trailing point vanishes") << en << "12." << int(Mask::Zero) << "12";
     QTest::newRow("blanks and groups vanish") << en << " 1,234 " << int(Mask::Zero) << "1234";
     QTest::newRow("a too large value is no number") << en << "1e400" << int(Mask::Zero) << "1e400";
-    QTest::newRow("fr_FR groups with its own separator") << fr << "15076231" << int(Mask::Grouped)
-                                                          << QStringLiteral("15") + frGroup + QStringLiteral("076") + frGroup + QStringLiteral("231");
+    QTest::newRow("fr_FR groups with its own separator")
+        << fr << "15076231" << int(Mask::Grouped)
+        << QStringLiteral("15") + frGroup + QStringLiteral("076") + frGroup + QStringLiteral("231");
 }
 
 void TestNumberRules::maskOfText()
@@ -241,7 +265,8 @@ void TestNumberRules::hugeTextsStayFiniteAndQuick()
     QVERIFY(std::isfinite(NumberRules::leadingValue(QStringLiteral("1e") + digits)));
     QVERIFY(std::isfinite(NumberRules::leadingValue(digits + QStringLiteral("e-") + digits)));
     QVERIFY(!NumberRules::fieldValue(digits, Separators{}).has_value());
-    QCOMPARE(NumberRules::fieldValue(QStringLiteral("1e-") + digits, Separators{}), std::optional(0.0));
+    QCOMPARE(NumberRules::fieldValue(QStringLiteral("1e-") + digits, Separators{}),
+             std::optional(0.0));
 }
 
 QTEST_APPLESS_MAIN(TestNumberRules)

@@ -18,7 +18,8 @@ struct Entry {
     NumberRules::Separators separators;
 };
 
-inline const std::vector<Entry>& all() {
+inline const std::vector<Entry>& all()
+{
     static const std::vector<Entry> entries = [] {
         std::map<std::pair<QString, QString>, QString> pairs;
         for (const QLocale& locale : QLocale::matchingLocales(
@@ -37,8 +38,6 @@ inline const std::vector<Entry>& all() {
     return entries;
 }
 
-inline const Entry& pick(unsigned char byte) {
-    return all()[byte % all().size()];
-}
+inline const Entry& pick(unsigned char byte) { return all()[byte % all().size()]; }
 
 } // namespace FuzzLocales

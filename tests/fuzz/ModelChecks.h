@@ -30,7 +30,8 @@ namespace ModelChecks {
 
 using enum Control;
 
-inline const QString& designText(Control control) {
+inline const QString& designText(Control control)
+{
     static const std::array<QString, kControlCount> texts = [] {
         std::array<QString, kControlCount> out;
         for (const ControlDef& def : controlTable())
@@ -40,18 +41,18 @@ inline const QString& designText(Control control) {
     return texts[indexOf(control)];
 }
 
-inline QString nameOf(Control control) {
-    return QString::fromLatin1(controlDef(control).name);
-}
+inline QString nameOf(Control control) { return QString::fromLatin1(controlDef(control).name); }
 
-inline QString monthName(DateCalculators::Month month) {
+inline QString monthName(DateCalculators::Month month)
+{
     static const char* const names[] = {"",        "January",  "February", "March",  "April",
                                         "May",     "June",     "July",     "August", "September",
                                         "October", "November", "December", "Oct-Dec"};
     return QString::fromLatin1(names[static_cast<int>(month)]);
 }
 
-inline int monthDays(DateCalculators::Month month) {
+inline int monthDays(DateCalculators::Month month)
+{
     using enum DateCalculators::Month;
     switch (month) {
     case Feb:
@@ -75,7 +76,8 @@ struct Expected {
 };
 
 // The first monthly row holding the serial (rows are tried in table order), or nothing.
-inline std::optional<Expected> expectedFor(double serial) {
+inline std::optional<Expected> expectedFor(double serial)
+{
     const DateCalculators::MonthRow* row = nullptr;
     for (const DateCalculators::MonthRow& candidate : DateCalculators::monthRows()) {
         if (candidate.first <= serial && serial <= candidate.last) {
@@ -121,12 +123,14 @@ inline std::optional<Expected> expectedFor(double serial) {
     return e;
 }
 
-inline QString sentence(const QString& serial, const Expected& e) {
+inline QString sentence(const QString& serial, const Expected& e)
+{
     return serial + QStringLiteral(" was built on ") + e.month + u' ' + e.day +
            QStringLiteral(", ") + e.year + u'.';
 }
 
-inline const QString& titleLine() {
+inline const QString& titleLine()
+{
     static const QString line = [] {
         const AppIdentity& id = appIdentity();
         return QStringLiteral("%1, %2.%3.%4")
@@ -139,7 +143,8 @@ inline const QString& titleLine() {
 }
 
 // The controls whose text may change after load; every other control keeps its design text.
-inline bool isDynamic(Control c) {
+inline bool isDynamic(Control c)
+{
     switch (c) {
     case txtSerial:
     case lblFirstSerial:
@@ -170,11 +175,13 @@ inline bool isDynamic(Control c) {
 
 class Failures {
 public:
-    void expect(bool ok, const QString& what) {
+    void expect(bool ok, const QString& what)
+    {
         if (!ok && first_.isEmpty())
             first_ = what;
     }
-    void expectText(const FieldSet& f, Control c, const QString& expected, const QString& why) {
+    void expectText(const FieldSet& f, Control c, const QString& expected, const QString& why)
+    {
         expect(f.text(c) == expected, QStringLiteral("%1: %2 is \"%3\", expected \"%4\"")
                                           .arg(why, nameOf(c), f.text(c), expected));
     }
@@ -185,7 +192,8 @@ private:
 };
 
 // A text field that the handlers normalise: empty, or a whole number that "#######0" keeps.
-inline void expectNormalised(Failures& out, const FieldSet& f, Control c) {
+inline void expectNormalised(Failures& out, const FieldSet& f, Control c)
+{
     const QString& text = f.text(c);
     if (text.isEmpty())
         return;
@@ -197,7 +205,8 @@ inline void expectNormalised(Failures& out, const FieldSet& f, Control c) {
 }
 
 // Checks the field set as it stands; gives the first fault found, or empty text.
-inline QString check(const FieldSet& f) {
+inline QString check(const FieldSet& f)
+{
     using NumberRules::Mask;
     Failures out;
     const NumberRules::Separators& seps = f.separators();
@@ -309,7 +318,8 @@ inline QString check(const FieldSet& f) {
 }
 
 // Every text of the field set, to tell whether an action changed anything.
-inline QStringList snapshot(const FieldSet& f) {
+inline QStringList snapshot(const FieldSet& f)
+{
     QStringList out;
     for (const ControlDef& def : controlTable())
         out << f.text(def.id);
@@ -317,7 +327,8 @@ inline QStringList snapshot(const FieldSet& f) {
 }
 
 // The first control whose text differs between two snapshots, or empty text.
-inline QString firstDifference(const QStringList& before, const QStringList& after) {
+inline QString firstDifference(const QStringList& before, const QStringList& after)
+{
     for (const ControlDef& def : controlTable()) {
         const auto i = static_cast<qsizetype>(indexOf(def.id));
         if (before[i] != after[i])

@@ -20,15 +20,12 @@
 
 namespace Reference {
 
-inline bool isAsciiDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
-}
-inline bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
+inline bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+inline bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
 // strtod over an ASCII spelling; nothing when the value is too large for a double.
-inline std::optional<double> readAscii(const std::string& spelled) {
+inline std::optional<double> readAscii(const std::string& spelled)
+{
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(spelled.c_str(), &end);
@@ -41,7 +38,8 @@ inline std::optional<double> readAscii(const std::string& spelled) {
 
 // Two readings agree when they are equal, or both below the smallest normal double (strtod keeps
 // subnormals, the program may give 0 for them; no mask or bound can tell them apart).
-inline bool sameReading(double a, double b) {
+inline bool sameReading(double a, double b)
+{
     if (a == b)
         return true;
     return std::abs(a) < DBL_MIN && std::abs(b) < DBL_MIN;
@@ -51,7 +49,8 @@ inline bool sameReading(double a, double b) {
 // group separator 'G', a blank, a sign, an exponent mark, or '?' for anything else), then the
 // token string must have the form
 //     blanks [sign] ( digit (['G'] digit)* ['D' digit*] | 'D' digit+ ) [e [sign] digit+] blanks
-inline std::optional<double> strict(QStringView text, const NumberRules::Separators& separators) {
+inline std::optional<double> strict(QStringView text, const NumberRules::Separators& separators)
+{
     struct Token {
         char kind;
         char digit;
@@ -133,7 +132,8 @@ inline std::optional<double> strict(QStringView text, const NumberRules::Separat
 
 // Whether s (ASCII) as a whole has the form [sign] (digit+ [. digit*] | . digit+) [e [sign]
 // digit+].
-inline bool isLenientNumber(const std::string& s) {
+inline bool isLenientNumber(const std::string& s)
+{
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
         ++i;
@@ -162,7 +162,8 @@ inline bool isLenientNumber(const std::string& s) {
 
 // The lenient reading: every prefix after the leading blanks, longest first, until one has the
 // form of a number and a finite value. Quadratic; meant for texts of a few hundred characters.
-inline double leading(QStringView text) {
+inline double leading(QStringView text)
+{
     qsizetype start = 0;
     while (start < text.size() && isBlank(text[start]))
         ++start;
@@ -186,12 +187,11 @@ inline double leading(QStringView text) {
 }
 
 // Rounds halves away from zero (std::round does exactly that).
-inline double rounded(double value) {
-    return std::round(value);
-}
+inline double rounded(double value) { return std::round(value); }
 
 // The whole-number masks: "########" (blankZero) and "#######0", optionally grouped in threes.
-inline QString mask(double value, NumberRules::Mask mask, const QString& group) {
+inline QString mask(double value, NumberRules::Mask mask, const QString& group)
+{
     if (!std::isfinite(value))
         return {};
     const double whole = rounded(value);
@@ -211,14 +211,16 @@ inline QString mask(double value, NumberRules::Mask mask, const QString& group) 
 
 // A mask applied to text: a number by the strict reading is formatted, other text stays.
 inline QString maskText(const QString& text, NumberRules::Mask m,
-                        const NumberRules::Separators& separators) {
+                        const NumberRules::Separators& separators)
+{
     if (const auto value = strict(text, separators))
         return mask(*value, m, separators.group);
     return text;
 }
 
 // "0", or an optional minus and digits without a leading zero: what "#######0" writes.
-inline bool isWholeNumberText(QStringView text) {
+inline bool isWholeNumberText(QStringView text)
+{
     if (text == u"0")
         return true;
     const qsizetype from = text.startsWith(u'-') ? 1 : 0;

@@ -27,14 +27,16 @@ namespace {
 
 constexpr int kColumns = 13; // input, 11 results, error
 
-[[noreturn]] void fail(const QString& what, const QByteArray& input) {
+[[noreturn]] void fail(const QString& what, const QByteArray& input)
+{
     std::fprintf(stderr, "fuzz_batch: %s\n  at \"%s\"\n", qPrintable(what),
                  input.toPercentEncoding(" ").constData());
     std::abort();
 }
 
 // RFC 4180: records end in CR LF; a field is plain, or quoted with doubled quotes inside.
-std::vector<QList<QByteArray>> readCsv(const QByteArray& csv) {
+std::vector<QList<QByteArray>> readCsv(const QByteArray& csv)
+{
     std::vector<QList<QByteArray>> records;
     QList<QByteArray> record;
     QByteArray field;
@@ -82,7 +84,8 @@ std::vector<QList<QByteArray>> readCsv(const QByteArray& csv) {
     return records;
 }
 
-bool isBlankLine(const QByteArray& line) {
+bool isBlankLine(const QByteArray& line)
+{
     for (const char c : line) {
         if (c != ' ' && c != '\t' && c != '\v' && c != '\f')
             return false;
@@ -92,12 +95,14 @@ bool isBlankLine(const QByteArray& line) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
     FuzzLocales::all();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     if (size < 1)
         return 0;
     const FuzzLocales::Entry& locale = FuzzLocales::pick(data[0]);

@@ -30,7 +30,8 @@ constexpr qsizetype kSerialLimit = 8;
 
 class FuzzHost : public FormHost {
 public:
-    Answer ask(const Message& message) override {
+    Answer ask(const Message& message) override
+    {
         asked.push_back(message);
         if (answers.empty())
             return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::Closed;
@@ -51,10 +52,13 @@ class Reader {
 public:
     Reader(const uint8_t* data, size_t size)
         : data_(data)
-        , size_(size) {}
+        , size_(size)
+    {
+    }
     bool atEnd() const { return pos_ >= size_; }
     uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    quint32 word() {
+    quint32 word()
+    {
         quint32 w = 0;
         for (int i = 0; i < 4; ++i)
             w = (w << 8) | byte();
@@ -68,7 +72,8 @@ private:
 };
 
 // Characters a user may type or paste: digits most of all, then what may make or break a number.
-QChar characterOf(uint8_t byte, const NumberRules::Separators& seps) {
+QChar characterOf(uint8_t byte, const NumberRules::Separators& seps)
+{
     static const char16_t kOthers[] =
         u"+-.,eE \t'x\u00a0\u202f\u2019\u066b\u066c\u2e41\u0661\u00e9";
     if (byte < 128)
@@ -81,7 +86,8 @@ QChar characterOf(uint8_t byte, const NumberRules::Separators& seps) {
     return QChar(kOthers[byte % (std::size(kOthers) - 1)]);
 }
 
-QString serialOf(quint32 word) {
+QString serialOf(quint32 word)
+{
     // Mostly serials the table holds; also the edges of the range and of the gap.
     static const qint64 kEdges[] = {0,        1,        11,      12,      15076231, 15076232,
                                     2831426,  2831427,  2843126, 2843127, 9232671,  9323672,
@@ -106,13 +112,15 @@ class Run {
 public:
     explicit Run(const FuzzLocales::Entry& locale)
         : locale_(locale)
-        , form_(host_, appIdentity(), locale.separators) {
+        , form_(host_, appIdentity(), locale.separators)
+    {
         form_.Form_Load();
         verify("after load");
     }
 
     // Returns false once the application has ended.
-    bool step(Reader& in) {
+    bool step(Reader& in)
+    {
         const uint8_t action = in.byte();
         switch (action % 16) {
         case 0:
@@ -177,13 +185,15 @@ private:
     const NumberRules::Separators& seps() const { return locale_.separators; }
     FieldSet& f() { return form_.fields(); }
 
-    [[noreturn]] void fail(const QString& what) {
+    [[noreturn]] void fail(const QString& what)
+    {
         std::fprintf(stderr, "fuzz_fieldset: %s\n  locale %s, after: %s\n", qPrintable(what),
                      qPrintable(locale_.name), qPrintable(log_.join(QStringLiteral(" | "))));
         std::abort();
     }
 
-    void verify(const char* when) {
+    void verify(const char* when)
+    {
         const QString fault = ModelChecks::check(f());
         if (!fault.isEmpty())
             fail(QString::fromLatin1(when) + QStringLiteral(": ") + fault);
@@ -194,14 +204,16 @@ private:
         f().resetNestingCount();
     }
 
-    void expectNoMessage(const char* when) {
+    void expectNoMessage(const char* when)
+    {
         if (!host_.asked.empty())
             fail(QStringLiteral("%1: unexpected message \"%2\"")
                      .arg(QString::fromLatin1(when), host_.asked.front().text));
     }
 
     // A user edit of the serial: the proposed text and where the caret stands after it.
-    void edit(const QString& proposed, int caret, const char* what) {
+    void edit(const QString& proposed, int caret, const char* what)
+    {
         log_ << QStringLiteral("%1 -> \"%2\"").arg(QString::fromLatin1(what), proposed);
         host_.asked.clear();
         const QStringList before = ModelChecks::snapshot(f());
@@ -233,7 +245,8 @@ private:
                      .arg(QString::fromLatin1(what), other));
     }
 
-    void typeCharacter(QChar c) {
+    void typeCharacter(QChar c)
+    {
         const QString& text = f().text(txtSerial);
         if (text.size() + 1 > std::max(kSerialLimit, text.size()))
             return; // the field refuses a character beyond its limit
@@ -243,7 +256,8 @@ private:
         edit(proposed, caret + 1, "type");
     }
 
-    void paste(QString pasted, bool limited) {
+    void paste(QString pasted, bool limited)
+    {
         const QString& text = f().text(txtSerial);
         if (limited) {
             const qsizetype room = std::max(kSerialLimit, text.size()) - text.size();
@@ -258,11 +272,13 @@ private:
              limited ? "paste" : "paste unlimited");
     }
 
-    void replaceAll(const QString& serial) {
+    void replaceAll(const QString& serial)
+    {
         edit(serial, static_cast<int>(serial.size()), "replace");
     }
 
-    void backspace() {
+    void backspace()
+    {
         const int caret = f().caret(txtSerial);
         if (caret == 0)
             return;
@@ -271,7 +287,8 @@ private:
         edit(proposed, caret - 1, "backspace");
     }
 
-    void deleteForward() {
+    void deleteForward()
+    {
         const int caret = f().caret(txtSerial);
         if (caret >= f().text(txtSerial).size())
             return;
@@ -280,7 +297,8 @@ private:
         edit(proposed, caret, "delete");
     }
 
-    void moveCaret(uint8_t to) {
+    void moveCaret(uint8_t to)
+    {
         const int length = static_cast<int>(f().text(txtSerial).size());
         const int caret = to % (length + 2); // one past the end is clamped
         log_ << QStringLiteral("caret %1").arg(caret);
@@ -294,7 +312,8 @@ private:
         verify("caret");
     }
 
-    void calculate() {
+    void calculate()
+    {
         log_ << QStringLiteral("calculate");
         host_.asked.clear();
         const QStringList before = ModelChecks::snapshot(f());
@@ -333,7 +352,8 @@ private:
             fail(QStringLiteral("a refused serial %1 changed %2").arg(serial, changed));
     }
 
-    void reset(Answer answer) {
+    void reset(Answer answer)
+    {
         log_ << QStringLiteral("reset %1").arg(int(answer));
         host_.asked.clear();
         host_.answers = {answer};
@@ -359,7 +379,8 @@ private:
         }
     }
 
-    void about() {
+    void about()
+    {
         log_ << QStringLiteral("about");
         host_.asked.clear();
         const int shown = host_.aboutShown;
@@ -374,7 +395,8 @@ private:
             fail(QStringLiteral("About changed ") + changed);
     }
 
-    void closeRequest(Answer answer) {
+    void closeRequest(Answer answer)
+    {
         log_ << QStringLiteral("close %1").arg(int(answer));
         host_.asked.clear();
         host_.answers = {answer};
@@ -405,12 +427,14 @@ private:
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
     FuzzLocales::all();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     if (size < 1)
         return 0;
     Run run(FuzzLocales::pick(data[0]));

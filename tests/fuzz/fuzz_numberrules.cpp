@@ -26,7 +26,8 @@ namespace {
 // The reference reading of the lenient rule is quadratic; longer texts get only the cheap checks.
 constexpr qsizetype kLongestReferenceText = 400;
 
-const char* maskName(Mask mask) {
+const char* maskName(Mask mask)
+{
     switch (mask) {
     case Mask::Blank:
         return "########";
@@ -39,7 +40,8 @@ const char* maskName(Mask mask) {
 }
 
 [[noreturn]] void fail(const char* what, const QString& text, const FuzzLocales::Entry& locale,
-                       const QString& detail = {}) {
+                       const QString& detail = {})
+{
     QString shown;
     for (const QChar c : text)
         shown += c.unicode() >= 0x20 && c.unicode() < 0x7f
@@ -50,7 +52,8 @@ const char* maskName(Mask mask) {
     std::abort();
 }
 
-QString decode(const uint8_t* data, size_t size, unsigned mode, const Separators& seps) {
+QString decode(const uint8_t* data, size_t size, unsigned mode, const Separators& seps)
+{
     const auto* chars = reinterpret_cast<const char*>(data);
     switch (mode % 3) {
     case 1: {
@@ -77,7 +80,8 @@ QString decode(const uint8_t* data, size_t size, unsigned mode, const Separators
     }
 }
 
-bool onlyGrammarCharacters(const QString& text, const Separators& seps) {
+bool onlyGrammarCharacters(const QString& text, const Separators& seps)
+{
     for (const QChar c : text) {
         if (Reference::isAsciiDigit(c) || Reference::isBlank(c) || c == u'+' || c == u'-' ||
             c == u'e' || c == u'E' || seps.decimal.contains(c) || seps.group.contains(c))
@@ -88,7 +92,8 @@ bool onlyGrammarCharacters(const QString& text, const Separators& seps) {
 }
 
 void checkMaskOfValue(double value, Mask mask, const QString& text,
-                      const FuzzLocales::Entry& locale) {
+                      const FuzzLocales::Entry& locale)
+{
     const Separators& seps = locale.separators;
     const QString out = NumberRules::format(value, mask, seps);
     const QString expected = Reference::mask(value, mask, seps.group);
@@ -113,7 +118,8 @@ void checkMaskOfValue(double value, Mask mask, const QString& text,
                  .arg(out));
 }
 
-void checkText(const QString& text, const FuzzLocales::Entry& locale) {
+void checkText(const QString& text, const FuzzLocales::Entry& locale)
+{
     const Separators& seps = locale.separators;
     const std::optional<double> value = NumberRules::fieldValue(text, seps);
     const std::optional<double> expected = Reference::strict(text, seps);
@@ -185,12 +191,14 @@ void checkText(const QString& text, const FuzzLocales::Entry& locale) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
     FuzzLocales::all(); // built once, outside the measured runs
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     if (size < 2)
         return 0;
     const FuzzLocales::Entry& locale = FuzzLocales::pick(data[0]);

@@ -3,9 +3,9 @@
 #include "ui/main/MessageBoxHost.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QDialog>
+#include <QPushButton>
 #include <QScopedValueRollback>
 
 #include <utility>

@@ -149,17 +149,24 @@ void TestMainWindow::serialEditing_data()
     QTest::newRow("a lone 0 stays 0") << none << typed("0") << "0" << 1;
     QTest::newRow("a letter empties the whole field") << none << typed("12a") << "" << 0;
     QTest::newRow("a lone minus empties the field") << none << typed("-") << "" << 0;
-    QTest::newRow("a point after digits vanishes: 12. leaves 12") << none << typed("12.") << "12" << 2;
-    QTest::newRow("a ninth typed character is refused") << none << typed("123456789") << "12345678" << 8;
+    QTest::newRow("a point after digits vanishes: 12. leaves 12")
+        << none << typed("12.") << "12" << 2;
+    QTest::newRow("a ninth typed character is refused")
+        << none << typed("123456789") << "12345678" << 8;
     QTest::newRow("pasting 12.5 leaves 13") << "12.5" << paste() << "13" << 2;
     QTest::newRow("pasting 12.4 leaves 12") << "12.4" << paste() << "12" << 2;
     QTest::newRow("pasting -5 leaves -5") << "-5" << paste() << "-5" << 2;
     QTest::newRow("pasting a word empties the field") << "abc" << paste() << "" << 0;
-    QTest::newRow("a long paste is cut to 8 characters") << "1234567890123" << paste() << "12345678" << 8;
-    QTest::newRow("a paste is cut to the room left") << "7890" << paste(typed("123456")) << "12345678" << 8;
-    QTest::newRow("typing in the middle puts the caret at the end") << none << middle << "1423" << 4;
-    QTest::newRow("backspace in the middle puts the caret at the end") << none << backspace << "134" << 3;
-    QTest::newRow("deleting the first digit drops the zero it exposes") << none << deleteFirst << "5" << 1;
+    QTest::newRow("a long paste is cut to 8 characters")
+        << "1234567890123" << paste() << "12345678" << 8;
+    QTest::newRow("a paste is cut to the room left")
+        << "7890" << paste(typed("123456")) << "12345678" << 8;
+    QTest::newRow("typing in the middle puts the caret at the end")
+        << none << middle << "1423" << 4;
+    QTest::newRow("backspace in the middle puts the caret at the end")
+        << none << backspace << "134" << 3;
+    QTest::newRow("deleting the first digit drops the zero it exposes")
+        << none << deleteFirst << "5" << 1;
     QTest::newRow("cutting everything empties the field") << none << cut << "" << 0;
     QTest::newRow("undo of a cut brings the serial back") << none << undo << "400" << 3;
 }
@@ -202,11 +209,15 @@ void TestMainWindow::calculateKeys_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
 
-    QTest::newRow("Enter in the serial field runs Calculate") << txtSerial << int(Qt::Key_Return) << 0;
-    QTest::newRow("keypad Enter runs Calculate") << txtSerial << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    QTest::newRow("Enter in the serial field runs Calculate")
+        << txtSerial << int(Qt::Key_Return) << 0;
+    QTest::newRow("keypad Enter runs Calculate")
+        << txtSerial << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
     QTest::newRow("Alt+C runs Calculate") << txtSerial << int(Qt::Key_C) << int(Qt::AltModifier);
-    QTest::newRow("Enter on the Reset button runs Calculate") << cmdReset << int(Qt::Key_Return) << 0;
-    QTest::newRow("Space on the Calculate button runs it") << cmdCalculate << int(Qt::Key_Space) << 0;
+    QTest::newRow("Enter on the Reset button runs Calculate")
+        << cmdReset << int(Qt::Key_Return) << 0;
+    QTest::newRow("Space on the Calculate button runs it")
+        << cmdCalculate << int(Qt::Key_Space) << 0;
 }
 
 void TestMainWindow::calculateKeys()
@@ -248,12 +259,14 @@ void TestMainWindow::tabOrderGoesRound()
     const Control forward[] = {cmdCalculate, cmdReset, cmdAbout, txtSerial};
     for (Control c : forward) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(controlDef(c).name));
+        QCOMPARE(QApplication::focusWidget()->objectName(),
+                 QString::fromLatin1(controlDef(c).name));
     }
     const Control backward[] = {cmdAbout, cmdReset, cmdCalculate, txtSerial};
     for (Control c : backward) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(controlDef(c).name));
+        QCOMPARE(QApplication::focusWidget()->objectName(),
+                 QString::fromLatin1(controlDef(c).name));
     }
 }
 
@@ -353,7 +366,8 @@ void TestMainWindow::messageBoxes()
         expected = closeMessage(win->w.form());
     QTest::keyClicks(win->serial(), serial);
     ModalResponder responder;
-    responder.expectMessage(expected, expected.buttons == MessageButtons::Ok ? Answer::Ok : Answer::No);
+    responder.expectMessage(expected,
+                            expected.buttons == MessageButtons::Ok ? Answer::Ok : Answer::No);
 
     if (button == Frame3)
         win->w.windowHandle()->close();
@@ -380,7 +394,8 @@ void TestMainWindow::aboutOpensAfreshEachTime()
             }
             opened << about;
             texts << about->windowTitle();
-            for (AboutControl c : {AboutControl::lblApp, AboutControl::lblVersion, AboutControl::lblCopyright})
+            for (AboutControl c :
+                 {AboutControl::lblApp, AboutControl::lblVersion, AboutControl::lblCopyright})
                 texts << about->widgetOf(c)->property("text").toString();
             if (tryEscape) {
                 QTest::keyClick(about->widgetOf(AboutControl::cmdClose), Qt::Key_Escape);
@@ -407,9 +422,10 @@ void TestMainWindow::aboutOpensAfreshEachTime()
     QCOMPARE(opened.size(), 2);
     QVERIFY2(!opened[0] && !opened[1], "a closed About window is destroyed");
     QCOMPARE(texts.mid(0, 4), texts.mid(4, 4));
-    QCOMPARE(texts.mid(0, 3), (QStringList{QStringLiteral("About"),
-                                           QStringLiteral("Quorvin Halvex Build Date Calculator 1.0"),
-                                           QStringLiteral("V1.0.22")}));
+    QCOMPARE(texts.mid(0, 3),
+             (QStringList{QStringLiteral("About"),
+                          QStringLiteral("Quorvin Halvex Build Date Calculator 1.0"),
+                          QStringLiteral("V1.0.22")}));
 }
 
 void TestMainWindow::unexpectedBoxFailsInsteadOfHanging()
@@ -417,7 +433,8 @@ void TestMainWindow::unexpectedBoxFailsInsteadOfHanging()
     ModalResponder responder; // expects nothing
     win->calculate(QStringLiteral("0"));
     QVERIFY(!responder.clean());
-    QVERIFY2(responder.report().contains(QStringLiteral("unexpected QMessageBox \"Invalid Serial Number\"")),
+    QVERIFY2(responder.report().contains(
+                 QStringLiteral("unexpected QMessageBox \"Invalid Serial Number\"")),
              qPrintable(responder.report()));
     QVERIFY(!QApplication::activeModalWidget());
 }
@@ -433,7 +450,8 @@ static int closeWithYesChild(int argc, char** argv)
     ModalResponder responder;
     responder.expect(QStringLiteral("close question"), [&](QWidget* modal, QStringList&) {
         // An Enter queued behind the answer would calculate 401 if anything still ran.
-        QCoreApplication::postEvent(serial, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+        QCoreApplication::postEvent(
+            serial, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
         qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click();
     });
     QTimer::singleShot(0, [&] {

@@ -33,7 +33,8 @@ using enum Control;
 
 namespace {
 
-QString describe(const QWidget* modal) {
+QString describe(const QWidget* modal)
+{
     QString text = QString::fromLatin1(modal->metaObject()->className()) + QStringLiteral(" \"") +
                    modal->windowTitle() + u'"';
     if (const auto* box = qobject_cast<const QMessageBox*>(modal))
@@ -41,7 +42,8 @@ QString describe(const QWidget* modal) {
     return text;
 }
 
-void forceClose(QWidget* modal) {
+void forceClose(QWidget* modal)
+{
     if (auto* dialog = qobject_cast<QDialog*>(modal))
         dialog->done(QDialog::Rejected);
     else
@@ -60,12 +62,14 @@ class Answerer : public QObject {
 public:
     Answerer(frmMainWindow& window, QRandomGenerator& random)
         : window_(window)
-        , random_(random) {
+        , random_(random)
+    {
         timer_.setInterval(0);
         connect(&timer_, &QTimer::timeout, this, &Answerer::tick);
     }
 
-    void arm(std::optional<Expectation> expected) {
+    void arm(std::optional<Expectation> expected)
+    {
         expected_ = std::move(expected);
         done_ = false;
         answeredYes_ = false;
@@ -74,7 +78,8 @@ public:
     }
 
     // After the event: the expected window was shown and answered, and none is left open.
-    void finish(QStringList& problems) {
+    void finish(QStringList& problems)
+    {
         for (int i = 0; i < 3; ++i)
             QCoreApplication::processEvents();
         timer_.stop();
@@ -94,12 +99,14 @@ public:
     int answered() const { return answered_; }
 
 private:
-    QString what() const {
+    QString what() const
+    {
         return expected_->about ? QStringLiteral("the About window")
                                 : QStringLiteral("box \"%1\"").arg(expected_->message->title);
     }
 
-    void tick() {
+    void tick()
+    {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible() || busy_)
             return;
@@ -116,7 +123,8 @@ private:
         busy_ = false;
     }
 
-    void answerAbout(QWidget* modal) {
+    void answerAbout(QWidget* modal)
+    {
         ++answered_;
         auto* about = qobject_cast<frmAboutDialog*>(modal);
         if (!about || about != window_.aboutWindow() || !about->isModal()) {
@@ -151,7 +159,8 @@ private:
         }
     }
 
-    void answerMessage(QWidget* modal, const Message& message) {
+    void answerMessage(QWidget* modal, const Message& message)
+    {
         ++answered_;
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box) {
@@ -231,7 +240,8 @@ private:
 };
 
 // The caption a widget shows.
-std::optional<QString> shownText(const QWidget* widget) {
+std::optional<QString> shownText(const QWidget* widget)
+{
     if (const auto* label = qobject_cast<const QLabel*>(widget))
         return label->pixmap().isNull() ? std::optional(label->text()) : std::nullopt;
     if (const auto* field = qobject_cast<const QLineEdit*>(widget))
@@ -244,7 +254,8 @@ std::optional<QString> shownText(const QWidget* widget) {
 }
 
 // Text a user might paste: mostly pieces of numbers, some of everything else.
-QString randomText(QRandomGenerator& random, const NumberRules::Separators& seps) {
+QString randomText(QRandomGenerator& random, const NumberRules::Separators& seps)
+{
     static const QString pieces[] = {
         QStringLiteral("0"),        QStringLiteral("7"),          QStringLiteral("400"),
         QStringLiteral("15076231"), QStringLiteral("-"),          QStringLiteral("+"),
@@ -270,7 +281,8 @@ QString randomText(QRandomGenerator& random, const NumberRules::Separators& seps
 }
 
 // A serial worth calculating: mostly one the table holds, sometimes an edge.
-QString randomSerial(QRandomGenerator& random) {
+QString randomSerial(QRandomGenerator& random)
+{
     static const int edges[] = {0,        1,        11,      12,      15076231, 15076232,
                                 2831426,  2831427,  2843126, 2843127, 9232671,  9323672,
                                 15034670, 15034700, 157425,  183564};
@@ -285,7 +297,8 @@ public:
         : seps_(seps)
         , random_(seed)
         , window_(seps)
-        , answerer_(window_, random_) {
+        , answerer_(window_, random_)
+    {
         window_.setApplicationEnder([this](int) { ++ends_; });
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window_, [this] { ++quits_; });
         QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &window_, [this] { ++quits_; });
@@ -297,7 +310,8 @@ public:
     bool ready() { return QTest::qWaitForWindowActive(&window_); }
 
     // One random event and the checks after it; gives the first fault, or empty text.
-    QString step(int index) {
+    QString step(int index)
+    {
         before_ = ModelChecks::snapshot(fields());
         serialBefore_ = fields().text(txtSerial);
         window_.form().fields().resetNestingCount();
@@ -330,18 +344,21 @@ private:
     QLineEdit* serial() const { return qobject_cast<QLineEdit*>(window_.widgetOf(txtSerial)); }
     QPushButton* button(Control c) const { return qobject_cast<QPushButton*>(window_.widgetOf(c)); }
 
-    void activate() {
+    void activate()
+    {
         if (QApplication::activeWindow() != &window_)
             QApplication::setActiveWindow(&window_);
     }
 
-    QWidget* focused() const {
+    QWidget* focused() const
+    {
         QWidget* focus = QApplication::focusWidget();
         return focus && focus->window() == &window_ ? focus : serial();
     }
 
     // Arms the answerer for what a command will open, given the model as it stands.
-    void expectCommand(Effect effect) {
+    void expectCommand(Effect effect)
+    {
         effect_ = effect;
         std::optional<Expectation> expected;
         switch (effect) {
@@ -370,7 +387,8 @@ private:
         answerer_.arm(expected);
     }
 
-    Effect effectOfButton(const QWidget* widget) const {
+    Effect effectOfButton(const QWidget* widget) const
+    {
         if (widget == button(cmdCalculate))
             return Effect::Calculate;
         if (widget == button(cmdReset))
@@ -381,7 +399,8 @@ private:
     }
 
     QString sendKey(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers,
-                    const QString& name) {
+                    const QString& name)
+    {
         const bool inSerial = target == serial();
         Effect effect = Effect::Nothing;
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(modifiers & ~Qt::KeypadModifier))
@@ -396,7 +415,8 @@ private:
         return QStringLiteral("%1 in %2").arg(name, target->objectName());
     }
 
-    QString sendCharacter(QWidget* target, char c) {
+    QString sendCharacter(QWidget* target, char c)
+    {
         if (c == ' ')
             return sendKey(target, Qt::Key_Space, Qt::NoModifier, QStringLiteral("Space"));
         expectCommand(target == serial() ? Effect::EditSerial : Effect::Nothing);
@@ -406,7 +426,8 @@ private:
     }
 
     // Alt+C, Alt+R, Alt+A click their button a moment later, as a real access key does.
-    QString sendAccessKey(Qt::Key key, Control target) {
+    QString sendAccessKey(Qt::Key key, Control target)
+    {
         QPushButton* b = button(target);
         QSignalSpy clicked(b, &QAbstractButton::clicked);
         expectCommand(effectOfButton(b));
@@ -417,7 +438,8 @@ private:
         return QStringLiteral("Alt+%1").arg(QKeySequence(key).toString());
     }
 
-    QString paste(const QString& text, bool replaceAll) {
+    QString paste(const QString& text, bool replaceAll)
+    {
         QApplication::clipboard()->setText(text);
         serial()->setFocus();
         expectCommand(Effect::EditSerial);
@@ -429,14 +451,16 @@ private:
             .arg(replaceAll ? QStringLiteral("replace by paste") : QStringLiteral("paste"), text);
     }
 
-    QString click(Control c) {
+    QString click(Control c)
+    {
         expectCommand(effectOfButton(button(c)));
         QTest::mouseClick(button(c), Qt::LeftButton);
         answerer_.finish(problems_);
         return QStringLiteral("click ") + button(c)->objectName();
     }
 
-    QString send() {
+    QString send()
+    {
         static const char typed[] = "0123456789012345678901234567890123456789abcxyzE.,-+ '/";
         static const struct {
             Qt::Key key;
@@ -508,14 +532,16 @@ private:
         return QStringLiteral("click in txtSerial at %1").arg(at.x());
     }
 
-    void expectUnchanged(const QString& what) {
+    void expectUnchanged(const QString& what)
+    {
         const QString changed =
             ModelChecks::firstDifference(before_, ModelChecks::snapshot(fields()));
         if (!changed.isEmpty())
             problems_ << QStringLiteral("%1 changed something: %2").arg(what, changed);
     }
 
-    void verify() {
+    void verify()
+    {
         const QString fault = ModelChecks::check(fields());
         if (!fault.isEmpty())
             problems_ << fault;
@@ -611,7 +637,8 @@ namespace {
 QtMessageHandler testHandler = nullptr;
 }
 
-void TestRandomUse::initTestCase() {
+void TestRandomUse::initTestCase()
+{
     // The offscreen platform says this of every dialog it shows; a thousand About windows
     // would bury the test's own output.
     testHandler = qInstallMessageHandler(
@@ -621,7 +648,8 @@ void TestRandomUse::initTestCase() {
         });
 }
 
-void TestRandomUse::randomEventsKeepTheWindowConsistent_data() {
+void TestRandomUse::randomEventsKeepTheWindowConsistent_data()
+{
     QTest::addColumn<QString>("locale");
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<int>("events");
@@ -630,7 +658,8 @@ void TestRandomUse::randomEventsKeepTheWindowConsistent_data() {
     QTest::newRow("fr_FR separators: narrow no-break space groups") << "fr_FR" << 1927u << 2500;
 }
 
-void TestRandomUse::randomEventsKeepTheWindowConsistent() {
+void TestRandomUse::randomEventsKeepTheWindowConsistent()
+{
     QFETCH(QString, locale);
     QFETCH(quint32, seed);
     QFETCH(int, events);
@@ -659,7 +688,8 @@ void TestRandomUse::randomEventsKeepTheWindowConsistent() {
     QVERIFY(session.answered() > events / 50);
 }
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true); // a closing window would end the program
     TestRandomUse test;

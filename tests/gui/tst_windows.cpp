@@ -135,12 +135,15 @@ void TestWindows::controlsMatchTheirTables_data()
     QTest::addColumn<ControlKind>("kind");
     QTest::addColumn<QRect>("pixels"); // empty: outside the client area, no widget at all
     QTest::addColumn<QString>("parent");
-    auto px = [](const TwipsRect& r) { return QRect(r.left / 15, r.top / 15, r.width / 15, r.height / 15); };
+    auto px = [](const TwipsRect& r) {
+        return QRect(r.left / 15, r.top / 15, r.width / 15, r.height / 15);
+    };
     for (const ControlDef& def : controlTable()) {
         const bool inFrame = def.flags & InFrame;
         const bool shown = inFrame || def.rect.left < 13470;
         QTest::addRow("main: %s %s", def.name, shown ? "at its table place" : "has no widget")
-            << kMain << QString::fromLatin1(def.name) << def.kind << (shown ? px(def.rect) : QRect())
+            << kMain << QString::fromLatin1(def.name) << def.kind
+            << (shown ? px(def.rect) : QRect())
             << (inFrame ? QStringLiteral("Frame3") : QStringLiteral("frmMain"));
     }
     for (const AboutControlDef& def : aboutControlTable()) {
@@ -183,12 +186,14 @@ void TestWindows::fonts_data()
     QTest::newRow("Label14: form font Arial 12") << kMain << "Label14" << 16 << false;
     QTest::newRow("Label6: Arial 12 bold") << kMain << "Label6" << 16 << true;
     QTest::newRow("txtSerial: Arial 14.25") << kMain << "txtSerial" << 19 << false;
-    QTest::newRow("lblProductionTotal: Arial 14.25") << kMain << "lblProductionTotal" << 19 << false;
+    QTest::newRow("lblProductionTotal: Arial 14.25")
+        << kMain << "lblProductionTotal" << 19 << false;
     QTest::newRow("lblDate: Arial 20.25") << kMain << "lblDate" << 27 << false;
     QTest::newRow("lblAbout: Arial 9.75") << kMain << "lblAbout" << 13 << false;
     QTest::newRow("cmdCalculate: MS Sans Serif 9.75") << kMain << "cmdCalculate" << 13 << false;
     QTest::newRow("About lblApp: MS Sans Serif 9.75 bold") << kAbout << "lblApp" << 13 << true;
-    QTest::newRow("About lblWarnings: MS Sans Serif 9.75") << kAbout << "lblWarnings" << 13 << false;
+    QTest::newRow("About lblWarnings: MS Sans Serif 9.75")
+        << kAbout << "lblWarnings" << 13 << false;
 }
 
 void TestWindows::fonts()
@@ -201,7 +206,8 @@ void TestWindows::fonts()
     QCOMPARE(info.pixelSize(), pixels);
     QCOMPARE(info.bold(), bold);
     // Arial's metric twin, and the close face that stands in for MS Sans Serif.
-    QVERIFY2(info.family() == QLatin1String("Liberation Sans") || info.family() == QLatin1String("Arial"),
+    QVERIFY2(info.family() == QLatin1String("Liberation Sans") ||
+                 info.family() == QLatin1String("Arial"),
              qPrintable(info.family()));
 }
 
@@ -217,9 +223,9 @@ void TestWindows::captionsFit()
                 continue;
             const QRect room = label->contentsRect();
             const QFontMetrics metrics(label->font());
-            const QRect needed = metrics.boundingRect(room, int(label->alignment()) |
-                                                                (label->wordWrap() ? Qt::TextWordWrap : 0),
-                                                      label->text());
+            const QRect needed = metrics.boundingRect(
+                room, int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0),
+                label->text());
             QVERIFY2(room.contains(needed), qPrintable(label->objectName() + u' ' + label->text()));
         }
     }
@@ -230,10 +236,14 @@ void TestWindows::stackingOrder()
     // Back to front: pictures, the band, labels, then text fields, buttons and the frame.
     auto layer = [](ControlKind kind) {
         switch (kind) {
-        case ControlKind::Picture: return 0;
-        case ControlKind::Rectangle: return 1;
-        case ControlKind::Label: return 2;
-        default: return 3;
+        case ControlKind::Picture:
+            return 0;
+        case ControlKind::Rectangle:
+            return 1;
+        case ControlKind::Label:
+            return 2;
+        default:
+            return 3;
         }
     };
     const QObjectList& stacked = main->children(); // raise() moves a child to the end
@@ -255,12 +265,16 @@ void TestWindows::coloursAndStacking_data()
 {
     QTest::addColumn<QPoint>("at");
     QTest::addColumn<SystemColour>("colour");
-    QTest::newRow("open window surface: window background") << QPoint(870, 300) << SystemColour::WindowBackground;
-    QTest::newRow("frame surface: window background") << QPoint(600, 455) << SystemColour::WindowBackground;
+    QTest::newRow("open window surface: window background")
+        << QPoint(870, 300) << SystemColour::WindowBackground;
+    QTest::newRow("frame surface: window background")
+        << QPoint(600, 455) << SystemColour::WindowBackground;
     QTest::newRow("band: menu bar") << QPoint(300, 540) << SystemColour::MenuBar;
-    QTest::newRow("band's top edge: 3D dark shadow") << QPoint(300, 496) << SystemColour::DarkShadow3D;
+    QTest::newRow("band's top edge: 3D dark shadow")
+        << QPoint(300, 496) << SystemColour::DarkShadow3D;
     QTest::newRow("band over the foot of Image1") << QPoint(100, 499) << SystemColour::MenuBar;
-    QTest::newRow("Image1's flat border: window text") << QPoint(0, 250) << SystemColour::WindowText;
+    QTest::newRow("Image1's flat border: window text")
+        << QPoint(0, 250) << SystemColour::WindowText;
 }
 
 void TestWindows::coloursAndStacking()
@@ -300,15 +314,25 @@ void TestWindows::accessibleTexts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("accessibleName");
-    QTest::newRow("txtSerial: Serial Number") << "txtSerial" << "Serial Number";
-    QTest::newRow("lblFirstSerial: named after Label7") << "lblFirstSerial" << "The first serial number for the month";
-    QTest::newRow("lblLastSerial: named after Label8") << "lblLastSerial" << "The last serial number for the month";
-    QTest::newRow("lblProductionTotal: named after Label9") << "lblProductionTotal" << "Total Halvex production for the month";
-    QTest::newRow("lblProductionAverage: named after Label13") << "lblProductionAverage" << "Average Daily production for the month";
+    QTest::newRow("txtSerial: Serial Number") << "txtSerial"
+                                              << "Serial Number";
+    QTest::newRow("lblFirstSerial: named after Label7") << "lblFirstSerial"
+                                                        << "The first serial number for the month";
+    QTest::newRow("lblLastSerial: named after Label8") << "lblLastSerial"
+                                                       << "The last serial number for the month";
+    QTest::newRow("lblProductionTotal: named after Label9")
+        << "lblProductionTotal"
+        << "Total Halvex production for the month";
+    QTest::newRow("lblProductionAverage: named after Label13")
+        << "lblProductionAverage"
+        << "Average Daily production for the month";
     QTest::newRow("lblDate: named by its sentence") << "lblDate" << frmMain::promptText();
-    QTest::newRow("cmdCalculate") << "cmdCalculate" << "Calculate";
-    QTest::newRow("cmdReset") << "cmdReset" << "Reset";
-    QTest::newRow("cmdAbout") << "cmdAbout" << "About";
+    QTest::newRow("cmdCalculate") << "cmdCalculate"
+                                  << "Calculate";
+    QTest::newRow("cmdReset") << "cmdReset"
+                              << "Reset";
+    QTest::newRow("cmdAbout") << "cmdAbout"
+                              << "About";
 }
 
 void TestWindows::accessibleTexts()
@@ -343,7 +367,8 @@ void TestWindows::aboutKeys_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<bool>("closes");
     QTest::newRow("Enter on Close closes") << int(Qt::Key_Return) << 0 << true;
-    QTest::newRow("keypad Enter on Close closes") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("keypad Enter on Close closes")
+        << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
     QTest::newRow("Space on Close closes") << int(Qt::Key_Space) << 0 << true;
     QTest::newRow("Alt+C closes") << int(Qt::Key_C) << int(Qt::AltModifier) << true;
     QTest::newRow("the close box closes") << 0 << 0 << true;
@@ -379,11 +404,17 @@ void TestWindows::aboutLabels_data()
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("app");
     QTest::newRow("1.0.22 reads V1.0.22 and the product with 1.0")
-        << 1 << 0 << 22 << "(c) maker" << "V1.0.22" << "Quorvin Halvex Build Date Calculator 1.0";
+        << 1 << 0 << 22 << "(c) maker"
+        << "V1.0.22"
+        << "Quorvin Halvex Build Date Calculator 1.0";
     QTest::newRow("numbers are plain decimal, no padding")
-        << 2 << 10 << 305 << "(c) maker" << "V2.10.305" << "Quorvin Halvex Build Date Calculator 2.10";
+        << 2 << 10 << 305 << "(c) maker"
+        << "V2.10.305"
+        << "Quorvin Halvex Build Date Calculator 2.10";
     QTest::newRow("an empty copyright leaves the label empty")
-        << 1 << 0 << 22 << "" << "V1.0.22" << "Quorvin Halvex Build Date Calculator 1.0";
+        << 1 << 0 << 22 << ""
+        << "V1.0.22"
+        << "Quorvin Halvex Build Date Calculator 1.0";
 }
 
 void TestWindows::aboutLabels()

@@ -58,7 +58,8 @@ QString frmAbout::appCaption(const AppIdentity& identity)
 {
     // One multi-argument arg(): a "%" in the product name is kept as it is.
     return QStringLiteral("%1 %2.%3")
-        .arg(identity.productName, QString::number(identity.major), QString::number(identity.minor));
+        .arg(identity.productName, QString::number(identity.major),
+             QString::number(identity.minor));
 }
 
 void frmAbout::setText(AboutControl control, const QString& text)

@@ -13,9 +13,18 @@ struct AppIdentity;
 // The About window's controls and its logic, with no widget in sight. The dialog builds its
 // widgets from aboutControlTable() and shows the captions this class holds.
 
-enum class AboutControl : quint8 { Image3, lblApp, Label1, lblVersion, lblCopyright, lblWarnings, cmdClose };
+enum class AboutControl : quint8 {
+    Image3,
+    lblApp,
+    Label1,
+    lblVersion,
+    lblCopyright,
+    lblWarnings,
+    cmdClose
+};
 
-inline constexpr std::size_t kAboutControlCount = static_cast<std::size_t>(AboutControl::cmdClose) + 1;
+inline constexpr std::size_t kAboutControlCount =
+    static_cast<std::size_t>(AboutControl::cmdClose) + 1;
 
 constexpr std::size_t indexOf(AboutControl c) { return static_cast<std::size_t>(c); }
 
@@ -33,7 +42,10 @@ struct AboutControlDef {
 // In enum order, indexed by AboutControl.
 const std::array<AboutControlDef, kAboutControlCount>& aboutControlTable();
 
-inline const AboutControlDef& aboutControlDef(AboutControl c) { return aboutControlTable()[indexOf(c)]; }
+inline const AboutControlDef& aboutControlDef(AboutControl c)
+{
+    return aboutControlTable()[indexOf(c)];
+}
 
 // The About window's client area in twips.
 inline constexpr int kAboutClientWidthTwips = 7110;

@@ -42,8 +42,8 @@ frmAboutDialog::frmAboutDialog(const AppIdentity& identity, QWidget* parent)
 
     QList<QPair<QWidget*, ControlKind>> built;
     for (const AboutControlDef& def : aboutControlTable()) {
-        const QString picture = def.kind == ControlKind::Picture ? QString::fromLatin1(kPicture)
-                                                                 : QString();
+        const QString picture =
+            def.kind == ControlKind::Picture ? QString::fromLatin1(kPicture) : QString();
         QWidget* widget = ControlBuilder::buildControl(this, def, picture);
         ControlBuilder::setCaption(widget, form_.text(def.id));
         widgets_[indexOf(def.id)] = widget;

@@ -1,10 +1,10 @@
 #include "ControlBuilder.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -250,8 +250,7 @@ void setCaption(QWidget* widget, const QString& text)
         label->setText(text);
         if (!label->wordWrap() && label->pixmap().isNull())
             fitOneLine(label);
-    }
-    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget))
         button->setText(text);
     else if (auto* field = qobject_cast<QLineEdit*>(widget))
         field->setText(text);

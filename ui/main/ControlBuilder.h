@@ -60,7 +60,8 @@ struct ControlSpec {
 // Creates the widget for one row as a child of parent (not shown, not yet stacked).
 QWidget* build(QWidget* parent, const ControlSpec& spec);
 
-template <class Def> QWidget* buildControl(QWidget* parent, const Def& def, const QString& picture = {})
+template <class Def>
+QWidget* buildControl(QWidget* parent, const Def& def, const QString& picture = {})
 {
     return build(parent, {def.name, def.kind, QString::fromUtf8(def.text), def.rect, def.font,
                           def.flags, picture});

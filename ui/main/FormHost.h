@@ -21,7 +21,7 @@ struct Message {
 class FormHost {
 public:
     virtual Answer ask(const Message& message) = 0;
-    virtual void showAbout() = 0;     // modal: returns when the About window is closed
+    virtual void showAbout() = 0;      // modal: returns when the About window is closed
     virtual void endApplication() = 0; // at once; no further handler of any window runs
 
 protected:

@@ -21,7 +21,8 @@ frmMain::~frmMain() { fields_.setHandler(nullptr); }
 
 QString frmMain::promptText()
 {
-    return QStringLiteral("Enter your serial number, then click 'Calculate' to reveal the build date.");
+    return QStringLiteral(
+        "Enter your serial number, then click 'Calculate' to reveal the build date.");
 }
 
 Message frmMain::rangeWarning()
@@ -88,7 +89,8 @@ void frmMain::fieldChanged(Control control)
 
 const QString& frmMain::normalise(Control control)
 {
-    if (auto text = NumberRules::reformatted(fields_.text(control), Mask::Zero, fields_.separators()))
+    if (auto text =
+            NumberRules::reformatted(fields_.text(control), Mask::Zero, fields_.separators()))
         fields_.setText(control, std::move(*text));
     fields_.setCaret(control, static_cast<int>(fields_.text(control).size()));
     return fields_.text(control);

@@ -48,7 +48,9 @@ struct AccessibleDef {
     const char* description; // nullptr: the control's own caption
 };
 constexpr AccessibleDef kAccessible[] = {
-    {txtSerial, "Serial Number", {},
+    {txtSerial,
+     "Serial Number",
+     {},
      "The serial number of your Halvex, from 1 to 15076231. Press Enter to calculate."},
     {lblFirstSerial, nullptr, Label7, nullptr},
     {lblLastSerial, nullptr, Label8, nullptr},
@@ -91,7 +93,8 @@ QString frmMainWindow::caption() { return QStringLiteral("Quorvin Halvex Build D
 
 QSize frmMainWindow::clientSize()
 {
-    return {ControlBuilder::toPixels(kClientWidthTwips), ControlBuilder::toPixels(kClientHeightTwips)};
+    return {ControlBuilder::toPixels(kClientWidthTwips),
+            ControlBuilder::toPixels(kClientHeightTwips)};
 }
 
 frmMainWindow::frmMainWindow(NumberRules::Separators separators, const AppIdentity& identity,
@@ -167,8 +170,9 @@ void frmMainWindow::buildControls()
         if (widget && def.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus)
             focusable.append(&def);
     }
-    std::stable_sort(focusable.begin(), focusable.end(),
-                     [](const ControlDef* a, const ControlDef* b) { return a->tabIndex < b->tabIndex; });
+    std::stable_sort(
+        focusable.begin(), focusable.end(),
+        [](const ControlDef* a, const ControlDef* b) { return a->tabIndex < b->tabIndex; });
     for (qsizetype i = 1; i < focusable.size(); ++i)
         setTabOrder(widgetOf(focusable[i - 1]->id), widgetOf(focusable[i]->id));
 }
@@ -417,4 +421,7 @@ void frmMainWindow::setAccessibilityNotifier(std::function<void(QAccessibleEvent
     notify_ = std::move(notifier);
 }
 
-void frmMainWindow::setApplicationEnder(std::function<void(int)> ender) { ender_ = std::move(ender); }
+void frmMainWindow::setApplicationEnder(std::function<void(int)> ender)
+{
+    ender_ = std::move(ender);
+}
