@@ -8,6 +8,7 @@
 #
 # Usage: tools/lint.sh BUILD_DIR    (a configured build folder; `make lint` configures build/)
 # Environment: LINT_JOBS  parallel jobs (default: the number of processors)
+#              LINT_SKIP_TIDY=1  leave out clang-tidy, the slow one (a quick check while editing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
