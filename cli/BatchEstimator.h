@@ -7,7 +7,7 @@
 
 // Runs inputs through the main window's logic as a freshly opened window would, and says what
 // each one gave. Message boxes become the result's message instead of being shown.
-class BatchEstimator : private FormHost {
+class BatchEstimator final : private FormHost {
 public:
     struct Result {
         bool calculated = false;

@@ -16,7 +16,7 @@ struct AppIdentity;
 //      txtEndOfMonthDays, txtDate, each read back as a number by the next step
 //   -> their change handlers copy the values into the labels
 //   -> txtDate_Change composes the result sentence in lblDate.
-class frmMain : private FieldSet::Handler {
+class frmMain final : private FieldSet::Handler {
 public:
     static constexpr qint16 kCancel = -1;
 
