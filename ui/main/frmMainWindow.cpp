@@ -126,6 +126,9 @@ frmMainWindow::~frmMainWindow()
 {
     disconnectInput();
     form_->fields().setObserver(nullptr);
+    // The controls go first, while the logic they call back into (the serial field's validator
+    // asks the field set on focus-out) still exists; QWidget would delete them only after it.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
 void frmMainWindow::buildControls()
