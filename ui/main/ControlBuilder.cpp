@@ -26,20 +26,20 @@ Qt::Alignment labelAlignment(quint16 flags)
     return Qt::AlignTop | ((flags & RightAligned) ? Qt::AlignRight : Qt::AlignLeft);
 }
 
-QLabel* makeLabel(QWidget* parent, const ControlSpec& spec)
+QLabel* makeLabel(QWidget* parent, const ControlLook& look)
 {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText); // a caption is never markup, whatever the user typed
-    label->setText(spec.text);
-    label->setAlignment(labelAlignment(spec.flags));
-    label->setWordWrap(spec.flags & WordWrap);
+    label->setText(look.text);
+    label->setAlignment(labelAlignment(look.flags));
+    label->setWordWrap(look.flags & WordWrap);
     label->setMargin(0);
     label->setIndent(0);
-    if (spec.flags & ButtonFace) {
+    if (look.flags & ButtonFace) {
         label->setAutoFillBackground(true);
         label->setBackgroundRole(QPalette::Button);
         label->setForegroundRole(QPalette::ButtonText);
-    } else if (spec.flags & InFrame) {
+    } else if (look.flags & InFrame) {
         // The frame's contents are opaque in the window background colour.
         label->setAutoFillBackground(true);
         label->setBackgroundRole(QPalette::Window);
@@ -47,51 +47,51 @@ QLabel* makeLabel(QWidget* parent, const ControlSpec& spec)
     return label;
 }
 
-QLabel* makePicture(QWidget* parent, const ControlSpec& spec)
+QLabel* makePicture(QWidget* parent, const ControlLook& look)
 {
     ensureResources();
     auto* picture = new QLabel(parent);
-    const QPixmap pixmap(spec.pictureResource);
+    const QPixmap pixmap(look.pictureResource);
     if (pixmap.isNull())
-        qWarning("picture %s: cannot load %s", spec.name, qPrintable(spec.pictureResource));
+        qWarning("picture %s: cannot load %s", look.name, qPrintable(look.pictureResource));
     picture->setPixmap(pixmap);
     picture->setScaledContents(false); // drawn at its own size, never stretched
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setMargin(0);
-    if (spec.flags & ThinBorder) {
+    if (look.flags & ThinBorder) {
         picture->setFrameStyle(QFrame::Box | QFrame::Plain);
         picture->setLineWidth(1);
     }
     return picture;
 }
 
-QLineEdit* makeTextField(QWidget* parent, const ControlSpec& spec)
+QLineEdit* makeTextField(QWidget* parent, const ControlLook& look)
 {
     auto* field = new QLineEdit(parent);
     // No setMaxLength: it would also cut text that the program assigns. Typing limits are the
     // owner's business (see SerialValidator).
-    field->setText(spec.text);
-    field->setReadOnly(spec.flags & ReadOnly);
-    if (spec.flags & ButtonFace)
+    field->setText(look.text);
+    field->setReadOnly(look.flags & ReadOnly);
+    if (look.flags & ButtonFace)
         field->setBackgroundRole(QPalette::Button);
     field->setFocusPolicy(Qt::StrongFocus);
     return field;
 }
 
-QPushButton* makeButton(QWidget* parent, const ControlSpec& spec)
+QPushButton* makeButton(QWidget* parent, const ControlLook& look)
 {
-    auto* button = new QPushButton(spec.text, parent);
+    auto* button = new QPushButton(look.text, parent);
     // Inside a dialog every push button would answer Enter by itself; only the default button
     // of a window does.
     button->setAutoDefault(false);
-    button->setDefault(spec.flags & DefaultButton);
+    button->setDefault(look.flags & DefaultButton);
     button->setFocusPolicy(Qt::StrongFocus);
     return button;
 }
 
-QGroupBox* makeFrame(QWidget* parent, const ControlSpec& spec)
+QGroupBox* makeFrame(QWidget* parent, const ControlLook& look)
 {
-    auto* frame = new FrameWidget(spec.text, parent);
+    auto* frame = new FrameWidget(look.text, parent);
     frame->setAutoFillBackground(true);
     frame->setBackgroundRole(QPalette::Window);
     frame->setFlat(false);
@@ -202,35 +202,35 @@ int stackingLayer(ControlKind kind)
     return 3;
 }
 
-QWidget* build(QWidget* parent, const ControlSpec& spec)
+QWidget* build(QWidget* parent, const ControlLook& look)
 {
     QWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (look.kind) {
     case ControlKind::Picture:
-        widget = makePicture(parent, spec);
+        widget = makePicture(parent, look);
         break;
     case ControlKind::Label:
-        widget = makeLabel(parent, spec);
+        widget = makeLabel(parent, look);
         break;
     case ControlKind::TextField:
-        widget = makeTextField(parent, spec);
+        widget = makeTextField(parent, look);
         break;
     case ControlKind::Button:
-        widget = makeButton(parent, spec);
+        widget = makeButton(parent, look);
         break;
     case ControlKind::Frame:
-        widget = makeFrame(parent, spec);
+        widget = makeFrame(parent, look);
         break;
     case ControlKind::Rectangle:
         widget = new ShapeWidget(parent);
         break;
     }
-    widget->setObjectName(QString::fromLatin1(spec.name));
-    if (spec.kind != ControlKind::TextField && spec.kind != ControlKind::Button)
+    widget->setObjectName(QString::fromLatin1(look.name));
+    if (look.kind != ControlKind::TextField && look.kind != ControlKind::Button)
         widget->setFocusPolicy(Qt::NoFocus);
-    if (spec.kind != ControlKind::Picture && spec.kind != ControlKind::Rectangle)
-        widget->setFont(fontFor(spec.font));
-    widget->setGeometry(pixelRect(spec.rect));
+    if (look.kind != ControlKind::Picture && look.kind != ControlKind::Rectangle)
+        widget->setFont(fontFor(look.font));
+    widget->setGeometry(pixelRect(look.rect));
     return widget;
 }
 

@@ -47,7 +47,7 @@ void applyWindowColours(QWidget* window);
 int stackingLayer(ControlKind kind);
 
 // One control row, whatever window it belongs to.
-struct ControlSpec {
+struct ControlLook {
     const char* name;
     ControlKind kind;
     QString text;
@@ -58,7 +58,7 @@ struct ControlSpec {
 };
 
 // Creates the widget for one row as a child of parent (not shown, not yet stacked).
-QWidget* build(QWidget* parent, const ControlSpec& spec);
+QWidget* build(QWidget* parent, const ControlLook& look);
 
 template <class Def>
 QWidget* buildControl(QWidget* parent, const Def& def, const QString& picture = {})
