@@ -38,6 +38,24 @@ ModalResponder::ModalResponder()
     timer_.start();
 }
 
+QStringList ModalResponder::mismatches(const QMessageBox* box, const Message& message)
+{
+    QStringList out;
+    auto check = [&](bool ok, const QString& what) {
+        if (!ok)
+            out << QStringLiteral("box \"%1\": wrong %2").arg(message.title, what);
+    };
+    check(box->windowTitle() == message.title, QStringLiteral("title ") + box->windowTitle());
+    check(box->text() == message.text, QStringLiteral("text ") + box->text());
+    check(box->icon() == MessageBoxHost::iconOf(message.icon), QStringLiteral("icon"));
+    check(box->standardButtons() == MessageBoxHost::buttonsOf(message.buttons),
+          QStringLiteral("buttons"));
+    check(box->defaultButton() == box->button(MessageBoxHost::buttonOf(message.defaultAnswer)),
+          QStringLiteral("default button"));
+    check(box->isModal(), QStringLiteral("modality"));
+    return out;
+}
+
 void ModalResponder::expect(const QString& what, Action action)
 {
     pending_.push_back({what, std::move(action)});
@@ -53,18 +71,7 @@ void ModalResponder::expectMessage(const Message& message, Answer answer)
             forceClose(modal);
             return;
         }
-        auto check = [&](bool ok, const QString& what) {
-            if (!ok)
-                problems << QStringLiteral("box \"%1\": wrong %2").arg(message.title, what);
-        };
-        check(box->windowTitle() == message.title, QStringLiteral("title ") + box->windowTitle());
-        check(box->text() == message.text, QStringLiteral("text ") + box->text());
-        check(box->icon() == MessageBoxHost::iconOf(message.icon), QStringLiteral("icon"));
-        check(box->standardButtons() == MessageBoxHost::buttonsOf(message.buttons),
-              QStringLiteral("buttons"));
-        check(box->defaultButton() == box->button(MessageBoxHost::buttonOf(message.defaultAnswer)),
-              QStringLiteral("default button"));
-        check(box->isModal(), QStringLiteral("modality"));
+        problems << mismatches(box, message);
         if (answer == Answer::Closed) {
             box->close(); // as the caption's close box does
             return;

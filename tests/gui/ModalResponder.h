@@ -27,6 +27,10 @@ public:
     // clicking `answer`, or by closing the box some other way when answer is Answer::Closed.
     void expectMessage(const Message& message, Answer answer);
 
+    // What of a message box differs from the message it should show: title, text, icon, buttons,
+    // default button, modality; one line each.
+    static QStringList mismatches(const QMessageBox* box, const Message& message);
+
     // True when every expectation was met and nothing unexpected came up; else see report().
     bool clean() const { return pending_.empty() && problems_.isEmpty(); }
     QString report() const;

@@ -6,6 +6,7 @@
 // TARNWICK_RANDOMUSE_SEED and TARNWICK_RANDOMUSE_EVENTS replace the seed and the number of
 // events of every row, to explore further or to replay a failure.
 #include "../fuzz/ModelChecks.h"
+#include "ModalResponder.h"
 
 #include "ui/about/frmAboutDialog.h"
 #include "ui/main/MessageBoxHost.h"
@@ -169,17 +170,7 @@ private:
             forceClose(modal);
             return;
         }
-        const auto check = [&](bool ok, const QString& part) {
-            if (!ok)
-                problems_ << QStringLiteral("box \"%1\": wrong %2").arg(message.title, part);
-        };
-        check(box->windowTitle() == message.title, QStringLiteral("title ") + box->windowTitle());
-        check(box->text() == message.text, QStringLiteral("text ") + box->text());
-        check(box->icon() == MessageBoxHost::iconOf(message.icon), QStringLiteral("icon"));
-        check(box->standardButtons() == MessageBoxHost::buttonsOf(message.buttons),
-              QStringLiteral("buttons"));
-        check(box->defaultButton() == box->button(MessageBoxHost::buttonOf(message.defaultAnswer)),
-              QStringLiteral("default button"));
+        problems_ << ModalResponder::mismatches(box, message);
 
         // The close question is never answered Yes, nor with Enter, which would press its default.
         const bool mayEnd = message == window_.form().closeQuestion();
