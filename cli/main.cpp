@@ -1,110 +1,124 @@
 // tarnwick-estimate: the calculator's answers for many serial numbers at once.
-#include "BatchEstimator.h"
-#include "OutputWriter.h"
+#include "BatchRun.h"
+#include "InputText.h"
+#include "Messages.h"
+#include "OutputSink.h"
 
 #include "app/Identity.h"
 
 #include <QLocale>
-#include <QStringList>
 
-#include <cstdio>
 #include <cstring>
-#include <string>
+#include <unistd.h>
 
 namespace {
 
-constexpr const char* kUsage = "usage: tarnwick-estimate [--csv] [SERIAL ...]\n";
+constexpr const char* kUsage =
+    "usage: tarnwick-estimate [--csv] [SERIAL ...]\n"
+    "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n";
 
 constexpr const char* kHelp =
     "Estimates the build date of Quorvin Halvex cars from their serial numbers.\n"
     "\n"
     "With no SERIAL, reads standard input, one serial per line (blank lines are skipped).\n"
-    "Each serial gives the result sentence of the calculator's window on one line.\n"
+    "Input is UTF-8, or UTF-16 when it starts with a byte-order mark. Each serial gives the\n"
+    "result sentence of the calculator's window on one line; an input that cannot be\n"
+    "calculated gives a message on standard error instead.\n"
     "\n"
-    "  --csv      write CSV (RFC 4180) with a header row and one row per input\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
+    "  --csv          write CSV (RFC 4180) with a header row and one row per input\n"
+    "  --column NAME  read standard input as CSV whose first row is a header, take each\n"
+    "                 row's serial from column NAME (or its 1-based number), and write\n"
+    "                 the same rows with the estimate's columns added (estimate_serial ...\n"
+    "                 estimate_error)\n"
+    "  --delimiter C  the field separator of that CSV (default: comma, semicolon or TAB,\n"
+    "                 as its header row shows; 'tab' for TAB)\n"
+    "  --help         show this help and exit\n"
+    "  --version      show the version and exit\n"
     "\n"
-    "Exit status: 0 when every input was calculated, 1 when any was not, 2 for a usage error.\n";
+    "Examples:\n"
+    "  tarnwick-estimate 400 5\n"
+    "  tarnwick-estimate --csv < serials.txt > dates.csv\n"
+    "  tarnwick-estimate --column Serial < registry.csv > registry-dated.csv\n"
+    "\n"
+    "Exit status: 0 when every input was calculated, 1 when any was not or the input could\n"
+    "not be read or the output written, 2 for a usage error.\n";
 
-bool isBlankLine(const std::string& line)
+int usageError(const QString& message)
 {
-    return line.find_first_not_of(" \t\v\f") == std::string::npos;
+    Messages::say(message);
+    Messages::write(kUsage);
+    return kUsageError;
 }
 
-// Reads standard input one line at a time; a CR LF ending counts as a line ending.
-bool readLine(std::FILE* in, std::string& line)
+int show(const QByteArray& text)
 {
-    line.clear();
-    char chunk[4096];
-    bool any = false;
-    while (std::fgets(chunk, sizeof chunk, in)) {
-        any = true;
-        const std::size_t n = std::strlen(chunk);
-        if (n > 0 && chunk[n - 1] == '\n') {
-            line.append(chunk, n - 1);
-            break;
-        }
-        line.append(chunk, n);
-    }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return any;
+    OutputSink out(STDOUT_FILENO);
+    out.append(text);
+    if (out.flush())
+        return kAllCalculated;
+    Messages::say(Messages::cannotWrite(out.error()));
+    return kNotAllCalculated;
+}
+
+std::optional<char> delimiterFrom(const QByteArray& text)
+{
+    if (text == "tab" || text == "\\t")
+        return '\t';
+    if (text.size() != 1 || static_cast<unsigned char>(text[0]) >= 0x80)
+        return std::nullopt;
+    const char c = text[0];
+    if (c == '"' || c == '\r' || c == '\n')
+        return std::nullopt;
+    return c;
+}
+
+// "--name VALUE" or "--name=VALUE"; advances i past the value.
+std::optional<QByteArray> valueOf(const char* name, int argc, char** argv, int& i)
+{
+    const std::size_t length = std::strlen(name);
+    if (std::strncmp(argv[i], name, length) != 0)
+        return std::nullopt;
+    if (argv[i][length] == '=')
+        return QByteArray(argv[i] + length + 1);
+    if (argv[i][length] == '\0' && i + 1 < argc)
+        return QByteArray(argv[++i]);
+    return std::nullopt;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    bool csv = false;
+    BatchOptions options;
     bool optionsEnded = false;
-    QStringList serials;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        if (!optionsEnded && std::strncmp(arg, "--", 2) == 0) {
-            if (std::strcmp(arg, "--") == 0) {
-                optionsEnded = true;
-            } else if (std::strcmp(arg, "--csv") == 0) {
-                csv = true;
-            } else if (std::strcmp(arg, "--help") == 0) {
-                std::fputs(kUsage, stdout);
-                std::fputs(kHelp, stdout);
-                return 0;
-            } else if (std::strcmp(arg, "--version") == 0) {
-                std::printf("tarnwick-estimate %s\n", qPrintable(appIdentity().versionText()));
-                return 0;
-            } else {
-                std::fprintf(stderr, "tarnwick-estimate: unknown option '%s'\n%s", arg, kUsage);
-                return 2;
-            }
+        if (optionsEnded || std::strncmp(arg, "--", 2) != 0) {
+            options.serials.append(QByteArray(arg));
+        } else if (std::strcmp(arg, "--") == 0) {
+            optionsEnded = true;
+        } else if (std::strcmp(arg, "--csv") == 0) {
+            options.csv = true;
+        } else if (std::strcmp(arg, "--help") == 0) {
+            return show(QByteArray(kUsage) + kHelp);
+        } else if (std::strcmp(arg, "--version") == 0) {
+            return show("tarnwick-estimate " + appIdentity().versionText().toUtf8() + '\n');
+        } else if (const auto column = valueOf("--column", argc, argv, i)) {
+            options.column = QString::fromUtf8(*column);
+        } else if (const auto delimiter = valueOf("--delimiter", argc, argv, i)) {
+            options.delimiter = delimiterFrom(*delimiter);
+            if (!options.delimiter)
+                return usageError(QStringLiteral("--delimiter takes one ASCII character other "
+                                                 "than a quote or a line break, or 'tab'"));
         } else {
-            serials.append(QString::fromLocal8Bit(arg));
+            return usageError(QStringLiteral("unknown option '%1'")
+                                  .arg(InputText::escaped(arg, InputText::Encoding::Utf8)));
         }
     }
+    if (options.column && !options.serials.isEmpty())
+        return usageError(QStringLiteral("--column reads standard input; give no SERIAL with it"));
+    if (options.delimiter && !options.column)
+        return usageError(QStringLiteral("--delimiter needs --column"));
 
-    BatchEstimator estimator(NumberRules::Separators::fromLocale(QLocale::system()));
-    OutputWriter writer(stdout, stderr,
-                        csv ? OutputWriter::Format::Csv : OutputWriter::Format::Plain);
-    bool allCalculated = true;
-    auto run = [&](const QString& input) {
-        const BatchEstimator::Result result = estimator.estimate(input);
-        allCalculated = allCalculated && result.calculated;
-        writer.write(input, result, estimator.fields());
-    };
-
-    if (!serials.isEmpty()) {
-        for (const QString& serial : serials)
-            run(serial);
-    } else {
-        std::string line;
-        while (readLine(stdin, line)) {
-            if (!isBlankLine(line))
-                run(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
-        }
-    }
-    if (!writer.finish()) {
-        std::fputs("tarnwick-estimate: cannot write the output\n", stderr);
-        return 1;
-    }
-    return allCalculated ? 0 : 1;
+    return runBatch(options, NumberRules::Separators::fromLocale(QLocale::system()));
 }

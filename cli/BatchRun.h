@@ -1,0 +1,12 @@
+#pragma once
+
+#include "BatchOptions.h"
+
+#include "estimate/NumberRules.h"
+
+// Exit statuses.
+enum ExitStatus : int { kAllCalculated = 0, kNotAllCalculated = 1, kUsageError = 2 };
+
+// Answers every input as the options say and gives the exit status: the serials given, else
+// each line of standard input, else (with a column) each row of the CSV on standard input.
+int runBatch(const BatchOptions& options, const NumberRules::Separators& separators);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "LineOutput.h"
+#include "OutputSink.h"
+
+#include "estimate/NumberRules.h"
+
+// One CSV row per input after a header row: the input, then the estimate's columns. The input
+// is written as it was given, except that what is not text is shown escaped and a text that a
+// spreadsheet would take as a formula gets a ' before it.
+class CsvOutput final : public LineOutput {
+public:
+    CsvOutput(OutputSink& out, NumberRules::Separators separators);
+
+    void write(const InputText::Piece& input, const QString* text,
+               const BatchEstimator::Result& result, const FieldSet& fields) override;
+
+private:
+    OutputSink& out_;
+    NumberRules::Separators separators_;
+};

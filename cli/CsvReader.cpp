@@ -1,0 +1,172 @@
+#include "CsvReader.h"
+
+#include <csv.h>
+
+#include <array>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+// libcsv holds one field at a time. Its buffer grows in large steps and never beyond a row's
+// limit: past that, the field's bytes are dropped and the row is marked too long.
+constexpr std::size_t kBufferStep = std::size_t(1) << 16;
+constexpr std::size_t kBufferLimit = std::size_t(CsvReader::kMaxRowBytes) + kBufferStep;
+
+void* boundedRealloc(void* buffer, std::size_t size)
+{
+    return size > kBufferLimit ? nullptr : std::realloc(buffer, size);
+}
+
+int noBlanks(unsigned char) { return 0; }
+
+void setUp(csv_parser& parser, char delimiter)
+{
+    csv_init(&parser, 0);
+    csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
+    csv_set_space_func(&parser, noBlanks);
+    csv_set_realloc_func(&parser, boundedRealloc);
+    csv_set_blk_size(&parser, kBufferStep);
+}
+
+// How many fields the first row of `bytes` has under a delimiter, and whether it ends there.
+struct FirstRowCount {
+    int fields = 0;
+    bool ended = false;
+};
+
+FirstRowCount countFirstRow(QByteArrayView bytes, char delimiter, bool atEnd)
+{
+    FirstRowCount count;
+    csv_parser parser;
+    setUp(parser, delimiter);
+    auto onField = [](void*, std::size_t, void* data) {
+        auto* c = static_cast<FirstRowCount*>(data);
+        if (!c->ended)
+            ++c->fields;
+    };
+    auto onRow = [](int, void* data) { static_cast<FirstRowCount*>(data)->ended = true; };
+    const std::size_t done = csv_parse(&parser, bytes.data(), std::size_t(bytes.size()), onField,
+                                       onRow, &count);
+    if (atEnd && done == std::size_t(bytes.size()))
+        csv_fini(&parser, onField, onRow, &count);
+    csv_free(&parser);
+    return count;
+}
+
+} // namespace
+
+CsvReader::CsvReader(Utf8Input& input)
+    : input_(input)
+    , parser_(new csv_parser)
+{
+}
+
+CsvReader::~CsvReader()
+{
+    csv_free(parser_);
+    delete parser_;
+}
+
+char CsvReader::findDelimiter()
+{
+    static constexpr std::array kCandidates{',', ';', '\t'};
+    // Read until the header row ends under every candidate, or the input does.
+    for (;;) {
+        const bool atEnd = ended_;
+        std::array<FirstRowCount, kCandidates.size()> counts;
+        bool allEnded = true;
+        for (std::size_t i = 0; i < kCandidates.size(); ++i) {
+            counts[i] = countFirstRow(start_, kCandidates[i], atEnd);
+            allEnded = allEnded && counts[i].ended;
+        }
+        if (allEnded || atEnd || start_.size() > kMaxRowBytes) {
+            std::size_t best = 0;
+            for (std::size_t i = 1; i < kCandidates.size(); ++i) {
+                if (counts[i].fields > counts[best].fields)
+                    best = i;
+            }
+            return kCandidates[best];
+        }
+        QByteArray block;
+        if (input_.read(block))
+            start_ += block;
+        else
+            ended_ = true;
+    }
+}
+
+bool CsvReader::readHeader(std::optional<char> delimiter, Row& header)
+{
+    delimiter_ = delimiter ? *delimiter : findDelimiter();
+    setUp(*parser_, delimiter_);
+    parse(start_);
+    start_ = QByteArray();
+    return next(header);
+}
+
+void CsvReader::fieldEnded(void* field, std::size_t size, void* data)
+{
+    auto* reader = static_cast<CsvReader*>(data);
+    Row& row = reader->row_;
+    reader->rowBytes_ += qsizetype(size) + 1;
+    if (reader->rowBytes_ > kMaxRowBytes + 1)
+        row.tooLong = true;
+    if (row.tooLong)
+        row.fields.clear();
+    else
+        row.fields.append(QByteArray(static_cast<const char*>(field), qsizetype(size)));
+}
+
+void CsvReader::rowEnded(int, void* data)
+{
+    auto* reader = static_cast<CsvReader*>(data);
+    reader->rows_.push_back(std::move(reader->row_));
+    reader->row_ = Row();
+    reader->rowBytes_ = 0;
+}
+
+void CsvReader::parse(QByteArrayView bytes)
+{
+    std::size_t done = 0;
+    const auto size = std::size_t(bytes.size());
+    while (done < size) {
+        done += csv_parse(parser_, bytes.data() + done, size - done, fieldEnded, rowEnded, this);
+        if (done < size && csv_error(parser_) != CSV_ENOMEM)
+            break; // not reached: only strict parsing fails otherwise
+        if (done < size) {
+            // The field outgrew the buffer: its row is too long. Drop what the field holds and
+            // go on in the same state (one byte is left, which a closing quote may take back).
+            row_.tooLong = true;
+            row_.fields.clear();
+            parser_->entry_pos = 1;
+            parser_->status = CSV_SUCCESS;
+        }
+    }
+}
+
+bool CsvReader::parseMore()
+{
+    if (finished_)
+        return false;
+    QByteArray block;
+    if (!ended_ && input_.read(block)) {
+        parse(block);
+        return true;
+    }
+    ended_ = true;
+    finished_ = true;
+    csv_fini(parser_, fieldEnded, rowEnded, this); // the last row needs no line ending
+    return true;
+}
+
+bool CsvReader::next(Row& row)
+{
+    while (rows_.empty()) {
+        if (!parseMore())
+            return false;
+    }
+    row = std::move(rows_.front());
+    rows_.pop_front();
+    return true;
+}

@@ -1,0 +1,44 @@
+#include "InputStream.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+
+InputStream::InputStream(int fd, std::function<bool()> beforeWaiting)
+    : fd_(fd)
+    , beforeWaiting_(std::move(beforeWaiting))
+{
+}
+
+bool InputStream::wouldWait() const
+{
+    pollfd ready{fd_, POLLIN, 0};
+    return ::poll(&ready, 1, 0) == 0;
+}
+
+qsizetype InputStream::read(char* into, qsizetype capacity)
+{
+    if (ended_)
+        return 0;
+    if (wouldWait() && beforeWaiting_ && !beforeWaiting_()) {
+        ended_ = true;
+        return 0;
+    }
+    for (;;) {
+        const ssize_t n = ::read(fd_, into, static_cast<size_t>(capacity));
+        if (n > 0)
+            return n;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // A descriptor left non-blocking by whoever started us: wait for it.
+            pollfd ready{fd_, POLLIN, 0};
+            ::poll(&ready, 1, -1);
+            continue;
+        }
+        if (n < 0)
+            error_ = errno;
+        ended_ = true;
+        return 0;
+    }
+}

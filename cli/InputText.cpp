@@ -1,0 +1,191 @@
+#include "InputText.h"
+
+#include <QList>
+#include <QStringDecoder>
+
+#include <array>
+#include <cstring>
+
+namespace InputText {
+
+namespace {
+
+struct Mark {
+    QByteArrayView bytes;
+    Encoding encoding;
+};
+
+const std::array kMarks{Mark{"\xEF\xBB\xBF", Encoding::Utf8}, Mark{"\xFF\xFE", Encoding::Utf16LE},
+                        Mark{"\xFE\xFF", Encoding::Utf16BE}};
+
+QStringDecoder::Encoding qtEncoding(Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf16LE:
+        return QStringDecoder::Utf16LE;
+    case Encoding::Utf16BE:
+        return QStringDecoder::Utf16BE;
+    case Encoding::Utf8:
+        break;
+    }
+    return QStringDecoder::Utf8;
+}
+
+// Each piece is decoded on its own; a mark at its start is dropped, as QString::fromUtf8 does.
+constexpr auto kLineFlags = QStringDecoder::Flag::Stateless;
+
+bool isAscii(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Characters that could move the cursor, change the terminal or hide text: C0 and C1 controls,
+// DEL, format characters (bidirectional overrides among them), line and paragraph separators.
+bool needsEscape(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return c == U'\\';
+    }
+}
+
+void appendHex(QString& out, const char* prefix, unsigned value, int digits)
+{
+    out += QLatin1StringView(prefix);
+    out += QString::number(value, 16).toUpper().rightJustified(digits, u'0');
+}
+
+void appendCharacter(QString& out, char32_t c)
+{
+    if (c == U'\\')
+        out += QStringLiteral("\\\\");
+    else if (!needsEscape(c))
+        out += QString::fromUcs4(&c, 1);
+    else if (c < 0x80)
+        appendHex(out, "\\x", c, 2);
+    else if (c <= 0xFFFF)
+        appendHex(out, "\\u", c, 4);
+    else
+        appendHex(out, "\\U", c, 8);
+}
+
+QString escapedUtf8(QByteArrayView bytes)
+{
+    QString out;
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        // The shortest valid piece from here is one whole character; none means a bad byte.
+        qsizetype length = 1;
+        while (length <= 4 && i + length <= bytes.size() &&
+               !bytes.sliced(i, length).isValidUtf8())
+            ++length;
+        if (length > 4 || i + length > bytes.size()) {
+            appendHex(out, "\\x", static_cast<unsigned char>(bytes[i]), 2);
+            ++i;
+            continue;
+        }
+        const QString character = QString::fromUtf8(bytes.sliced(i, length));
+        appendCharacter(out, character.toUcs4().value(0));
+        i += length;
+    }
+    return out;
+}
+
+QString escapedUtf16(QByteArrayView bytes, Encoding encoding)
+{
+    const qsizetype whole = bytes.size() & ~qsizetype(1);
+    QStringDecoder decoder(qtEncoding(encoding), kLineFlags);
+    const QString text = decoder(bytes.first(whole));
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            appendCharacter(out, QChar::surrogateToUcs4(c, text[i + 1]));
+            ++i;
+        } else {
+            appendCharacter(out, c.unicode()); // a lone surrogate is escaped
+        }
+    }
+    if (whole < bytes.size())
+        appendHex(out, "\\x", static_cast<unsigned char>(bytes.back()), 2);
+    return out;
+}
+
+} // namespace
+
+QByteArray codeUnit(char c, Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf16LE: {
+        const char unit[] = {c, '\0'};
+        return QByteArray(unit, 2);
+    }
+    case Encoding::Utf16BE: {
+        const char unit[] = {'\0', c};
+        return QByteArray(unit, 2);
+    }
+    case Encoding::Utf8:
+        break;
+    }
+    return QByteArray(1, c);
+}
+
+ByteOrderMark sniff(QByteArrayView start)
+{
+    for (const Mark& mark : kMarks) {
+        if (start.startsWith(mark.bytes))
+            return {mark.encoding, static_cast<int>(mark.bytes.size())};
+    }
+    return {};
+}
+
+bool couldBeMarkPrefix(QByteArrayView start)
+{
+    for (const Mark& mark : kMarks) {
+        if (start.size() < mark.bytes.size() && mark.bytes.startsWith(start))
+            return true;
+    }
+    return false;
+}
+
+std::optional<QString> decode(QByteArrayView bytes, Encoding encoding)
+{
+    if (encoding == Encoding::Utf8) {
+        if (std::memchr(bytes.data(), 0, static_cast<std::size_t>(bytes.size())))
+            return std::nullopt;
+        if (isAscii(bytes))
+            return QString::fromLatin1(bytes);
+        if (!bytes.isValidUtf8())
+            return std::nullopt;
+        return QString::fromUtf8(bytes);
+    }
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    QStringDecoder decoder(qtEncoding(encoding), kLineFlags);
+    QString text = decoder(bytes);
+    if (decoder.hasError() || !QStringView(text).isValidUtf16() || text.contains(QChar(0)))
+        return std::nullopt;
+    return text;
+}
+
+QString escaped(QByteArrayView bytes, Encoding encoding)
+{
+    return encoding == Encoding::Utf8 ? escapedUtf8(bytes) : escapedUtf16(bytes, encoding);
+}
+
+QString Piece::shown() const
+{
+    return cut ? escaped(bytes, encoding) + QStringLiteral("...") : escaped(bytes, encoding);
+}
+
+} // namespace InputText

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+// What the batch command's input bytes say as text.
+//
+// Standard input is UTF-8 unless it starts with a UTF-16 byte-order mark; a UTF-8 mark is dropped.
+// A piece of input (a line, an argument, a CSV field) is text only when it holds no NUL and every
+// byte is valid in its encoding; anything else is never guessed at.
+namespace InputText {
+
+enum class Encoding { Utf8, Utf16LE, Utf16BE };
+
+// Bytes per code unit: where line endings and NULs can be.
+inline int unitSize(Encoding encoding) { return encoding == Encoding::Utf8 ? 1 : 2; }
+
+// An ASCII character as one code unit of the encoding.
+QByteArray codeUnit(char c, Encoding encoding);
+
+struct ByteOrderMark {
+    Encoding encoding = Encoding::Utf8;
+    int length = 0; // bytes of the mark, 0 for none
+};
+
+// The mark at the start of the input, if any.
+ByteOrderMark sniff(QByteArrayView start);
+// True when the start is too short to tell: it is the beginning of a mark, not yet a whole one.
+bool couldBeMarkPrefix(QByteArrayView start);
+
+// The text of a piece of input, or nothing when it is not text (a NUL, an invalid byte or
+// sequence, half a code unit).
+std::optional<QString> decode(QByteArrayView bytes, Encoding encoding);
+
+// The piece as one line that shows no control character and no invalid byte: those are written
+// as \xNN (bytes and characters below U+0080), \uXXXX or \UXXXXXXXX, and a backslash as \\.
+QString escaped(QByteArrayView bytes, Encoding encoding);
+
+// One input as it was given: a line, an argument. `cut` when only its start is kept.
+struct Piece {
+    QByteArrayView bytes;
+    Encoding encoding = Encoding::Utf8;
+    bool cut = false;
+
+    QString shown() const; // escaped, with "..." after a cut
+};
+
+} // namespace InputText

@@ -1,0 +1,118 @@
+#include "LineReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr qsizetype kReadBlock = qsizetype(1) << 16;
+
+} // namespace
+
+LineReader::LineReader(InputStream& input)
+    : input_(input)
+{
+    buffer_.reserve(kReadBlock * 2);
+}
+
+bool LineReader::readMore()
+{
+    if (ended_)
+        return false;
+    // Keep what is not yet returned at the front, then read behind it.
+    if (start_ > 0) {
+        buffer_.remove(0, start_);
+        start_ = 0;
+    }
+    const qsizetype kept = buffer_.size();
+    buffer_.resize(kept + kReadBlock);
+    const qsizetype n = input_.read(buffer_.data() + kept, kReadBlock);
+    buffer_.resize(kept + n);
+    if (n == 0)
+        ended_ = true;
+    return n > 0;
+}
+
+void LineReader::settleEncoding()
+{
+    while (InputText::couldBeMarkPrefix(buffer_) && readMore()) {
+    }
+    const InputText::ByteOrderMark mark = InputText::sniff(buffer_);
+    encoding_ = mark.encoding;
+    lineFeed_ = InputText::codeUnit('\n', encoding_);
+    carriageReturn_ = InputText::codeUnit('\r', encoding_);
+    start_ = mark.length;
+    settled_ = true;
+}
+
+qsizetype LineReader::findLineEnd() const
+{
+    const char* data = buffer_.constData();
+    if (encoding_ == InputText::Encoding::Utf8) {
+        const auto* end = static_cast<const char*>(
+            std::memchr(data + start_ + scanned_, '\n',
+                        static_cast<std::size_t>(buffer_.size() - start_ - scanned_)));
+        return end ? end - data : -1;
+    }
+    for (qsizetype i = start_ + scanned_; i + 1 < buffer_.size(); i += 2) {
+        if (QByteArrayView(data + i, 2) == lineFeed_)
+            return i;
+    }
+    return -1;
+}
+
+QByteArrayView LineReader::withoutCarriageReturn(QByteArrayView bytes) const
+{
+    return bytes.endsWith(carriageReturn_) ? bytes.chopped(carriageReturn_.size()) : bytes;
+}
+
+LineReader::Line LineReader::take(qsizetype length, qsizetype endingLength)
+{
+    const QByteArrayView bytes =
+        withoutCarriageReturn(QByteArrayView(buffer_).sliced(start_, length));
+    start_ += length + endingLength;
+    scanned_ = 0;
+    if (skipping_) {
+        skipping_ = false;
+        return {longLineStart_, true};
+    }
+    if (bytes.size() > kMaxLineBytes) {
+        longLineStart_ = bytes.first(kNameBytes).toByteArray();
+        return {longLineStart_, true};
+    }
+    return {bytes, false};
+}
+
+bool LineReader::next(Line& line)
+{
+    if (!settled_)
+        settleEncoding();
+    const int unit = InputText::unitSize(encoding_);
+    for (;;) {
+        const qsizetype end = findLineEnd();
+        if (end >= 0) {
+            line = take(end - start_, unit);
+            return true;
+        }
+        // No ending yet. A line that has grown too long is dropped as it comes, whole code
+        // units at a time, once its start is kept.
+        const qsizetype pending = buffer_.size() - start_;
+        if (!skipping_ && pending > kMaxLineBytes) {
+            skipping_ = true;
+            longLineStart_ = QByteArrayView(buffer_).sliced(start_, kNameBytes).toByteArray();
+        }
+        if (skipping_) {
+            start_ += pending - pending % unit;
+            scanned_ = 0;
+        } else {
+            scanned_ = pending - pending % unit;
+        }
+        if (!readMore()) {
+            const qsizetype rest = buffer_.size() - start_;
+            if (rest == 0 && !skipping_)
+                return false;
+            line = take(rest, 0);
+            return true;
+        }
+    }
+}

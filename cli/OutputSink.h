@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <string>
+
+// Standard output with a large buffer. The first write that fails is remembered and nothing is
+// written after it; callers stop at once when `failed()`.
+class OutputSink {
+public:
+    static constexpr std::size_t kFlushAt = std::size_t(1) << 16;
+
+    explicit OutputSink(int fd);
+    OutputSink(const OutputSink&) = delete;
+    OutputSink& operator=(const OutputSink&) = delete;
+
+    std::string& buffer() { return buffer_; } // append, then call written()
+    void append(QByteArrayView bytes) { buffer_.append(bytes.data(), std::size_t(bytes.size())); }
+    void append(char c) { buffer_ += c; }
+
+    bool written(); // flushes when the buffer is full; false once a write has failed
+    bool flush();   // false once a write has failed
+
+    bool failed() const { return error_ != 0; }
+    int error() const { return error_; } // errno of the failed write
+
+private:
+    int fd_;
+    std::string buffer_;
+    int error_ = 0;
+};
