@@ -1,4 +1,5 @@
 // The batch command as scripts see it: its output, its messages and its exit status.
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 
@@ -10,15 +11,21 @@ struct Run {
     int status = -1;
 };
 
-Run runEstimate(const QStringList& arguments, const QByteArray& input = {},
-                const QString& locale = QStringLiteral("C"), const QString& outputFile = {})
+void setUp(QProcess& process, const QString& locale)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("LANG"));
     env.remove(QStringLiteral("LC_NUMERIC"));
     env.insert(QStringLiteral("LC_ALL"), locale);
+    env.insert(QStringLiteral("ESTIMATE"), QStringLiteral(TARNWICK_ESTIMATE));
     process.setProcessEnvironment(env);
+}
+
+Run runEstimate(const QStringList& arguments, const QByteArray& input = {},
+                const QString& locale = QStringLiteral("C"), const QString& outputFile = {})
+{
+    QProcess process;
+    setUp(process, locale);
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(TARNWICK_ESTIMATE), arguments);
@@ -29,6 +36,56 @@ Run runEstimate(const QStringList& arguments, const QByteArray& input = {},
     process.waitForFinished(60000);
     return {process.readAllStandardOutput(), process.readAllStandardError(),
             process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1};
+}
+
+// A bash script that runs the command as $ESTIMATE; what it prints is its output.
+Run runScript(const QString& script)
+{
+    QProcess process;
+    setUp(process, QStringLiteral("C"));
+    process.start(QStringLiteral("bash"), {QStringLiteral("-c"), script});
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000))
+        process.kill();
+    return {process.readAllStandardOutput(), process.readAllStandardError(),
+            process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1};
+}
+
+QByteArray utf16(const QString& text, bool littleEndian)
+{
+    QByteArray bytes = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const QChar c : text) {
+        const char low = static_cast<char>(c.unicode() & 0xFF);
+        const char high = static_cast<char>(c.unicode() >> 8);
+        bytes += littleEndian ? low : high;
+        bytes += littleEndian ? high : low;
+    }
+    return bytes;
+}
+
+const QByteArray k400("400 was built on January 9, 1909.\n");
+const QByteArray k5("5 was built on October 25, 1908.\n");
+const QByteArray kNotASerial(": not a serial number\n");
+// The estimate's columns as --column writes them, with a delimiter.
+QByteArray estimateNames(char d)
+{
+    return QByteArray("estimate_serial,estimate_month,estimate_day,estimate_year,"
+                      "estimate_first_serial,estimate_last_serial,estimate_production_total,"
+                      "estimate_daily_average,estimate_cars_to_month_end,"
+                      "estimate_days_to_month_end,estimate_sentence,estimate_error")
+        .replace(',', d);
+}
+
+QByteArray estimateOf400(char d)
+{
+    const QByteArray sentence("400 was built on January 9, 1909.");
+    return QByteArray("400,January,9,1909,310,646,336,11,246,22,").replace(',', d) +
+           (d == ',' ? '"' + sentence + '"' : sentence) + d;
+}
+
+QByteArray failedEstimate(char d, const QByteArray& message)
+{
+    return QByteArray(11, d) + message;
 }
 
 } // namespace
@@ -46,6 +103,17 @@ private Q_SLOTS:
     void everyInputIsAnsweredAsInAFreshWindow();
     void localeSeparatorsApply();
     void unwritableOutputFails();
+    void inputIsDecoded_data();
+    void inputIsDecoded();
+    void failuresAreSaid_data();
+    void failuresAreSaid();
+    void eachAnswerIsOutBeforeWaiting();
+    void echoedInputIsEscaped_data();
+    void echoedInputIsEscaped();
+    void csvInputIsGuardedAgainstFormulas_data();
+    void csvInputIsGuardedAgainstFormulas();
+    void column_data();
+    void column();
 };
 
 void TestBatch::arguments_data()
@@ -202,7 +270,210 @@ void TestBatch::unwritableOutputFails()
     const Run run =
         runEstimate({QStringLiteral("400")}, {}, QStringLiteral("C"), QStringLiteral("/dev/full"));
     QCOMPARE(run.status, 1);
-    QCOMPARE(run.err, QByteArray("tarnwick-estimate: cannot write the output\n"));
+    QCOMPARE(run.err,
+             QByteArray("tarnwick-estimate: cannot write the output: No space left on device\n"));
+}
+
+void TestBatch::inputIsDecoded_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+    QTest::addColumn<int>("status");
+    QTest::newRow("a NUL fails its own line only")
+        << QByteArray("12\0\n400\n", 8) << k400 << "tarnwick-estimate: 12\\x00" + kNotASerial
+        << 1;
+    QTest::newRow("an invalid UTF-8 byte fails its line")
+        << QByteArray("4\xFF\n400\n") << k400 << "tarnwick-estimate: 4\\xFF" + kNotASerial << 1;
+    QTest::newRow("a UTF-8 mark is dropped") << QByteArray("\xEF\xBB\xBF" "400\n") << k400
+                                             << QByteArray() << 0;
+    QTest::newRow("UTF-16 LE with its mark, CR LF and a blank line")
+        << utf16(QStringLiteral("400\r\n\r\n5\r\n"), true) << k400 + k5 << QByteArray() << 0;
+    QTest::newRow("UTF-16 BE with its mark, no last line ending")
+        << utf16(QStringLiteral("400\n5"), false) << k400 + k5 << QByteArray() << 0;
+    QTest::newRow("UTF-16 without a mark is not guessed")
+        << utf16(QStringLiteral("400\n"), true).mid(2) << QByteArray()
+        << "tarnwick-estimate: 4\\x000\\x000\\x00" + kNotASerial + "tarnwick-estimate: \\x00" +
+               kNotASerial
+        << 1;
+    QTest::newRow("a lone UTF-16 surrogate fails its line")
+        << utf16(QStringLiteral("4") + QChar(0xD800) + QStringLiteral("\n400"), true) << k400
+        << "tarnwick-estimate: 4\\uD800" + kNotASerial << 1;
+    QTest::newRow("a line longer than 1 MiB fails alone")
+        << QByteArray((1 << 20) + 1, '1') + "\n400\n" << k400
+        << QByteArray("tarnwick-estimate: 11111111111111111111111111111111...: line too long\n")
+        << 1;
+    QTest::newRow("a line of 1 MiB is read whole")
+        << QByteArray("400").leftJustified(1 << 20, ' ') << k400 << QByteArray() << 0;
+}
+
+void TestBatch::inputIsDecoded()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QFETCH(int, status);
+    const Run run = runEstimate({}, input);
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.status, status);
+}
+
+void TestBatch::failuresAreSaid_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+    QTest::addColumn<int>("status");
+    const QByteArray cannotWrite("tarnwick-estimate: cannot write the output: ");
+    QTest::newRow("a directory as input is a read error, after the answers")
+        << QStringLiteral("\"$ESTIMATE\" < /tmp") << QByteArray()
+        << QByteArray("tarnwick-estimate: cannot read the input: Is a directory\n") << 1;
+    QTest::newRow("a closed standard input is a read error")
+        << QStringLiteral("\"$ESTIMATE\" <&-") << QByteArray()
+        << QByteArray("tarnwick-estimate: cannot read the input: Bad file descriptor\n") << 1;
+    QTest::newRow("a full disk stops an endless input at once")
+        << QStringLiteral("yes 400 | \"$ESTIMATE\" > /dev/full") << QByteArray()
+        << cannotWrite + "No space left on device\n" << 1;
+    QTest::newRow("a closed pipe with SIGPIPE ignored stops it at once")
+        << QStringLiteral("trap '' PIPE; yes 400 | \"$ESTIMATE\" | head -n 1 >/dev/null; "
+                          "echo ${PIPESTATUS[1]}")
+        << QByteArray("1\n") << cannotWrite + "Broken pipe\n" << 0;
+    QTest::newRow("help that cannot be written fails")
+        << QStringLiteral("\"$ESTIMATE\" --help > /dev/full") << QByteArray()
+        << cannotWrite + "No space left on device\n" << 1;
+    QTest::newRow("version that cannot be written fails")
+        << QStringLiteral("\"$ESTIMATE\" --version > /dev/full") << QByteArray()
+        << cannotWrite + "No space left on device\n" << 1;
+}
+
+void TestBatch::failuresAreSaid()
+{
+    QFETCH(QString, script);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QFETCH(int, status);
+    const Run run = runScript(script);
+    QCOMPARE(run.out, out);
+    QVERIFY2(run.err.contains(err), run.err); // yes(1) may complain of the broken pipe too
+    QCOMPARE(run.status, status);
+}
+
+void TestBatch::eachAnswerIsOutBeforeWaiting()
+{
+    // As a co-process: one line in, its answer out, the input still open.
+    const QList<QStringList> modes{{}, {QStringLiteral("--column"), QStringLiteral("serial")}};
+    for (const QStringList& arguments : modes) {
+        QProcess process;
+        setUp(process, QStringLiteral("C"));
+        process.start(QStringLiteral(TARNWICK_ESTIMATE), arguments);
+        QVERIFY(process.waitForStarted());
+        if (!arguments.isEmpty())
+            process.write("serial\n");
+        process.write("400\n");
+        QByteArray out;
+        QElapsedTimer timer;
+        timer.start();
+        while (!out.contains("January 9, 1909") && timer.elapsed() < 1000 &&
+               process.waitForReadyRead(int(1000 - timer.elapsed())))
+            out += process.readAllStandardOutput();
+        QVERIFY2(out.contains("400 was built on January 9, 1909."), out);
+        QCOMPARE(process.state(), QProcess::Running);
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.exitCode(), 0);
+    }
+}
+
+void TestBatch::echoedInputIsEscaped_data()
+{
+    QTest::addColumn<QByteArray>("argument");
+    QTest::addColumn<QByteArray>("shown");
+    QTest::newRow("terminal escape sequences")
+        << QByteArray("\x1B]0;X\x07\x1B[2J400") << QByteArray("\\x1B]0;X\\x07\\x1B[2J400");
+    QTest::newRow("a line feed keeps the message on one line")
+        << QByteArray("4\n00") << QByteArray("4\\x0A00");
+    QTest::newRow("an invalid byte") << QByteArray("\xC3(") << QByteArray("\\xC3(");
+    QTest::newRow("a right-to-left override")
+        << QByteArray("\xE2\x80\xAE" "004") << QByteArray("\\u202E004");
+    QTest::newRow("a backslash is doubled, other text is kept")
+        << QByteArray("\\x1B \xC3\xA9") << QByteArray("\\\\x1B \xC3\xA9");
+}
+
+void TestBatch::echoedInputIsEscaped()
+{
+    QFETCH(QByteArray, argument);
+    QFETCH(QByteArray, shown);
+    QProcess process;
+    setUp(process, QStringLiteral("C.UTF-8"));
+    process.start(QStringLiteral("bash"),
+                  {QStringLiteral("-c"), QStringLiteral("\"$ESTIMATE\" \"$(printf '%b' \"$0\")\""),
+                   QString::fromLatin1(argument.toPercentEncoding().replace('%', "\\x"))});
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.readAllStandardError(), "tarnwick-estimate: " + shown + kNotASerial);
+}
+
+void TestBatch::csvInputIsGuardedAgainstFormulas_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QByteArray>("column");
+    QTest::newRow("= starts a formula") << QStringLiteral("=HYPERLINK(\"x\")")
+                                        << QByteArray("\"'=HYPERLINK(\"\"x\"\")\"");
+    QTest::newRow("+ and @ start formulas") << QStringLiteral("+1+2@") << QByteArray("'+1+2@");
+    QTest::newRow("a TAB starts one") << QStringLiteral("\t=1") << QByteArray("'\t=1");
+    QTest::newRow("a negative number is a number") << QStringLiteral("-5") << QByteArray("-5");
+    QTest::newRow("other text is kept") << QStringLiteral("x=1") << QByteArray("x=1");
+}
+
+void TestBatch::csvInputIsGuardedAgainstFormulas()
+{
+    QFETCH(QString, input);
+    QFETCH(QByteArray, column);
+    const Run run = runEstimate({QStringLiteral("--csv"), input});
+    QVERIFY2(run.out.split('\n').value(1).startsWith(column + ','), run.out);
+}
+
+void TestBatch::column_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<int>("status");
+    QTest::newRow("by name, comma, quoted fields with commas, quotes and line breaks")
+        << QStringList{"--column", "Serial"}
+        << QByteArray("Name,Serial,Notes\r\n\"Smith, J\",400,\"a \"\"b\"\"\nc\"\r\nX,zz\r\n")
+        << "Name,Serial,Notes," + estimateNames(',') + "\r\n\"Smith, J\",400,\"a \"\"b\"\"\nc\"," +
+               estimateOf400(',') + "\r\nX,zz,," + failedEstimate(',', "not a serial number") +
+               "\r\n"
+        << 1;
+    QTest::newRow("by number, semicolon, blanks kept")
+        << QStringList{"--column", "2"} << QByteArray("a;b\n x ;400\n")
+        << "a;b;" + estimateNames(';') + "\r\n x ;400;" + estimateOf400(';') + "\r\n" << 0;
+    QTest::newRow("UTF-16 with TAB: UTF-8 out, with its mark")
+        << QStringList{"--column", "serial"}
+        << utf16(QStringLiteral("\u00C9t\tSerial\r\n\u00E9\t400\r\n"), true)
+        << "\xEF\xBB\xBF\xC3\x89t\tSerial\t" + estimateNames('\t') + "\r\n\xC3\xA9\t400\t" +
+               estimateOf400('\t') + "\r\n"
+        << 0;
+    QTest::newRow("--delimiter overrides the header's")
+        << QStringList{"--column", "b;c", "--delimiter", ","} << QByteArray("a,b;c\n1,400\n")
+        << "a,b;c," + estimateNames(',') + "\r\n1,400," + estimateOf400(',') + "\r\n" << 0;
+    QTest::newRow("a header without the column is a usage error")
+        << QStringList{"--column", "VIN"} << QByteArray("Name,Serial\n") << QByteArray() << 2;
+}
+
+void TestBatch::column()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, out);
+    QFETCH(int, status);
+    const Run run = runEstimate(arguments, input);
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.status, status);
+    if (status == 2)
+        QCOMPARE(run.err, QByteArray("tarnwick-estimate: no column \"VIN\" in the header row; its "
+                                     "columns are \"Name\", \"Serial\"\n"));
 }
 
 QTEST_GUILESS_MAIN(TestBatch)
