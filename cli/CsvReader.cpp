@@ -2,20 +2,23 @@
 
 #include <csv.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <memory>
 
 namespace {
 
-// libcsv holds one field at a time. Its buffer grows in large steps and never beyond a row's
-// limit: past that, the field's bytes are dropped and the row is marked too long.
+// libcsv holds one field at a time. Its buffer grows in large steps and never much beyond a
+// row's limit: past that, the field's bytes are dropped and the row is marked too long. libcsv
+// hands its allocator no context, so the limit of the parser being fed is kept here (the command
+// reads one CSV at a time on one thread).
 constexpr std::size_t kBufferStep = std::size_t(1) << 16;
-constexpr std::size_t kBufferLimit = std::size_t(CsvReader::kMaxRowBytes) + kBufferStep;
+std::size_t bufferLimit = std::size_t(CsvReader::kMaxRowBytes) + kBufferStep;
 
 void* boundedRealloc(void* buffer, std::size_t size)
 {
-    return size > kBufferLimit ? nullptr : std::realloc(buffer, size);
+    return size > bufferLimit ? nullptr : std::realloc(buffer, size);
 }
 
 int noBlanks(unsigned char) { return 0; }
@@ -56,10 +59,12 @@ FirstRowCount countFirstRow(QByteArrayView bytes, char delimiter, bool atEnd)
 
 } // namespace
 
-CsvReader::CsvReader(Utf8Input& input)
+CsvReader::CsvReader(Utf8Input& input, qsizetype maxRowBytes)
     : input_(input)
+    , maxRowBytes_(maxRowBytes)
     , parser_(new csv_parser)
 {
+    bufferLimit = std::size_t(maxRowBytes_) + std::min(kBufferStep, std::size_t(maxRowBytes_) + 1);
 }
 
 CsvReader::~CsvReader()
@@ -80,7 +85,7 @@ char CsvReader::findDelimiter()
             counts[i] = countFirstRow(start_, kCandidates[i], atEnd);
             allEnded = allEnded && counts[i].ended;
         }
-        if (allEnded || atEnd || start_.size() > kMaxRowBytes) {
+        if (allEnded || atEnd || start_.size() > maxRowBytes_) {
             std::size_t best = 0;
             for (std::size_t i = 1; i < kCandidates.size(); ++i) {
                 if (counts[i].fields > counts[best].fields)
@@ -110,7 +115,7 @@ void CsvReader::fieldEnded(void* field, std::size_t size, void* data)
     auto* reader = static_cast<CsvReader*>(data);
     Row& row = reader->row_;
     reader->rowBytes_ += qsizetype(size) + 1;
-    if (reader->rowBytes_ > kMaxRowBytes + 1)
+    if (reader->rowBytes_ > reader->maxRowBytes_ + 1)
         row.tooLong = true;
     if (row.tooLong)
         row.fields.clear();

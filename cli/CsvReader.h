@@ -14,7 +14,7 @@ struct csv_parser;
 // from standard input as UTF-8, with libcsv. Fields are kept exactly as they were read: blanks
 // around them too. The delimiter is given, or found from the header row: whichever of comma,
 // semicolon and TAB splits it into the most fields (comma when none does). A row longer than
-// kMaxRowBytes is not kept, and memory stays bounded whatever the input.
+// kMaxRowBytes (unless told otherwise) is not kept, and memory stays bounded whatever the input.
 class CsvReader {
 public:
     static constexpr qsizetype kMaxRowBytes = qsizetype(1) << 20;
@@ -24,7 +24,7 @@ public:
         bool tooLong = false; // then `fields` is empty
     };
 
-    explicit CsvReader(Utf8Input& input);
+    explicit CsvReader(Utf8Input& input, qsizetype maxRowBytes = kMaxRowBytes);
     ~CsvReader();
     CsvReader(const CsvReader&) = delete;
     CsvReader& operator=(const CsvReader&) = delete;
@@ -45,6 +45,7 @@ private:
     char findDelimiter();
 
     Utf8Input& input_;
+    qsizetype maxRowBytes_;
     csv_parser* parser_ = nullptr;
     char delimiter_ = ',';
     QByteArray start_; // what was read to find the delimiter

@@ -1,5 +1,6 @@
 #include "InputStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <poll.h>
 #include <unistd.h>
@@ -24,6 +25,8 @@ qsizetype InputStream::read(char* into, qsizetype capacity)
         ended_ = true;
         return 0;
     }
+    if (largestRead_ > 0)
+        capacity = std::min(capacity, largestRead_);
     for (;;) {
         const ssize_t n = ::read(fd_, into, static_cast<size_t>(capacity));
         if (n > 0)

@@ -17,11 +17,15 @@ public:
 
     int error() const { return error_; } // errno of the read error, 0 when there was none
 
+    // Reads no more than this at a time (tests use small reads to find faults at block edges).
+    void setLargestRead(qsizetype bytes) { largestRead_ = bytes; }
+
 private:
     bool wouldWait() const;
 
     int fd_;
     std::function<bool()> beforeWaiting_;
     int error_ = 0;
+    qsizetype largestRead_ = 0; // 0: as much as asked for
     bool ended_ = false;
 };

@@ -9,8 +9,9 @@ constexpr qsizetype kReadBlock = qsizetype(1) << 16;
 
 } // namespace
 
-LineReader::LineReader(InputStream& input)
+LineReader::LineReader(InputStream& input, qsizetype maxLineBytes)
     : input_(input)
+    , maxLineBytes_(maxLineBytes)
 {
     buffer_.reserve(kReadBlock * 2);
 }
@@ -76,8 +77,8 @@ LineReader::Line LineReader::take(qsizetype length, qsizetype endingLength)
         skipping_ = false;
         return {longLineStart_, true};
     }
-    if (bytes.size() > kMaxLineBytes) {
-        longLineStart_ = bytes.first(kNameBytes).toByteArray();
+    if (bytes.size() > maxLineBytes_) {
+        longLineStart_ = bytes.first(std::min(kNameBytes, maxLineBytes_)).toByteArray();
         return {longLineStart_, true};
     }
     return {bytes, false};
@@ -97,9 +98,12 @@ bool LineReader::next(Line& line)
         // No ending yet. A line that has grown too long is dropped as it comes, whole code
         // units at a time, once its start is kept.
         const qsizetype pending = buffer_.size() - start_;
-        if (!skipping_ && pending > kMaxLineBytes) {
+        // (A CR may still be dropped from its end.)
+        if (!skipping_ && pending > maxLineBytes_ + carriageReturn_.size()) {
             skipping_ = true;
-            longLineStart_ = QByteArrayView(buffer_).sliced(start_, kNameBytes).toByteArray();
+            longLineStart_ = QByteArrayView(buffer_)
+                                 .sliced(start_, std::min(kNameBytes, maxLineBytes_))
+                                 .toByteArray();
         }
         if (skipping_) {
             start_ += pending - pending % unit;

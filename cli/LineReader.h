@@ -8,7 +8,7 @@
 
 // Splits standard input into lines in its own encoding: LF ends a line and a CR before it is
 // dropped; the last line needs no ending. Lines are never joined, whatever bytes they hold. A
-// line longer than kMaxLineBytes is not kept: only its first bytes are, to name it, and memory
+// line longer than kMaxLineBytes (unless told otherwise) is not kept: only its first bytes are, to name it, and memory
 // stays bounded whatever the input.
 class LineReader {
 public:
@@ -20,7 +20,7 @@ public:
         bool tooLong = false; // then `bytes` is its start only
     };
 
-    explicit LineReader(InputStream& input);
+    explicit LineReader(InputStream& input, qsizetype maxLineBytes = kMaxLineBytes);
 
     bool next(Line& line); // false at the end of the input
     InputText::Encoding encoding() const { return encoding_; }
@@ -33,6 +33,7 @@ private:
     Line take(qsizetype length, qsizetype endingLength);
 
     InputStream& input_;
+    qsizetype maxLineBytes_;
     QByteArray buffer_;
     qsizetype start_ = 0; // the first byte not yet returned
     qsizetype scanned_ = 0; // bytes after start_ known to hold no line ending

@@ -134,6 +134,29 @@ batch = {
 }
 
 
+# fuzz_input: mode, largest read, limit, then the input (or the table to build: bytes 0xD0 and
+# up end a field, 0xF0 and up a row; the first byte sets quoting and line endings).
+LINES, CSV_RAW, CSV_BUILT = 0, 1, 3
+COMMA, SEMICOLON, TAB = 1 << 2, 2 << 2, 3 << 2
+LE, BE = 1 << 4, 2 << 4
+FIELD, ROW = b"\xd0", b"\xf0"
+input_seeds = {
+    "lines-nul-invalid-crlf": bytes([LINES, 5, 40]) + b"12\0\n4\xff\r\n400\r\n",
+    "lines-utf16le": bytes([LINES, 3, 40]) + "\ufeff400\r\n5".encode("utf-16-le"),
+    "lines-utf16be-odd": bytes([LINES, 2, 40]) + "\ufeff4\n".encode("utf-16-be") + b"5",
+    "lines-long": bytes([LINES, 7, 8]) + b"123456789012\n400\n" + b"9" * 30,
+    "lines-escapes": bytes([LINES, 16, 60]) + b"\x1b]0;X\x07\n\xe2\x80\xaeab\\x\n",
+    "csv-raw-quotes": bytes([CSV_RAW, 4, 60]) + b'a,b\r\n"x,""y""\nz",1\n"unterminated',
+    "csv-raw-semicolon-long": bytes([CSV_RAW, 9, 10]) + b'a;b\n"' + b"x" * 40 + b'";1\n2;3\n',
+    "csv-built-detect": bytes([CSV_BUILT, 6, 64]) + b"\x05" + b"\x00" + FIELD + b"\x01"
+    + ROW + b"\x06\x07" + FIELD + b"\x03\x08" + ROW + FIELD,
+    "csv-built-tab-utf16": bytes([CSV_BUILT | TAB | LE, 5, 30]) + b"\x02" + b"\x09\x00"
+    + FIELD + b"\x01" + ROW + b"\x05\x06" + FIELD + b"\x00" * 35,
+    "csv-built-semicolon-be": bytes([CSV_BUILT | SEMICOLON | BE, 11, 50]) + b"\x00\x00" + ROW
+    + b"\x04" + FIELD + ROW,
+}
+
+
 def write(fuzzer, seeds):
     folder = os.path.join(HERE, "corpus", fuzzer)
     os.makedirs(folder, exist_ok=True)
@@ -147,3 +170,4 @@ write("fuzz_numberrules",
        for name, (loc, mode, text) in numberrules.items()})
 write("fuzz_fieldset", fieldset)
 write("fuzz_batch", batch)
+write("fuzz_input", input_seeds)

@@ -1,0 +1,300 @@
+// Fuzzes the batch command's input path: decoding, line reading and CSV reading, with small reads
+// and small limits so that block edges and long lines come up often.
+//
+// Input: byte 0 picks the mode (bit 0: lines or CSV; bit 1: CSV built from the bytes, or the bytes
+// themselves; bits 2-3: the CSV delimiter, or none to find it from the header; bits 4-5: UTF-8,
+// UTF-16 LE or BE for a built CSV); byte 1 the largest read (1-16 bytes); byte 2 the longest line
+// or row (1-64 bytes); the rest is the input, or the table to build.
+//
+// Lines must come out as a plain split of the input gives them, one for one, never joined: LF
+// ends a line in the input's encoding, a CR before it is dropped, a line over the limit comes out
+// cut and marked. A line is text exactly when it holds no NUL and is valid in its encoding; its
+// escaped form holds no control character. A built CSV must read back as the rows it was built
+// from, a row over the limit marked; any bytes must read without a crash, each row kept within
+// the limit or marked.
+#include "cli/CsvReader.h"
+#include "cli/InputStream.h"
+#include "cli/InputText.h"
+#include "cli/LineReader.h"
+#include "cli/Utf8Input.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void fail(const char* what, const QByteArray& data)
+{
+    std::fprintf(stderr, "fuzz_input: %s\n  at \"%s\"\n", what,
+                 data.left(200).toPercentEncoding(" ").constData());
+    std::abort();
+}
+
+// The input as a file to read from.
+int fileHolding(const QByteArray& data)
+{
+    const int fd = memfd_create("input", 0);
+    if (fd < 0 || write(fd, data.constData(), std::size_t(data.size())) != data.size() ||
+        lseek(fd, 0, SEEK_SET) != 0)
+        std::abort();
+    return fd;
+}
+
+// --- Lines --------------------------------------------------------------------------------
+
+struct Split {
+    InputText::Encoding encoding = InputText::Encoding::Utf8;
+    QList<QByteArray> lines;
+};
+
+Split plainSplit(QByteArray data)
+{
+    Split split;
+    int unit = 1;
+    QByteArray lf("\n"), cr("\r");
+    if (data.startsWith("\xEF\xBB\xBF")) {
+        data.remove(0, 3);
+    } else if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
+        const bool little = data.startsWith("\xFF\xFE");
+        split.encoding = little ? InputText::Encoding::Utf16LE : InputText::Encoding::Utf16BE;
+        unit = 2;
+        lf = little ? QByteArray("\n\0", 2) : QByteArray("\0\n", 2);
+        cr = little ? QByteArray("\r\0", 2) : QByteArray("\0\r", 2);
+        data.remove(0, 2);
+    }
+    QByteArray line;
+    for (qsizetype i = 0; i < data.size(); i += unit) {
+        const QByteArray u = data.mid(i, unit);
+        if (u == lf) {
+            split.lines << line;
+            line.clear();
+        } else {
+            line += u;
+        }
+    }
+    if (!line.isEmpty())
+        split.lines << line;
+    for (QByteArray& l : split.lines) {
+        if (l.endsWith(cr))
+            l.chop(unit);
+    }
+    return split;
+}
+
+bool isText(const QByteArray& line, InputText::Encoding encoding)
+{
+    if (encoding == InputText::Encoding::Utf8) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
+                                                         QStringDecoder::Flag::Stateless);
+        const QString text = decoder(line);
+        return !line.contains('\0') && !decoder.hasError();
+    }
+    if (line.size() % 2 != 0)
+        return false;
+    QString text;
+    for (qsizetype i = 0; i < line.size(); i += 2) {
+        const auto b0 = static_cast<unsigned char>(line[i]);
+        const auto b1 = static_cast<unsigned char>(line[i + 1]);
+        text += QChar(encoding == InputText::Encoding::Utf16LE ? b0 | b1 << 8 : b1 | b0 << 8);
+    }
+    return !text.contains(QChar(0)) && QStringView(text).isValidUtf16();
+}
+
+void checkEscaped(const QString& shown, const QByteArray& line)
+{
+    for (const QChar c : shown) {
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0) ||
+            c.category() == QChar::Other_Format)
+            fail("an escaped line shows a control character", line);
+    }
+}
+
+void fuzzLines(const QByteArray& data, qsizetype largestRead, qsizetype limit)
+{
+    const Split expected = plainSplit(data);
+    const int fd = fileHolding(data);
+    InputStream input(fd, [] { return true; });
+    input.setLargestRead(largestRead);
+    LineReader reader(input, limit);
+    LineReader::Line line;
+    qsizetype n = 0;
+    while (reader.next(line)) {
+        if (n >= expected.lines.size())
+            fail("more lines than the input has", data);
+        const QByteArray& want = expected.lines[n++];
+        if (reader.encoding() != expected.encoding)
+            fail("the encoding is not the mark's", data);
+        if (line.tooLong != (want.size() > limit))
+            fail("a line is cut, or not, against the limit", want);
+        if (line.tooLong ? !want.startsWith(line.bytes) || line.bytes.isEmpty()
+                         : line.bytes != want)
+            fail("a line is not the input's", want);
+        if (line.tooLong)
+            continue;
+        const auto text = InputText::decode(line.bytes, reader.encoding());
+        if (text.has_value() != isText(want, expected.encoding))
+            fail("a line is text, or not, against its bytes", want);
+        checkEscaped(InputText::escaped(line.bytes, reader.encoding()), want);
+    }
+    if (n != expected.lines.size())
+        fail("fewer lines than the input has", data);
+    if (input.error() != 0)
+        fail("a read error", data);
+    close(fd);
+}
+
+// --- CSV ------------------------------------------------------------------------------------
+
+using Table = QList<QList<QByteArray>>;
+
+// Fields from the bytes: each byte one character of a small alphabet, with separators.
+Table tableFrom(QByteArrayView bytes, bool plainHeader)
+{
+    static const char* const kAlphabet[] = {"a", "1", " ", ",", ";", "\t", "\"",
+                                            "\r", "\n", "\xC3\xA9", "x", "'"};
+    Table table{{}};
+    QByteArray field;
+    for (const char b : bytes) {
+        const auto c = static_cast<unsigned char>(b);
+        if (c >= 0xF0) { // end of field and row
+            table.back() << field;
+            field.clear();
+            table.append(QList<QByteArray>());
+        } else if (c >= 0xD0) { // end of field
+            table.back() << field;
+            field.clear();
+        } else {
+            const bool header = table.size() == 1;
+            const char* character = kAlphabet[c % (sizeof kAlphabet / sizeof *kAlphabet)];
+            if (header && plainHeader && QByteArrayView(",;\t\"\r\n ").contains(character[0]))
+                character = "h";
+            field += character;
+        }
+    }
+    table.back() << field;
+    return table;
+}
+
+QByteArray csvOf(const Table& table, char delimiter, unsigned flags)
+{
+    QByteArray csv;
+    for (qsizetype r = 0; r < table.size(); ++r) {
+        const QList<QByteArray>& row = table[r];
+        for (qsizetype f = 0; f < row.size(); ++f) {
+            const QByteArray& field = row[f];
+            const bool needsQuotes = field.contains(delimiter) || field.contains('"') ||
+                                     field.contains('\r') || field.contains('\n') ||
+                                     (row.size() == 1 && field.isEmpty());
+            if (f > 0)
+                csv += delimiter;
+            if (needsQuotes || (flags >> (f % 8)) & 1)
+                csv += '"' + QByteArray(field).replace("\"", "\"\"") + '"';
+            else
+                csv += field;
+        }
+        if (r + 1 < table.size() || flags & 0x100)
+            csv += (flags >> (r % 8)) & 2 ? "\r\n" : "\n";
+    }
+    return csv;
+}
+
+qsizetype rowBytes(const QList<QByteArray>& row)
+{
+    qsizetype n = row.size() - 1;
+    for (const QByteArray& field : row)
+        n += field.size();
+    return n;
+}
+
+Table readAll(const QByteArray& data, std::optional<char> delimiter, qsizetype largestRead,
+              qsizetype limit, char* found, QList<bool>* tooLong)
+{
+    const int fd = fileHolding(data);
+    InputStream input(fd, [] { return true; });
+    input.setLargestRead(largestRead);
+    Utf8Input text(input);
+    CsvReader reader(text, limit);
+    Table rows;
+    CsvReader::Row row;
+    if (reader.readHeader(delimiter, row)) {
+        *found = reader.delimiter();
+        do {
+            rows << row.fields;
+            *tooLong << row.tooLong;
+            if (!row.tooLong && rowBytes(row.fields) > limit)
+                fail("a row over the limit is kept", data);
+            if (row.tooLong && !row.fields.isEmpty())
+                fail("a row marked too long keeps fields", data);
+        } while (reader.next(row));
+    }
+    close(fd);
+    return rows;
+}
+
+QByteArray encoded(const QByteArray& utf8, unsigned encoding)
+{
+    if (encoding == 0)
+        return utf8;
+    const bool little = encoding == 1;
+    QStringEncoder encoder(little ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
+    const QByteArray mark = little ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    return mark + QByteArray(encoder(QString::fromUtf8(utf8)));
+}
+
+void fuzzCsv(const QByteArray& data, unsigned mode, qsizetype largestRead, qsizetype limit)
+{
+    static constexpr char kDelimiters[] = {0, ',', ';', '\t'};
+    const char given = kDelimiters[(mode >> 2) & 3];
+    const std::optional<char> delimiter = given ? std::optional(given) : std::nullopt;
+    char found = 0;
+    QList<bool> tooLong;
+    if (!(mode & 2)) {
+        readAll(data, delimiter, largestRead, limit, &found, &tooLong);
+        return;
+    }
+    const unsigned flags = data.isEmpty() ? 0 : static_cast<unsigned char>(data[0]) << 1;
+    const Table table = tableFrom(QByteArrayView(data).sliced(std::min<qsizetype>(1, data.size())),
+                                  !delimiter);
+    // Without a delimiter given, one is found only from a header row of several fields within
+    // the limit; else comma is taken, and a plain header holds none of the candidates.
+    const bool findable = table[0].size() > 1 && rowBytes(table[0]) <= limit;
+    const char used = delimiter ? *delimiter : findable ? kDelimiters[1 + flags % 3] : ',';
+    const QByteArray csv = encoded(csvOf(table, used, flags), (mode >> 4) % 3);
+    const Table rows = readAll(csv, delimiter, largestRead, limit, &found, &tooLong);
+    if (rows.size() != table.size())
+        fail("a built CSV reads back as another number of rows", csv);
+    if (!delimiter && found != used)
+        fail("the delimiter found is not the header's", csv);
+    for (qsizetype r = 0; r < table.size(); ++r) {
+        if (tooLong[r] != (rowBytes(table[r]) > limit))
+            fail("a row is marked too long, or not, against the limit", csv);
+        if (!tooLong[r] && rows[r] != table[r])
+            fail("a row reads back changed", csv);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
+{
+    if (size < 3)
+        return 0;
+    const unsigned mode = bytes[0];
+    const qsizetype largestRead = 1 + bytes[1] % 16;
+    const qsizetype limit = 1 + bytes[2] % 64;
+    const QByteArray data(reinterpret_cast<const char*>(bytes + 3), qsizetype(size - 3));
+    if (mode & 1)
+        fuzzCsv(data, mode, largestRead, limit);
+    else
+        fuzzLines(data, largestRead, limit);
+    return 0;
+}
