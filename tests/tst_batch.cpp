@@ -458,6 +458,12 @@ void TestBatch::column_data()
     QTest::newRow("--delimiter overrides the header's")
         << QStringList{"--column", "b;c", "--delimiter", ","} << QByteArray("a,b;c\n1,400\n")
         << "a,b;c," + estimateNames(',') + "\r\n1,400," + estimateOf400(',') + "\r\n" << 0;
+    QTest::newRow("a row over 1 MiB fails alone, memory bounded")
+        << QStringList{"--column", "s"}
+        << "s\n\"" + QByteArray(2 << 20, 'x') + "\"\n400\n"
+        << "s," + estimateNames(',') + "\r\n," + failedEstimate(',', "line too long") +
+               "\r\n400," + estimateOf400(',') + "\r\n"
+        << 1;
     QTest::newRow("a header without the column is a usage error")
         << QStringList{"--column", "VIN"} << QByteArray("Name,Serial\n") << QByteArray() << 2;
 }
