@@ -9,7 +9,7 @@
 // What the command was asked to do.
 struct BatchOptions {
     bool csv = false;
-    std::optional<QString> column;  // read standard input as CSV and take the serial from here
-    std::optional<char> delimiter;  // of that CSV; found from its header row when not given
-    QList<QByteArray> serials;      // the SERIAL arguments as given
+    std::optional<QString> column; // read standard input as CSV and take the serial from here
+    std::optional<char> delimiter; // of that CSV; found from its header row when not given
+    QList<QByteArray> serials;     // the SERIAL arguments as given
 };

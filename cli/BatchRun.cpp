@@ -11,6 +11,7 @@
 #include "OutputSink.h"
 #include "PlainOutput.h"
 
+#include <algorithm>
 #include <memory>
 #include <unistd.h>
 
@@ -20,11 +21,8 @@ using Result = BatchEstimator::Result;
 
 bool isBlank(const QString& text)
 {
-    for (const QChar c : text) {
-        if (c != u' ' && c != u'\t' && c != u'\v' && c != u'\f')
-            return false;
-    }
-    return true;
+    return std::ranges::all_of(
+        text, [](QChar c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; });
 }
 
 // The end of a run: what is still buffered goes out, then a failed write or read is said.
@@ -106,9 +104,9 @@ int runOnColumn(const BatchOptions& options, const NumberRules::Separators& sepa
     if (!reader.readHeader(options.delimiter, header)) {
         if (input.error() != 0)
             return finish(out, input.error(), false);
-        Messages::say(QStringLiteral("the input has no header row to find column \"%1\" in")
-                          .arg(InputText::escaped(options.column->toUtf8(),
-                                                  InputText::Encoding::Utf8)));
+        Messages::say(
+            QStringLiteral("the input has no header row to find column \"%1\" in")
+                .arg(InputText::escaped(options.column->toUtf8(), InputText::Encoding::Utf8)));
         return kUsageError;
     }
     const std::optional<qsizetype> column = chooseColumn(header.fields, *options.column);

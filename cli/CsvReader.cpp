@@ -48,9 +48,11 @@ FirstRowCount countFirstRow(QByteArrayView bytes, char delimiter, bool atEnd)
         if (!c->ended)
             ++c->fields;
     };
-    auto onRow = [](int, void* data) { static_cast<FirstRowCount*>(data)->ended = true; };
-    const std::size_t done = csv_parse(&parser, bytes.data(), std::size_t(bytes.size()), onField,
-                                       onRow, &count);
+    auto onRow = [](int, void* data) {
+        static_cast<FirstRowCount*>(data)->ended = true;
+    };
+    const std::size_t done =
+        csv_parse(&parser, bytes.data(), std::size_t(bytes.size()), onField, onRow, &count);
     if (atEnd && done == std::size_t(bytes.size()))
         csv_fini(&parser, onField, onRow, &count);
     csv_free(&parser);
@@ -123,7 +125,7 @@ void CsvReader::fieldEnded(void* field, std::size_t size, void* data)
         row.fields.append(QByteArray(static_cast<const char*>(field), qsizetype(size)));
 }
 
-void CsvReader::rowEnded(int, void* data)
+void CsvReader::rowEnded(int /*terminator*/, void* data)
 {
     auto* reader = static_cast<CsvReader*>(data);
     reader->rows_.push_back(std::move(reader->row_));

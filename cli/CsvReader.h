@@ -37,8 +37,8 @@ public:
     char delimiter() const { return delimiter_; }
 
 private:
-    static void fieldEnded(void* field, std::size_t size, void* reader);
-    static void rowEnded(int terminator, void* reader);
+    static void fieldEnded(void* field, std::size_t size, void* data);
+    static void rowEnded(int terminator, void* data);
 
     bool parseMore();
     void parse(QByteArrayView bytes);
@@ -48,10 +48,10 @@ private:
     qsizetype maxRowBytes_;
     csv_parser* parser_ = nullptr;
     char delimiter_ = ',';
-    QByteArray start_; // what was read to find the delimiter
+    QByteArray start_;      // what was read to find the delimiter
     bool ended_ = false;    // the input has ended
     bool finished_ = false; // and so has the parsing
-    Row row_;             // the row being read
+    Row row_;               // the row being read
     qsizetype rowBytes_ = 0;
     std::deque<Row> rows_; // rows read and not yet taken
 };

@@ -6,9 +6,16 @@ namespace {
 
 using enum Control;
 
-constexpr std::array kFields{txtSerial,         txtMonth,           txtDate,     txtYear,
-                             txtFirstSerial,    txtLastSerial,      txtProductionTotal,
-                             txtProductionAverage, txtCarsBuilt,    txtEndOfMonthDays,
+constexpr std::array kFields{txtSerial,
+                             txtMonth,
+                             txtDate,
+                             txtYear,
+                             txtFirstSerial,
+                             txtLastSerial,
+                             txtProductionTotal,
+                             txtProductionAverage,
+                             txtCarsBuilt,
+                             txtEndOfMonthDays,
                              lblDate};
 
 static_assert(kFields.size() + 1 == kNames.size());

@@ -12,11 +12,18 @@
 // month's end, the sentence, then the error. A failed input has only the error.
 namespace EstimateColumns {
 
-inline constexpr std::array<QByteArrayView, 12> kNames{
-    "serial",           "month",         "day",
-    "year",             "first_serial",  "last_serial",
-    "production_total", "daily_average", "cars_to_month_end",
-    "days_to_month_end", "sentence",     "error"};
+inline constexpr std::array<QByteArrayView, 12> kNames{"serial",
+                                                       "month",
+                                                       "day",
+                                                       "year",
+                                                       "first_serial",
+                                                       "last_serial",
+                                                       "production_total",
+                                                       "daily_average",
+                                                       "cars_to_month_end",
+                                                       "days_to_month_end",
+                                                       "sentence",
+                                                       "error"};
 
 void append(CsvRecord& record, const BatchEstimator::Result& result, const FieldSet& fields);
 

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -36,11 +37,7 @@ constexpr auto kLineFlags = QStringDecoder::Flag::Stateless;
 
 bool isAscii(QByteArrayView bytes)
 {
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
+    return std::ranges::all_of(bytes, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Characters that could move the cursor, change the terminal or hide text: C0 and C1 controls,
@@ -86,8 +83,7 @@ QString escapedUtf8(QByteArrayView bytes)
     while (i < bytes.size()) {
         // The shortest valid piece from here is one whole character; none means a bad byte.
         qsizetype length = 1;
-        while (length <= 4 && i + length <= bytes.size() &&
-               !bytes.sliced(i, length).isValidUtf8())
+        while (length <= 4 && i + length <= bytes.size() && !bytes.sliced(i, length).isValidUtf8())
             ++length;
         if (length > 4 || i + length > bytes.size()) {
             appendHex(out, "\\x", static_cast<unsigned char>(bytes[i]), 2);
@@ -128,16 +124,16 @@ QByteArray codeUnit(char c, Encoding encoding)
     switch (encoding) {
     case Encoding::Utf16LE: {
         const char unit[] = {c, '\0'};
-        return QByteArray(unit, 2);
+        return {unit, 2};
     }
     case Encoding::Utf16BE: {
         const char unit[] = {'\0', c};
-        return QByteArray(unit, 2);
+        return {unit, 2};
     }
     case Encoding::Utf8:
         break;
     }
-    return QByteArray(1, c);
+    return {1, c};
 }
 
 ByteOrderMark sniff(QByteArrayView start)
@@ -151,11 +147,9 @@ ByteOrderMark sniff(QByteArrayView start)
 
 bool couldBeMarkPrefix(QByteArrayView start)
 {
-    for (const Mark& mark : kMarks) {
-        if (start.size() < mark.bytes.size() && mark.bytes.startsWith(start))
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(kMarks, [start](const Mark& mark) {
+        return start.size() < mark.bytes.size() && mark.bytes.startsWith(start);
+    });
 }
 
 std::optional<QString> decode(QByteArrayView bytes, Encoding encoding)

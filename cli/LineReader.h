@@ -8,8 +8,8 @@
 
 // Splits standard input into lines in its own encoding: LF ends a line and a CR before it is
 // dropped; the last line needs no ending. Lines are never joined, whatever bytes they hold. A
-// line longer than kMaxLineBytes (unless told otherwise) is not kept: only its first bytes are, to name it, and memory
-// stays bounded whatever the input.
+// line longer than kMaxLineBytes (unless told otherwise) is not kept: only its first bytes are, to
+// name it, and memory stays bounded whatever the input.
 class LineReader {
 public:
     static constexpr qsizetype kMaxLineBytes = qsizetype(1) << 20;
@@ -35,7 +35,7 @@ private:
     InputStream& input_;
     qsizetype maxLineBytes_;
     QByteArray buffer_;
-    qsizetype start_ = 0; // the first byte not yet returned
+    qsizetype start_ = 0;   // the first byte not yet returned
     qsizetype scanned_ = 0; // bytes after start_ known to hold no line ending
     InputText::Encoding encoding_ = InputText::Encoding::Utf8;
     QByteArray lineFeed_;

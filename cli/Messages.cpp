@@ -6,10 +6,7 @@
 
 namespace Messages {
 
-void say(const QString& text)
-{
-    write(QByteArray("tarnwick-estimate: " + text.toUtf8() + '\n'));
-}
+void say(const QString& text) { write(QByteArray("tarnwick-estimate: " + text.toUtf8() + '\n')); }
 
 void write(QByteArrayView line)
 {

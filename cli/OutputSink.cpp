@@ -21,10 +21,7 @@ OutputSink::OutputSink(int fd)
     buffer_.reserve(kFlushAt + 4096);
 }
 
-bool OutputSink::written()
-{
-    return buffer_.size() < kFlushAt ? !failed() : flush();
-}
+bool OutputSink::written() { return buffer_.size() < kFlushAt ? !failed() : flush(); }
 
 bool OutputSink::flush()
 {

@@ -83,10 +83,7 @@ QByteArray estimateOf400(char d)
            (d == ',' ? '"' + sentence + '"' : sentence) + d;
 }
 
-QByteArray failedEstimate(char d, const QByteArray& message)
-{
-    return QByteArray(11, d) + message;
-}
+QByteArray failedEstimate(char d, const QByteArray& message) { return QByteArray(11, d) + message; }
 
 } // namespace
 
@@ -281,12 +278,12 @@ void TestBatch::inputIsDecoded_data()
     QTest::addColumn<QByteArray>("err");
     QTest::addColumn<int>("status");
     QTest::newRow("a NUL fails its own line only")
-        << QByteArray("12\0\n400\n", 8) << k400 << "tarnwick-estimate: 12\\x00" + kNotASerial
-        << 1;
+        << QByteArray("12\0\n400\n", 8) << k400 << "tarnwick-estimate: 12\\x00" + kNotASerial << 1;
     QTest::newRow("an invalid UTF-8 byte fails its line")
         << QByteArray("4\xFF\n400\n") << k400 << "tarnwick-estimate: 4\\xFF" + kNotASerial << 1;
-    QTest::newRow("a UTF-8 mark is dropped") << QByteArray("\xEF\xBB\xBF" "400\n") << k400
-                                             << QByteArray() << 0;
+    QTest::newRow("a UTF-8 mark is dropped") << QByteArray("\xEF\xBB\xBF"
+                                                           "400\n")
+                                             << k400 << QByteArray() << 0;
     QTest::newRow("UTF-16 LE with its mark, CR LF and a blank line")
         << utf16(QStringLiteral("400\r\n\r\n5\r\n"), true) << k400 + k5 << QByteArray() << 0;
     QTest::newRow("UTF-16 BE with its mark, no last line ending")
@@ -300,7 +297,8 @@ void TestBatch::inputIsDecoded_data()
         << utf16(QStringLiteral("4") + QChar(0xD800) + QStringLiteral("\n400"), true) << k400
         << "tarnwick-estimate: 4\\uD800" + kNotASerial << 1;
     QTest::newRow("a line longer than 1 MiB fails alone")
-        << QByteArray((1 << 20) + 1, '1') + "\n400\n" << k400
+        << QByteArray((1 << 20) + 1, '1') + "\n400\n"
+        << k400
         << QByteArray("tarnwick-estimate: 11111111111111111111111111111111...: line too long\n")
         << 1;
     QTest::newRow("a line of 1 MiB is read whole")
@@ -334,17 +332,21 @@ void TestBatch::failuresAreSaid_data()
         << QByteArray("tarnwick-estimate: cannot read the input: Bad file descriptor\n") << 1;
     QTest::newRow("a full disk stops an endless input at once")
         << QStringLiteral("yes 400 | \"$ESTIMATE\" > /dev/full") << QByteArray()
-        << cannotWrite + "No space left on device\n" << 1;
+        << cannotWrite + "No space left on device\n"
+        << 1;
     QTest::newRow("a closed pipe with SIGPIPE ignored stops it at once")
         << QStringLiteral("trap '' PIPE; yes 400 | \"$ESTIMATE\" | head -n 1 >/dev/null; "
                           "echo ${PIPESTATUS[1]}")
-        << QByteArray("1\n") << cannotWrite + "Broken pipe\n" << 0;
+        << QByteArray("1\n") << cannotWrite + "Broken pipe\n"
+        << 0;
     QTest::newRow("help that cannot be written fails")
         << QStringLiteral("\"$ESTIMATE\" --help > /dev/full") << QByteArray()
-        << cannotWrite + "No space left on device\n" << 1;
+        << cannotWrite + "No space left on device\n"
+        << 1;
     QTest::newRow("version that cannot be written fails")
         << QStringLiteral("\"$ESTIMATE\" --version > /dev/full") << QByteArray()
-        << cannotWrite + "No space left on device\n" << 1;
+        << cannotWrite + "No space left on device\n"
+        << 1;
 }
 
 void TestBatch::failuresAreSaid()
@@ -394,8 +396,9 @@ void TestBatch::echoedInputIsEscaped_data()
     QTest::newRow("a line feed keeps the message on one line")
         << QByteArray("4\n00") << QByteArray("4\\x0A00");
     QTest::newRow("an invalid byte") << QByteArray("\xC3(") << QByteArray("\\xC3(");
-    QTest::newRow("a right-to-left override")
-        << QByteArray("\xE2\x80\xAE" "004") << QByteArray("\\u202E004");
+    QTest::newRow("a right-to-left override") << QByteArray("\xE2\x80\xAE"
+                                                            "004")
+                                              << QByteArray("\\u202E004");
     QTest::newRow("a backslash is doubled, other text is kept")
         << QByteArray("\\x1B \xC3\xA9") << QByteArray("\\\\x1B \xC3\xA9");
 }
@@ -417,8 +420,8 @@ void TestBatch::csvInputIsGuardedAgainstFormulas_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QByteArray>("column");
-    QTest::newRow("= starts a formula") << QStringLiteral("=HYPERLINK(\"x\")")
-                                        << QByteArray("\"'=HYPERLINK(\"\"x\"\")\"");
+    QTest::newRow("= starts a formula")
+        << QStringLiteral("=HYPERLINK(\"x\")") << QByteArray("\"'=HYPERLINK(\"\"x\"\")\"");
     QTest::newRow("+ and @ start formulas") << QStringLiteral("+1+2@") << QByteArray("'+1+2@");
     QTest::newRow("a TAB starts one") << QStringLiteral("\t=1") << QByteArray("'\t=1");
     QTest::newRow("a negative number is a number") << QStringLiteral("-5") << QByteArray("-5");
@@ -448,7 +451,8 @@ void TestBatch::column_data()
         << 1;
     QTest::newRow("by number, semicolon, blanks kept")
         << QStringList{"--column", "2"} << QByteArray("a;b\n x ;400\n")
-        << "a;b;" + estimateNames(';') + "\r\n x ;400;" + estimateOf400(';') + "\r\n" << 0;
+        << "a;b;" + estimateNames(';') + "\r\n x ;400;" + estimateOf400(';') + "\r\n"
+        << 0;
     QTest::newRow("UTF-16 with TAB: UTF-8 out, with its mark")
         << QStringList{"--column", "serial"}
         << utf16(QStringLiteral("\u00C9t\tSerial\r\n\u00E9\t400\r\n"), true)
@@ -457,12 +461,12 @@ void TestBatch::column_data()
         << 0;
     QTest::newRow("--delimiter overrides the header's")
         << QStringList{"--column", "b;c", "--delimiter", ","} << QByteArray("a,b;c\n1,400\n")
-        << "a,b;c," + estimateNames(',') + "\r\n1,400," + estimateOf400(',') + "\r\n" << 0;
+        << "a,b;c," + estimateNames(',') + "\r\n1,400," + estimateOf400(',') + "\r\n"
+        << 0;
     QTest::newRow("a row over 1 MiB fails alone, memory bounded")
-        << QStringList{"--column", "s"}
-        << "s\n\"" + QByteArray(2 << 20, 'x') + "\"\n400\n"
-        << "s," + estimateNames(',') + "\r\n," + failedEstimate(',', "line too long") +
-               "\r\n400," + estimateOf400(',') + "\r\n"
+        << QStringList{"--column", "s"} << "s\n\"" + QByteArray(2 << 20, 'x') + "\"\n400\n"
+        << "s," + estimateNames(',') + "\r\n," + failedEstimate(',', "line too long") + "\r\n400," +
+               estimateOf400(',') + "\r\n"
         << 1;
     QTest::newRow("a header without the column is a usage error")
         << QStringList{"--column", "VIN"} << QByteArray("Name,Serial\n") << QByteArray() << 2;

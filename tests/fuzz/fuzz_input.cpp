@@ -159,8 +159,8 @@ using Table = QList<QList<QByteArray>>;
 // Fields from the bytes: each byte one character of a small alphabet, with separators.
 Table tableFrom(QByteArrayView bytes, bool plainHeader)
 {
-    static const char* const kAlphabet[] = {"a", "1", " ", ",", ";", "\t", "\"",
-                                            "\r", "\n", "\xC3\xA9", "x", "'"};
+    static const char* const kAlphabet[] = {"a",  "1",  " ",  ",",        ";", "\t",
+                                            "\"", "\r", "\n", "\xC3\xA9", "x", "'"};
     Table table{{}};
     QByteArray field;
     for (const char b : bytes) {
@@ -262,8 +262,8 @@ void fuzzCsv(const QByteArray& data, unsigned mode, qsizetype largestRead, qsize
         return;
     }
     const unsigned flags = data.isEmpty() ? 0 : static_cast<unsigned char>(data[0]) << 1;
-    const Table table = tableFrom(QByteArrayView(data).sliced(std::min<qsizetype>(1, data.size())),
-                                  !delimiter);
+    const Table table =
+        tableFrom(QByteArrayView(data).sliced(std::min<qsizetype>(1, data.size())), !delimiter);
     // Without a delimiter given, one is found only from a header row of several fields within
     // the limit; else comma is taken, and a plain header holds none of the candidates.
     const bool findable = table[0].size() > 1 && rowBytes(table[0]) <= limit;
