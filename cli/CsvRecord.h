@@ -19,13 +19,15 @@ public:
 
     CsvRecord& field(QByteArrayView utf8);
     CsvRecord& field(const QByteArray& utf8) { return field(QByteArrayView(utf8)); }
-    CsvRecord& field(const QString& text) { return field(text.toUtf8()); }
+    CsvRecord& field(QStringView text);
+    CsvRecord& field(const QString& text) { return field(QStringView(text)); }
     void end() { out_ += "\r\n"; }
 
 private:
     std::string& out_;
     char delimiter_;
     bool first_ = true;
+    std::string ascii_;
 };
 
 // Whether a spreadsheet could take the text as a formula: it begins with =, +, -, @, TAB or CR.
