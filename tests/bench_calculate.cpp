@@ -1,7 +1,9 @@
-// Calculations per second through the field set and its handlers, as the window runs them.
+// Calculations per second through the field set and its handlers, as the window runs them; and
+// --built-on's answers, for one day and for every day.
 #include "support/ScriptedHost.h"
 
 #include "app/Identity.h"
+#include "cli/BuiltOnOutput.h"
 #include "ui/main/frmMain.h"
 
 #include <benchmark/benchmark.h>
@@ -50,6 +52,38 @@ void typeAndNormalise(benchmark::State& state)
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 6);
 }
 BENCHMARK(typeAndNormalise);
+
+// One day read and answered by a finder made for it, as a command run for one day does; the day
+// is one of the largest month's, December 1924.
+void builtOnOneDay(benchmark::State& state)
+{
+    const QString input = QStringLiteral("December 15, 1924");
+    for (auto _ : state) {
+        DaySerialFinder finder;
+        const BuiltOnAnswer answer = finder.answer(input);
+        benchmark::DoNotOptimize(BuiltOnOutput::line(*answer.day, answer.serials).size());
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+}
+BENCHMARK(builtOnOneDay)->Unit(benchmark::kMillisecond);
+
+// Every day from October 1, 1908 to December 31, 1927, each read from its text, answered and
+// written as a line: --built-on over every date.
+void builtOnEveryDay(benchmark::State& state)
+{
+    std::vector<QString> inputs;
+    for (const BuildDay& day : everyBuildDay())
+        inputs.push_back(buildDayText(day));
+    DaySerialFinder finder;
+    for (auto _ : state) {
+        for (const QString& input : inputs) {
+            const BuiltOnAnswer answer = finder.answer(input);
+            benchmark::DoNotOptimize(BuiltOnOutput::line(*answer.day, answer.serials).size());
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * inputs.size()));
+}
+BENCHMARK(builtOnEveryDay)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -157,6 +157,32 @@ input_seeds = {
 }
 
 
+TEXT, DESCRIBED = 0, 1  # fuzz_builton: the first byte's lowest bit
+SENTENCE_FORM, ISO_FORM, TWO_DIGITS = 0, 1, 2
+
+
+def described(year, month, day, form=SENTENCE_FORM, case=0, blanks=(0, 1, 0, 1, 0)):
+    """A day described field by field: month 13 is Oct-Dec; each blank byte picks "", " ", a tab..."""
+    return bytes([DESCRIBED, year - 1900, month, day, form, case] + list(blanks))
+
+
+builton = {
+    "sentence": bytes([TEXT]) + b"January 9, 1909",
+    "iso": bytes([TEXT]) + b"1909-01-09",
+    "oct-dec": bytes([TEXT]) + b"Oct-Dec 9, 1912",
+    "blanks-and-case": bytes([TEXT]) + b" \tfEBRUARY  29 ,1924 ",
+    "not-in-calendar": bytes([TEXT]) + b"February 29, 1910",
+    "outside": bytes([TEXT]) + b"1928-01-01",
+    "october-1912": bytes([TEXT]) + b"October 9, 1912",
+    "invalid-utf8": bytes([TEXT]) + b"Janu\xc3ry 9, 1909",
+    "described-first-day": described(1908, 10, 21),
+    "described-shared-serials": described(1924, 2, 13, ISO_FORM),
+    "described-oct-dec-last": described(1912, 13, 31, TWO_DIGITS, case=0b1010),
+    "described-day-32": described(1912, 13, 32),
+    "described-month-14": described(1920, 14, 1, ISO_FORM),
+}
+
+
 def write(fuzzer, seeds):
     folder = os.path.join(HERE, "corpus", fuzzer)
     os.makedirs(folder, exist_ok=True)
@@ -171,3 +197,4 @@ write("fuzz_numberrules",
 write("fuzz_fieldset", fieldset)
 write("fuzz_batch", batch)
 write("fuzz_input", input_seeds)
+write("fuzz_builton", builton)

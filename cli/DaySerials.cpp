@@ -1,0 +1,101 @@
+#include "DaySerials.h"
+
+using DateCalculators::MonthRow;
+using enum Control;
+
+namespace {
+
+// The month row that names the day; none for January 1921, which the records skip.
+const MonthRow* rowOf(const BuildDay& day)
+{
+    for (const MonthRow& row : DateCalculators::monthRows()) {
+        if (row.year == day.year && row.month == day.month)
+            return &row;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// Serials are written as plain digits, which read alike under every locale's separators.
+DaySerialFinder::DaySerialFinder()
+    : estimator_(NumberRules::Separators{})
+{
+}
+
+BuiltOnAnswer DaySerialFinder::answer(const QString& input)
+{
+    BuildDayReading reading = readBuildDay(input);
+    if (!reading.day)
+        return {std::nullopt, std::nullopt, std::move(reading.message)};
+    return answer(*reading.day);
+}
+
+BuiltOnAnswer DaySerialFinder::answer(const BuildDay& day)
+{
+    BuiltOnAnswer out{day, std::nullopt, {}};
+    const MonthRow* row = rowOf(day);
+    if (!row)
+        return out;
+
+    // The first serial from `from` to the row's end whose day is `least` or later; the serial
+    // after the row when there is none.
+    std::optional<quint32> failedAt;
+    const auto firstFrom = [&](quint32 from, int least) {
+        quint32 low = from;
+        quint32 high = row->last + 1;
+        while (low < high && !failedAt) {
+            const quint32 middle = low + (high - low) / 2;
+            const std::optional<int> found = dayInRow(middle, *row);
+            if (!found)
+                failedAt = middle;
+            else if (*found >= least)
+                high = middle;
+            else
+                low = middle + 1;
+        }
+        return low;
+    };
+    const quint32 first = firstFrom(row->first, day.day);
+    const quint32 end = firstFrom(first, day.day + 1);
+    if (failedAt) {
+        out.message = QStringLiteral("serial %1 could not be calculated").arg(*failedAt);
+        return out;
+    }
+
+    const bool some = first < end;
+    const bool sound = !givesDay(first - 1, day) && !givesDay(end, day) &&
+                       (!some || (givesDay(first, day) && givesDay(end - 1, day)));
+    if (!sound) {
+        out.message = QStringLiteral("the calculation does not give %1 one run of serials")
+                          .arg(buildDayText(day));
+        return out;
+    }
+    if (some)
+        out.serials = SerialRange{first, end - 1};
+    return out;
+}
+
+std::optional<int> DaySerialFinder::dayInRow(quint32 serial, const MonthRow& row)
+{
+    if (!estimator_.estimate(QString::number(serial)).calculated)
+        return std::nullopt;
+    const FieldSet& fields = estimator_.fields();
+    if (fields.text(txtMonth) != DateCalculators::monthText(row.month) ||
+        fields.text(txtYear) != QString::number(row.year))
+        return 0;
+    const std::optional<double> day = fields.value(txtDate);
+    if (!day)
+        return std::nullopt;
+    return static_cast<int>(*day);
+}
+
+bool DaySerialFinder::givesDay(quint32 serial, const BuildDay& day)
+{
+    if (!estimator_.estimate(QString::number(serial)).calculated)
+        return false;
+    const FieldSet& fields = estimator_.fields();
+    return fields.text(txtMonth) == DateCalculators::monthText(day.month) &&
+           fields.text(txtDate) == QString::number(day.day) &&
+           fields.text(txtYear) == QString::number(day.year);
+}

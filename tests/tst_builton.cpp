@@ -1,0 +1,264 @@
+// --built-on's parts: reading a day, the serials estimated to it, and the texts of the answer.
+#include "cli/BuiltOnOutput.h"
+
+#include <QStringList>
+#include <QTest>
+
+#include <tuple>
+
+class TestBuiltOn : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void daysRead_data();
+    void daysRead();
+    void inputsRefused_data();
+    void inputsRefused();
+    void everyDayReadsBackFromItsTexts();
+    void serialsOfADay_data();
+    void serialsOfADay();
+    void csvRow_data();
+    void csvRow();
+};
+
+void TestBuiltOn::daysRead_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("day"); // as the result sentence writes it
+    QTest::newRow("as the sentence writes it") << "January 9, 1909"
+                                               << "January 9, 1909";
+    QTest::newRow("month name in capitals") << "JANUARY 9, 1909"
+                                            << "January 9, 1909";
+    QTest::newRow("month name in mixed case") << "sePTEMBER 30, 1927"
+                                              << "September 30, 1927";
+    QTest::newRow("blanks around every part") << " \tMay  9 ,1909\t "
+                                              << "May 9, 1909";
+    QTest::newRow("a day with a leading zero") << "May 09, 1909"
+                                               << "May 9, 1909";
+    QTest::newRow("ISO 8601") << "1909-01-09"
+                              << "January 9, 1909";
+    QTest::newRow("ISO 8601 with blanks around") << "  1927-12-31\t"
+                                                 << "December 31, 1927";
+    QTest::newRow("first day of the production") << "October 1, 1908"
+                                                 << "October 1, 1908";
+    QTest::newRow("the Oct-Dec row") << "Oct-Dec 9, 1912"
+                                     << "Oct-Dec 9, 1912";
+    QTest::newRow("the Oct-Dec row in any case, to its 31st day") << "oct-DEC 31, 1912"
+                                                                  << "Oct-Dec 31, 1912";
+    QTest::newRow("February 29 of a leap year") << "1924-02-29"
+                                                << "February 29, 1924";
+    QTest::newRow("January 1921, which the records skip") << "January 31, 1921"
+                                                          << "January 31, 1921";
+}
+
+void TestBuiltOn::daysRead()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, day);
+    const BuildDayReading reading = readBuildDay(input);
+    QVERIFY2(reading.day, qPrintable(reading.message));
+    QCOMPARE(buildDayText(*reading.day), day);
+    QCOMPARE(reading.message, QString());
+}
+
+void TestBuiltOn::inputsRefused_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("message");
+    const QString notADate("not a date: write it as January 9, 1909 or 1909-01-09");
+    QTest::newRow("empty text is not a date") << "" << notADate;
+    QTest::newRow("a serial is not a date") << "400" << notADate;
+    QTest::newRow("no comma before the year") << "January 9 1909" << notADate;
+    QTest::newRow("day before the month") << "9 January 1909" << notADate;
+    QTest::newRow("a month name that is not English and whole") << "Jan 9, 1909" << notADate;
+    QTest::newRow("ISO with one-digit month") << "1909-1-09" << notADate;
+    QTest::newRow("ISO with a time") << "1909-01-09T10:00" << notADate;
+    QTest::newRow("text after the date") << "January 9, 1909." << notADate;
+    QTest::newRow("a non-ASCII letter that folds to an ASCII one")
+        << QStringLiteral("Augu\u017Ft 9, 1909") << notADate;
+
+    QTest::newRow("February 30 is not in the calendar")
+        << "February 30, 1910"
+        << "not a day of the calendar: February 1910 has 28 days";
+    QTest::newRow("February 29 of a common year is not in the calendar")
+        << "1910-02-29"
+        << "not a day of the calendar: February 1910 has 28 days";
+    QTest::newRow("day 31 of a 30-day month is not in the calendar")
+        << "April 31, 1915"
+        << "not a day of the calendar: April 1915 has 30 days";
+    QTest::newRow("day 0 is not in the calendar")
+        << "January 0, 1909"
+        << "not a day of the calendar: January 1909 has 31 days";
+    QTest::newRow("month 13 is not in the calendar")
+        << "1909-13-01"
+        << "not a day of the calendar: there is no month 13";
+
+    const QString outside("outside the production of October 1908 to December 1927");
+    QTest::newRow("the day before the production") << "September 30, 1908" << outside;
+    QTest::newRow("the day after the production") << "1928-01-01" << outside;
+    QTest::newRow("year 0") << "0000-01-01" << outside;
+
+    const QString octDec("October to December 1912 are one production month: write the day as "
+                         "Oct-Dec D, 1912, D from 1 to 31");
+    QTest::newRow("October 1912 by name points to Oct-Dec") << "October 9, 1912" << octDec;
+    QTest::newRow("November 1912 in ISO points to Oct-Dec") << "1912-11-01" << octDec;
+    QTest::newRow("December 31, 1912 points to Oct-Dec") << "December 31, 1912" << octDec;
+    QTest::newRow("Oct-Dec in another year") << "Oct-Dec 9, 1913"
+                                             << "Oct-Dec names October to December 1912 only";
+    QTest::newRow("Oct-Dec day 32") << "Oct-Dec 32, 1912"
+                                    << "not a day of Oct-Dec 1912, which has days 1 to 31";
+}
+
+void TestBuiltOn::inputsRefused()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, message);
+    const BuildDayReading reading = readBuildDay(input);
+    QVERIFY2(!reading.day, qPrintable(buildDayText(reading.day.value_or(BuildDay{}))));
+    QCOMPARE(reading.message, message);
+    const BuiltOnAnswer answer = DaySerialFinder().answer(input);
+    QVERIFY(!answer.answered());
+    QCOMPARE(answer.message, message);
+}
+
+void TestBuiltOn::everyDayReadsBackFromItsTexts()
+{
+    const std::vector<BuildDay>& days = everyBuildDay();
+    QCOMPARE(buildDayText(days.front()), QStringLiteral("October 1, 1908"));
+    QCOMPARE(buildDayText(days.back()), QStringLiteral("December 31, 1927"));
+    int leapDays = 0;
+    int octDecDays = 0;
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        const BuildDay& day = days[i];
+        const QString text = buildDayText(day);
+        QCOMPARE(readBuildDay(text).day, day);
+        QCOMPARE(readBuildDay(text.toUpper()).day, day);
+        if (day.month == DateCalculators::Month::OctDec) {
+            ++octDecDays;
+        } else {
+            const QString iso = QStringLiteral("%1-%2-%3")
+                                    .arg(day.year)
+                                    .arg(int(day.month), 2, 10, QLatin1Char('0'))
+                                    .arg(day.day, 2, 10, QLatin1Char('0'));
+            QCOMPARE(readBuildDay(iso).day, day);
+        }
+        if (day.month == DateCalculators::Month::Feb && day.day == 29)
+            ++leapDays;
+        if (i > 0) // one day after another, none twice
+            QVERIFY(std::tuple(day.year, day.month, day.day) >
+                    std::tuple(days[i - 1].year, days[i - 1].month, days[i - 1].day));
+    }
+    QCOMPARE(leapDays, 4);
+    QCOMPARE(octDecDays, 31);
+    // October 1, 1908 to December 31, 1927, with the 92 days of October to December 1912 as 31.
+    QCOMPARE(days.size(), std::size_t(7031 - 92 + 31));
+}
+
+void TestBuiltOn::serialsOfADay_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("several serials") << "January 9, 1909"
+                                     << "January 9, 1909: serials 399 to 409 (11 cars).";
+    QTest::newRow("one serial: the first day that October 1908's eleven cars fill")
+        << "October 21, 1908"
+        << "October 21, 1908: serial 1 (1 car).";
+    QTest::newRow("none: October 1908 before its first car")
+        << "October 20, 1908"
+        << "October 20, 1908: no serial is estimated to this day.";
+    QTest::newRow("first day of a month") << "1909-01-01"
+                                          << "January 1, 1909: serials 310 to 321 (12 cars).";
+    QTest::newRow("last day of the production")
+        << "December 31, 1927"
+        << "December 31, 1927: serials 15076114 to 15076231 (118 cars).";
+    QTest::newRow("the day before the unassigned serials")
+        << "December 31, 1918"
+        << "December 31, 1918: serials 2831002 to 2831426 (425 cars).";
+    QTest::newRow("the day after the unassigned serials")
+        << "January 1, 1919"
+        << "January 1, 1919: serials 2843127 to 2844913 (1787 cars).";
+    QTest::newRow("January 1924 keeps the serials it shares with February")
+        << "January 31, 1924"
+        << "January 31, 1924: serials 9318586 to 9323671 (5086 cars).";
+    QTest::newRow("none: the first days of February 1924 go to January's shared serials")
+        << "February 4, 1924"
+        << "February 4, 1924: no serial is estimated to this day.";
+    QTest::newRow("February 1924 starts after the shared serials")
+        << "February 13, 1924"
+        << "February 13, 1924: serials 9323672 to 9326714 (3043 cars).";
+    QTest::newRow("August 1927 keeps the serials it shares with September")
+        << "August 31, 1927"
+        << "August 31, 1927: serials 15034526 to 15034699 (174 cars).";
+    QTest::newRow("September 1927 starts after the shared serials")
+        << "September 1, 1927"
+        << "September 1, 1927: serials 15034700 to 15035296 (597 cars).";
+    QTest::newRow("December 1924 is 1924 where the yearly table says 1925")
+        << "December 31, 1924"
+        << "December 31, 1924: serials 10997182 to 10999000 (1819 cars).";
+    QTest::newRow("December 1924 is 1924 where the yearly table has no year")
+        << "December 1, 1924"
+        << "December 1, 1924: serials 10886260 to 10891708 (5449 cars).";
+    QTest::newRow("first day of Oct-Dec 1912")
+        << "Oct-Dec 1, 1912"
+        << "Oct-Dec 1, 1912: serials 157425 to 158694 (1270 cars).";
+    QTest::newRow("last day of Oct-Dec 1912")
+        << "Oct-Dec 31, 1912"
+        << "Oct-Dec 31, 1912: serials 183142 to 183563 (422 cars).";
+    QTest::newRow("none: February 29, which the records do not count")
+        << "February 29, 1924"
+        << "February 29, 1924: no serial is estimated to this day.";
+    QTest::newRow("none: January 1921, which the records skip")
+        << "1921-01-15"
+        << "January 15, 1921: no serial is estimated to this day.";
+}
+
+void TestBuiltOn::serialsOfADay()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, line);
+    const BuiltOnAnswer answer = DaySerialFinder().answer(input);
+    QVERIFY2(answer.answered(), qPrintable(answer.message));
+    QVERIFY(answer.day);
+    QCOMPARE(BuiltOnOutput::line(*answer.day, answer.serials), line);
+}
+
+void TestBuiltOn::csvRow_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("fields");
+    QTest::newRow("a day with serials")
+        << " 1909-01-09"
+        << QStringList{" 1909-01-09", "January", "9", "1909", "399", "409", "11", ""};
+    QTest::newRow("a day without serials: serials empty, count 0")
+        << "February 29, 1924"
+        << QStringList{"February 29, 1924", "February", "29", "1924", "", "", "0", ""};
+    QTest::newRow("the month as the window writes it")
+        << "oct-dec 31, 1912"
+        << QStringList{"oct-dec 31, 1912", "Oct-Dec", "31", "1912", "183142", "183563", "422", ""};
+    QTest::newRow("a refused input: only the input and the error")
+        << "February 30, 1910"
+        << QStringList{"February 30, 1910",
+                       "",
+                       "",
+                       "",
+                       "",
+                       "",
+                       "",
+                       "not a day of the calendar: February 1910 has 28 days"};
+}
+
+void TestBuiltOn::csvRow()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, fields);
+    QStringList header;
+    for (const char* column : BuiltOnOutput::kCsvColumns)
+        header << QString::fromLatin1(column);
+    QCOMPARE(header.join(u','),
+             QStringLiteral("input,month,day,year,first_serial,last_serial,count,error"));
+    const auto row = BuiltOnOutput::csvFields(input, DaySerialFinder().answer(input));
+    QCOMPARE(QStringList(row.begin(), row.end()), fields);
+}
+
+QTEST_APPLESS_MAIN(TestBuiltOn)
+#include "tst_builton.moc"
