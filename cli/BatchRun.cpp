@@ -1,6 +1,7 @@
 #include "BatchRun.h"
 
 #include "BatchEstimator.h"
+#include "BuiltOnWriters.h"
 #include "ColumnChoice.h"
 #include "ColumnOutput.h"
 #include "CsvOutput.h"
@@ -12,6 +13,7 @@
 #include "PlainOutput.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -39,60 +41,74 @@ int finish(OutputSink& out, int readError, bool allCalculated)
     return allCalculated ? kAllCalculated : kNotAllCalculated;
 }
 
-class LineRun {
-public:
-    LineRun(const BatchOptions& options, const NumberRules::Separators& separators)
-        : estimator_(separators)
-    {
-        if (options.csv)
-            output_ = std::make_unique<CsvOutput>(out_, separators);
-        else
-            output_ = std::make_unique<PlainOutput>(out_);
-    }
+// The inputs of the line modes: the arguments, else the lines of standard input (blank ones
+// skipped). Each goes to `answer` with its text, none when it is not text or was cut; `answer`
+// says whether it was answered.
+using Answer = std::function<bool(const InputText::Piece& input, const QString* text)>;
 
-    int onArguments(const QList<QByteArray>& arguments)
-    {
-        for (const QByteArray& argument : arguments) {
-            const InputText::ByteOrderMark mark = InputText::sniff(argument);
-            if (!answer({QByteArrayView(argument).sliced(mark.length), mark.encoding}, false))
-                break;
-        }
-        return finish(out_, 0, allCalculated_);
-    }
-
-    int onStandardInput()
-    {
-        InputStream input(STDIN_FILENO, [this] { return out_.flush(); });
-        LineReader lines(input);
-        LineReader::Line line;
-        while (lines.next(line)) {
-            if (!answer({line.bytes, lines.encoding(), line.tooLong}, true))
-                break;
-        }
-        return finish(out_, input.error(), allCalculated_);
-    }
-
-private:
-    // False once the output has failed.
-    bool answer(const InputText::Piece& input, bool skipBlank)
-    {
+int onEachInput(const BatchOptions& options, OutputSink& out, const Answer& answer)
+{
+    bool allAnswered = true;
+    const auto take = [&](const InputText::Piece& input, bool skipBlank) {
         const std::optional<QString> text =
             input.cut ? std::nullopt : InputText::decode(input.bytes, input.encoding);
         if (skipBlank && text && isBlank(*text))
             return true;
+        allAnswered = answer(input, text ? &*text : nullptr) && allAnswered;
+        return !out.failed();
+    };
+    if (!options.inputs.isEmpty()) {
+        for (const QByteArray& argument : options.inputs) {
+            const InputText::ByteOrderMark mark = InputText::sniff(argument);
+            if (!take({QByteArrayView(argument).sliced(mark.length), mark.encoding}, false))
+                break;
+        }
+        return finish(out, 0, allAnswered);
+    }
+    InputStream input(STDIN_FILENO, [&out] { return out.flush(); });
+    LineReader lines(input);
+    LineReader::Line line;
+    while (lines.next(line) && take({line.bytes, lines.encoding(), line.tooLong}, true)) {
+    }
+    return finish(out, input.error(), allAnswered);
+}
+
+int runOnSerials(const BatchOptions& options, const NumberRules::Separators& separators)
+{
+    OutputSink out(STDOUT_FILENO);
+    BatchEstimator estimator(separators);
+    std::unique_ptr<LineOutput> output;
+    if (options.csv)
+        output = std::make_unique<CsvOutput>(out, separators);
+    else
+        output = std::make_unique<PlainOutput>(out);
+    return onEachInput(options, out, [&](const InputText::Piece& input, const QString* text) {
         const Result result = input.cut ? Result{false, BatchEstimator::lineTooLong()}
                               : !text   ? Result{false, BatchEstimator::notASerialNumber()}
-                                        : estimator_.estimate(*text);
-        allCalculated_ = allCalculated_ && result.calculated;
-        output_->write(input, text ? &*text : nullptr, result, estimator_.fields());
-        return !out_.failed();
-    }
+                                        : estimator.estimate(*text);
+        output->write(input, text, result, estimator.fields());
+        return result.calculated;
+    });
+}
 
-    BatchEstimator estimator_;
-    OutputSink out_{STDOUT_FILENO};
-    std::unique_ptr<LineOutput> output_;
-    bool allCalculated_ = true;
-};
+int runOnDays(const BatchOptions& options, const NumberRules::Separators& separators)
+{
+    OutputSink out(STDOUT_FILENO);
+    DaySerialFinder finder;
+    std::unique_ptr<BuiltOnWriter> output;
+    if (options.csv)
+        output = std::make_unique<BuiltOnCsvWriter>(out, separators);
+    else
+        output = std::make_unique<BuiltOnPlainWriter>(out);
+    return onEachInput(options, out, [&](const InputText::Piece& input, const QString* text) {
+        const BuiltOnAnswer answer = input.cut
+                                         ? BuiltOnAnswer{{}, {}, BatchEstimator::lineTooLong()}
+                                     : !text ? BuiltOnAnswer{{}, {}, notADate()}
+                                             : finder.answer(*text);
+        output->write(input, text, answer);
+        return answer.answered();
+    });
+}
 
 int runOnColumn(const BatchOptions& options, const NumberRules::Separators& separators)
 {
@@ -140,6 +156,7 @@ int runBatch(const BatchOptions& options, const NumberRules::Separators& separat
 {
     if (options.column)
         return runOnColumn(options, separators);
-    LineRun run(options, separators);
-    return options.serials.isEmpty() ? run.onStandardInput() : run.onArguments(options.serials);
+    if (options.builtOn)
+        return runOnDays(options, separators);
+    return runOnSerials(options, separators);
 }

@@ -7,6 +7,7 @@
 // Exit statuses.
 enum ExitStatus : int { kAllCalculated = 0, kNotAllCalculated = 1, kUsageError = 2 };
 
-// Answers every input as the options say and gives the exit status: the serials given, else
-// each line of standard input, else (with a column) each row of the CSV on standard input.
+// Answers every input as the options say and gives the exit status: the serials (or, with
+// --built-on, the days) given, else each line of standard input, else (with a column) each row
+// of the CSV on standard input.
 int runBatch(const BatchOptions& options, const NumberRules::Separators& separators);

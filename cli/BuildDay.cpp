@@ -41,11 +41,6 @@ std::optional<Month> monthNamed(QStringView name)
 
 BuildDayReading refused(QString message) { return {std::nullopt, std::move(message)}; }
 
-QString notADate()
-{
-    return QStringLiteral("not a date: write it as January 9, 1909 or 1909-01-09");
-}
-
 BuildDayReading readOctDec(int year, int day)
 {
     if (year != kOctDecYear)
@@ -76,6 +71,11 @@ BuildDayReading readCalendarDay(int year, int month, int day)
 }
 
 } // namespace
+
+QString notADate()
+{
+    return QStringLiteral("not a date: write it as January 9, 1909 or 1909-01-09");
+}
 
 BuildDayReading readBuildDay(const QString& text)
 {

@@ -32,6 +32,9 @@ struct BuildDayReading {
 // "Oct-Dec D, 1912" is refused with a message that names that form.
 BuildDayReading readBuildDay(const QString& text);
 
+// Why a text is no day at all, and how to write one.
+QString notADate();
+
 // "January 9, 1909" or "Oct-Dec 9, 1912": the day as the result sentence writes it.
 QString buildDayText(const BuildDay& day);
 

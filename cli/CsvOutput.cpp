@@ -14,14 +14,20 @@ CsvOutput::CsvOutput(OutputSink& out, NumberRules::Separators separators)
     header.end();
 }
 
+QString csvInputColumn(const InputText::Piece& input, const QString* text,
+                       const NumberRules::Separators& separators)
+{
+    QString given = text ? *text : input.shown();
+    if (startsLikeFormula(given) && !(text && NumberRules::fieldValue(*text, separators)))
+        given.prepend(u'\'');
+    return given;
+}
+
 void CsvOutput::write(const InputText::Piece& input, const QString* text,
                       const BatchEstimator::Result& result, const FieldSet& fields)
 {
-    QString given = text ? *text : input.shown();
-    if (startsLikeFormula(given) && !(text && NumberRules::fieldValue(*text, separators_)))
-        given.prepend(u'\'');
     CsvRecord record(out_.buffer(), ',');
-    record.field(given);
+    record.field(csvInputColumn(input, text, separators_));
     EstimateColumns::append(record, result, fields);
     record.end();
     out_.written();

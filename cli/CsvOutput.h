@@ -5,6 +5,11 @@
 
 #include "estimate/NumberRules.h"
 
+// The input as a CSV column shows it: as it was given, except that what is not text is shown
+// escaped and a text that a spreadsheet would take as a formula gets a ' before it.
+QString csvInputColumn(const InputText::Piece& input, const QString* text,
+                       const NumberRules::Separators& separators);
+
 // One CSV row per input after a header row: the input, then the estimate's columns. The input
 // is written as it was given, except that what is not text is shown escaped and a text that a
 // spreadsheet would take as a formula gets a ' before it.

@@ -11,7 +11,11 @@ void PlainOutput::write(const InputText::Piece& input, const QString*,
         out_.written();
         return;
     }
-    // After the sentences before it, so that both streams read in order at a terminal.
-    if (out_.flush())
-        Messages::say(input.shown() + QStringLiteral(": ") + result.message);
+    reportFailure(out_, input, result.message);
+}
+
+void reportFailure(OutputSink& out, const InputText::Piece& input, const QString& message)
+{
+    if (out.flush())
+        Messages::say(input.shown() + QStringLiteral(": ") + message);
 }

@@ -15,12 +15,13 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: tarnwick-estimate [--csv] [SERIAL ...]\n"
-    "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n";
+    "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n"
+    "       tarnwick-estimate --built-on [--csv] [DATE ...]\n";
 
 constexpr const char* kHelp =
     "Estimates the build date of Quorvin Halvex cars from their serial numbers.\n"
     "\n"
-    "With no SERIAL, reads standard input, one serial per line (blank lines are skipped).\n"
+    "With no SERIAL (or DATE), reads standard input, one per line (blank lines are skipped).\n"
     "Input is UTF-8, or UTF-16 when it starts with a byte-order mark. Each serial gives the\n"
     "result sentence of the calculator's window on one line; an input that cannot be\n"
     "calculated gives a message on standard error instead.\n"
@@ -32,6 +33,9 @@ constexpr const char* kHelp =
     "                 estimate_error)\n"
     "  --delimiter C  the field separator of that CSV (default: comma, semicolon or TAB,\n"
     "                 as its header row shows; 'tab' for TAB)\n"
+    "  --built-on     the inputs are days, written as the result sentence writes them\n"
+    "                 (January 9, 1909; Oct-Dec 9, 1912 for October to December 1912) or\n"
+    "                 as 1909-01-09: give the serials the estimate puts on each day\n"
     "  --help         show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -39,6 +43,7 @@ constexpr const char* kHelp =
     "  tarnwick-estimate 400 5\n"
     "  tarnwick-estimate --csv < serials.txt > dates.csv\n"
     "  tarnwick-estimate --column Serial < registry.csv > registry-dated.csv\n"
+    "  tarnwick-estimate --built-on 'January 9, 1909' 1924-02-04\n"
     "\n"
     "Exit status: 0 when every input was calculated, 1 when any was not or the input could\n"
     "not be read or the output written, 2 for a usage error.\n";
@@ -94,11 +99,13 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (optionsEnded || std::strncmp(arg, "--", 2) != 0) {
-            options.serials.append(QByteArray(arg));
+            options.inputs.append(QByteArray(arg));
         } else if (std::strcmp(arg, "--") == 0) {
             optionsEnded = true;
         } else if (std::strcmp(arg, "--csv") == 0) {
             options.csv = true;
+        } else if (std::strcmp(arg, "--built-on") == 0) {
+            options.builtOn = true;
         } else if (std::strcmp(arg, "--help") == 0) {
             return show(QByteArray(kUsage) + kHelp);
         } else if (std::strcmp(arg, "--version") == 0) {
@@ -115,8 +122,10 @@ int main(int argc, char** argv)
                                   .arg(InputText::escaped(arg, InputText::Encoding::Utf8)));
         }
     }
-    if (options.column && !options.serials.isEmpty())
+    if (options.column && !options.inputs.isEmpty())
         return usageError(QStringLiteral("--column reads standard input; give no SERIAL with it"));
+    if (options.column && options.builtOn)
+        return usageError(QStringLiteral("--built-on and --column cannot be given together"));
     if (options.delimiter && !options.column)
         return usageError(QStringLiteral("--delimiter needs --column"));
 

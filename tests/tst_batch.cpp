@@ -111,6 +111,8 @@ private Q_SLOTS:
     void csvInputIsGuardedAgainstFormulas();
     void column_data();
     void column();
+    void builtOn_data();
+    void builtOn();
 };
 
 void TestBatch::arguments_data()
@@ -484,6 +486,48 @@ void TestBatch::column()
     if (status == 2)
         QCOMPARE(run.err, QByteArray("tarnwick-estimate: no column \"VIN\" in the header row; its "
                                      "columns are \"Name\", \"Serial\"\n"));
+}
+
+void TestBatch::builtOn_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+    QTest::addColumn<int>("status");
+    QTest::newRow("many serials, one serial, none: all answers")
+        << QStringList{"--built-on", "January 9, 1909", "1908-10-21", "february 4, 1924"}
+        << QByteArray()
+        << QByteArray("January 9, 1909: serials 399 to 409 (11 cars).\n"
+                      "October 21, 1908: serial 1 (1 car).\n"
+                      "February 4, 1924: no serial is estimated to this day.\n")
+        << QByteArray() << 0;
+    QTest::newRow("days from standard input; a bad one fails the run")
+        << QStringList{"--built-on"} << QByteArray("Oct-Dec 9, 1912\r\n\nFebruary 30, 1910\n")
+        << QByteArray("Oct-Dec 9, 1912: serials 164596 to 165438 (843 cars).\n")
+        << QByteArray("tarnwick-estimate: February 30, 1910: not a day of the calendar: February "
+                      "1910 has 28 days\n")
+        << 1;
+    QTest::newRow("CSV: a day, a day without serials, a guarded failure")
+        << QStringList{"--built-on", "--csv"} << QByteArray("1909-01-09\n1921-01-05\n=1+1\n")
+        << QByteArray("input,month,day,year,first_serial,last_serial,count,error\r\n"
+                      "1909-01-09,January,9,1909,399,409,11,\r\n"
+                      "1921-01-05,January,5,1921,,,0,\r\n"
+                      "'=1+1,,,,,,,\"not a date: write it as January 9, 1909 or 1909-01-09\"\r\n")
+        << QByteArray() << 1;
+}
+
+void TestBatch::builtOn()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QFETCH(int, status);
+    const Run run = runEstimate(arguments, input);
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.status, status);
 }
 
 QTEST_GUILESS_MAIN(TestBatch)

@@ -25,7 +25,24 @@ awk 'BEGIN { printf "Registry No,Owner,Model,Serial,Notes\r\n";
                  printf "R%d,\"Owner, %d\",Tourer,%d,\"note \"\"%d\"\"\"\r\n",
                         i, i, 1 + (i * 7919) % 15076231, i }' > "$work/registry-1m.csv"
 
+# Every day of the production period, as the result sentence writes it.
+awk 'BEGIN { split("January February March April May June July August September October " \
+                   "November December", name, " ");
+             split("31 28 31 30 31 30 31 31 30 31 30 31", days, " ");
+             for (y = 1908; y <= 1927; y++)
+                 for (m = (y == 1908 ? 10 : 1); m <= 12; m++) {
+                     if (y == 1912 && m > 10) continue;
+                     n = days[m] + (m == 2 && y % 4 == 0);
+                     if (y == 1912 && m == 10) { for (d = 1; d <= 31; d++)
+                                                     printf "Oct-Dec %d, 1912\n", d; continue }
+                     for (d = 1; d <= n; d++) printf "%s %d, %d\n", name[m], d, y } }' \
+    > "$work/every-day.txt"
+
 echo "tarnwick-estimate < FILE > /dev/null"
 measure "2,000,000 serials (seq 1 2000000)" "$work/serials-2m.txt"
 measure "every serial (seq 1 15076231)" "$work/serials-all.txt"
 measure "--column Serial, 1,000,000 rows" "$work/registry-1m.csv" --column Serial
+measure "--built-on, every day ($(wc -l < "$work/every-day.txt"))" "$work/every-day.txt" --built-on
+start=$(date +%s.%N)
+"$estimate" --built-on "December 31, 1927" > /dev/null
+printf '%-34s %6.2f s\n' "--built-on, one day" "$(echo "$(date +%s.%N) - $start" | bc)"
