@@ -154,6 +154,8 @@ bool couldBeMarkPrefix(QByteArrayView start)
 
 std::optional<QString> decode(QByteArrayView bytes, Encoding encoding)
 {
+    if (bytes.isEmpty())
+        return QString();
     if (encoding == Encoding::Utf8) {
         if (std::memchr(bytes.data(), 0, static_cast<std::size_t>(bytes.size())))
             return std::nullopt;
