@@ -292,7 +292,7 @@ void TestBatch::inputIsDecoded_data()
         << utf16(QStringLiteral("400\n5"), false) << k400 + k5 << QByteArray() << 0;
     QTest::newRow("UTF-16 without a mark is not guessed")
         << utf16(QStringLiteral("400\n"), true).mid(2) << QByteArray()
-        << "tarnwick-estimate: 4\\x000\\x000\\x00" + kNotASerial + "tarnwick-estimate: \\x00" +
+        << R"(tarnwick-estimate: 4\x000\x000\x00)" + kNotASerial + "tarnwick-estimate: \\x00" +
                kNotASerial
         << 1;
     QTest::newRow("a lone UTF-16 surrogate fails its line")
@@ -394,7 +394,7 @@ void TestBatch::echoedInputIsEscaped_data()
     QTest::addColumn<QByteArray>("argument");
     QTest::addColumn<QByteArray>("shown");
     QTest::newRow("terminal escape sequences")
-        << QByteArray("\x1B]0;X\x07\x1B[2J400") << QByteArray("\\x1B]0;X\\x07\\x1B[2J400");
+        << QByteArray("\x1B]0;X\x07\x1B[2J400") << QByteArray(R"(\x1B]0;X\x07\x1B[2J400)");
     QTest::newRow("a line feed keeps the message on one line")
         << QByteArray("4\n00") << QByteArray("4\\x0A00");
     QTest::newRow("an invalid byte") << QByteArray("\xC3(") << QByteArray("\\xC3(");
