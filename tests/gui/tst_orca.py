@@ -154,12 +154,22 @@ def count(lines, text):
     return sum(text in line for line in lines)
 
 
-def check_flow(log, name, act, expect, once=(), never=()):
-    """Runs one flow; Orca must say every text of expect, those of once exactly once."""
+FAILURES = []
+
+
+def check_flow(log, name, act, expect, once=(), never=(), last=None):
+    """Runs one flow; Orca must say every text of expect, those of once exactly once, none of
+    never, and last in the flow's last line (nothing cut it short). A failure is noted and the
+    next flow runs, so that one run shows all that is wrong."""
     mark = log.mark()
     act()
+    problems = []
     for text in expect:
-        log.wait_for(mark, text, name)
+        try:
+            log.wait_for(mark, text, name)
+        except Failure as e:
+            problems.append(str(e))
+            break
     log.wait_quiet()
     said = log.since(mark)
     print("%s:" % name)
@@ -167,10 +177,16 @@ def check_flow(log, name, act, expect, once=(), never=()):
         print("    %s" % line)
     for text in once:
         if count(said, text) != 1:
-            raise Failure("%s: %r spoken %d times, not once" % (name, text, count(said, text)))
+            problems.append("%s: %r spoken %d times, not once" % (name, text, count(said, text)))
     for text in never:
         if count(said, text):
-            raise Failure("%s: %r should not be spoken" % (name, text))
+            problems.append("%s: %r should not be spoken" % (name, text))
+    if last and not (said and last in said[-1]):
+        problems.append("%s: %r is not the last thing said" % (name, last))
+    for problem in problems:
+        print("    FAILED: " + problem)
+    FAILURES.extend(problems)
+    return said
 
 
 def session(tarnwick, work):
@@ -210,20 +226,24 @@ def session(tarnwick, work):
 
         type_text("400")
         log.wait_quiet()  # the echo of the typing is over
-        check_flow(log, "Enter", lambda: key("Return"), [SENTENCE], once=[SENTENCE])
-        check_flow(log, "Alt+C", lambda: key("alt+c"), [SENTENCE], once=[SENTENCE])
+        check_flow(log, "Enter", lambda: key("Return"), [SENTENCE], once=[SENTENCE],
+                   last=SENTENCE)
+        check_flow(log, "Alt+C", lambda: key("alt+c"), [SENTENCE], once=[SENTENCE], last=SENTENCE)
         check_flow(log, "a click on Calculate",
                    lambda: run("xdotool", "mousemove", "--window", window, *CALCULATE_AT,
                                "click", "1"),
-                   [SENTENCE], once=[SENTENCE])
-        check_flow(log, "About", lambda: key("alt+a"),
-                   [CAPTION + " 1.0", COPYRIGHT, WARNING, "Close push button"])
-        about = [s for s in log.spoken if COPYRIGHT in s][-1]
-        if not re.search(r"V1\.0\.22|Version 1\.0\.22", about) or WARNING not in about:
-            raise Failure("the About window is not spoken whole: %r" % about)
+                   [SENTENCE], once=[SENTENCE], last=SENTENCE)
+        said = check_flow(log, "About", lambda: key("alt+a"),
+                          [CAPTION + " 1.0", COPYRIGHT, WARNING, "Close push button"])
+        whole = [s for s in said if COPYRIGHT in s and WARNING in s
+                 and re.search(r"V1\.0\.22|Version 1\.0\.22", s)]
+        if not whole:
+            FAILURES.append("About: product, version, copyright and warning are not spoken "
+                            "together")
         check_flow(log, "About closed", lambda: key("Return"), [CAPTION])
         check_flow(log, "Reset", lambda: key("alt+r"), ["Yes push button"])
-        check_flow(log, "Reset answered Yes", lambda: key("Return"), [PROMPT], once=[PROMPT])
+        check_flow(log, "Reset answered Yes", lambda: key("Return"), [PROMPT], once=[PROMPT],
+                   last=PROMPT)
         key("shift+Tab")  # from Calculate back to the serial field
         type_text("0")
         log.wait_quiet()
@@ -236,7 +256,9 @@ def session(tarnwick, work):
                    ["Serial Number Not Found", NOT_FOUND_TEXT], never=["was built on"])
         check_flow(log, "warning closed", lambda: key("Return"), [CAPTION])
         if app.poll() is not None:
-            raise Failure("Tarnwick ended with %s" % app.returncode)
+            FAILURES.append("Tarnwick ended with %s" % app.returncode)
+        if FAILURES:
+            raise Failure("; ".join(FAILURES))
     finally:
         for child in reversed(children):
             if child.poll() is None:
@@ -254,7 +276,7 @@ def main():
         try:
             session(sys.argv[2], sys.argv[3])
         except (Failure, subprocess.SubprocessError) as e:
-            print("FAIL: %s" % e, file=sys.stderr)
+            print("FAIL: %s" % e)
             return 1
         return 0
 
@@ -309,7 +331,8 @@ def main():
             raise Failure("Xvfb did not start")
         env["DISPLAY"] = ":" + display
         inner = subprocess.Popen(["dbus-run-session", "--", sys.executable, __file__, "--session",
-                                  tarnwick, work], env=env, start_new_session=True)
+                                  tarnwick, work], env=env, start_new_session=True,
+                                 stderr=open(os.path.join(work, "dbus.log"), "w"))
         try:
             code = inner.wait(timeout=100)
         finally:

@@ -83,7 +83,8 @@ private:
                 break;
             const Image image{index, reader.size(),
                               QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel()};
-            if (image.size.isEmpty())
+            if (image.size.isEmpty() || image.size.width() > kLargest ||
+                image.size.height() > kLargest)
                 continue;
             auto same = std::find_if(images_.begin(), images_.end(),
                                      [&](const Image& i) { return i.size == image.size; });
