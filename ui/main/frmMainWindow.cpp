@@ -297,7 +297,7 @@ void frmMainWindow::showSerial()
     const int caret = fields().caret(txtSerial);
     QScopedValueRollback guard(showingSerial_, true);
     if (serial_->text() != text)
-        serial_->setText(text); // never validated: text the program assigns is never cut
+        serial_->setText(text); // the validator lets the field set's text through uncut
     if (serial_->cursorPosition() != caret)
         serial_->setCursorPosition(caret);
 }
