@@ -30,7 +30,7 @@ import threading
 import time
 import tty
 
-TOOLS = ["Xvfb", "openbox", "dbus-run-session", "dbus-send", "orca", "xdotool",
+TOOLS = ["Xvfb", "openbox", "dbus-run-session", "dbus-send", "orca", "xdotool", "pgrep",
          "/usr/libexec/at-spi-bus-launcher"]
 CAPTION = "Quorvin Halvex Build Date Calculator"
 SENTENCE = "400 was built on January 9, 1909."
@@ -219,7 +219,18 @@ def session(tarnwick, work):
         mark = log.mark()
         app_env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
         app = start([tarnwick], "tarnwick.log", env=app_env)
-        window = run("xdotool", "search", "--sync", "--name", "^%s$" % CAPTION).stdout.split()[0]
+        found = []
+
+        def window_shown():
+            if app.poll() is not None:
+                raise Failure("Tarnwick ended with %s before its window appeared (tarnwick.log)"
+                              % app.returncode)
+            found[:] = subprocess.run(["xdotool", "search", "--name", "^%s$" % CAPTION],
+                                      stdout=subprocess.PIPE, text=True).stdout.split()
+            return bool(found)
+
+        wait_until(window_shown, "the main window")
+        window = found[0]
         log.wait_for(mark, "Serial Number", "the window opening with the focus in the serial")
         log.wait_quiet()
         print("opening:\n    " + "\n    ".join(log.since(mark)))
