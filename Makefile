@@ -28,6 +28,7 @@ test: build
 bench: build
 	@$(BUILD)/bin/tarnwick-bench
 	@tools/bench-batch.sh $(BUILD)
+	@tools/bench-startup.sh $(BUILD)
 
 package: build
 	@cd $(BUILD) && cpack -G DEB

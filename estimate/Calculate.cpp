@@ -69,7 +69,8 @@ void frmMain::calculate()
         if (const DateCalculators::YearRow* year = DateCalculators::yearRowOf(month->year))
             DateCalculators::writeYearRow(fields_, *year);
     }
-    estimate();
+    if (estimate())
+        host_.announce(fields_.text(lblDate));
 }
 
 bool frmMain::estimate()

@@ -76,6 +76,8 @@ private Q_SLOTS:
     void coloursAndStacking();
     void pictures_data();
     void pictures();
+    void windowIconImages_data();
+    void windowIconImages();
     void accessibleTexts_data();
     void accessibleTexts();
     void resultSentenceIsAnnounced();
@@ -115,7 +117,7 @@ void TestWindows::windowProperties()
     QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
     QCOMPARE(!w->windowIcon().isNull(), icon);
     if (icon)
-        QVERIFY(w->windowIcon().availableSizes().contains(QSize(256, 256)));
+        QVERIFY(w->windowIcon().availableSizes().contains(QSize(128, 128))); // the largest
     // Centred on the screen, frame and all, in each direction in which it fits the screen.
     const QRect screen = w->screen()->availableGeometry();
     const QRect frame = w->frameGeometry();
@@ -308,6 +310,38 @@ void TestWindows::pictures()
     QVERIFY(picture);
     QCOMPARE(picture->pixmap().size(), size);
     QVERIFY(!picture->hasScaledContents());
+}
+
+void TestWindows::windowIconImages_data()
+{
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<int>("image"); // index in the .ico of the image that must be drawn
+    QTest::addColumn<int>("side");
+    // The .ico holds 48 and 16 pixels at 4, 8 and 32 bits; 24 at 4, 8 and 32; 128 at 32 only.
+    QTest::newRow("48 px: the 32-bit image, not a 4- or 8-bit one") << 48 << 16 << 48;
+    QTest::newRow("20 px: the 24-pixel image scaled down") << 20 << 18 << 20;
+    QTest::newRow("256 px: the largest offered, 128") << 256 << 11 << 128;
+}
+
+void TestWindows::windowIconImages()
+{
+    QFETCH(int, asked);
+    QFETCH(int, image);
+    QFETCH(int, side);
+    const QIcon icon = main->windowIcon();
+    const QList<QSize> offered = icon.availableSizes();
+    QCOMPARE(offered.size(), 9); // 16, 24, 32, 48, 64, 72, 80, 96 and 128: one image each
+    QCOMPARE(offered.back(), QSize(128, 128));
+
+    QImageReader reader(appIdentity().iconResource);
+    QVERIFY(reader.jumpToImage(image));
+    QImage expected = reader.read();
+    if (expected.width() != side)
+        expected = expected.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QImage drawn = icon.pixmap(QSize(asked, asked)).toImage();
+    QCOMPARE(drawn.size(), QSize(side, side));
+    QCOMPARE(drawn.convertToFormat(QImage::Format_ARGB32),
+             expected.convertToFormat(QImage::Format_ARGB32));
 }
 
 void TestWindows::accessibleTexts_data()

@@ -1,11 +1,13 @@
 #include "frmAboutDialog.h"
 
+#include "ui/main/Accessibility.h"
 #include "ui/main/ControlBuilder.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -29,6 +31,7 @@ frmAboutDialog::frmAboutDialog(const AppIdentity& identity, QWidget* parent)
                           Qt::WindowCloseButtonHint)
     , form_(*this, identity)
 {
+    Accessibility::install();
     ControlBuilder::installFontSubstitutes();
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(frmAbout::caption());
@@ -50,6 +53,9 @@ frmAboutDialog::frmAboutDialog(const AppIdentity& identity, QWidget* parent)
         built.append({widget, def.kind});
     }
     ControlBuilder::stack(built);
+    // "Version:" labels the version for a screen reader's user who goes from label to label.
+    qobject_cast<QLabel*>(widgetOf(Label1))->setBuddy(widgetOf(lblVersion));
+    nameTitleLine();
 
     auto* close = qobject_cast<QPushButton*>(widgetOf(cmdClose));
     connect(close, &QPushButton::clicked, this, [this] { form_.cmdClose_Click(); });
@@ -84,6 +90,18 @@ void frmAboutDialog::showEvent(QShowEvent* event)
 void frmAboutDialog::captionChanged(AboutControl control)
 {
     ControlBuilder::setCaption(widgetOf(control), form_.text(control));
+    if (control == lblApp || control == Label1 || control == lblVersion)
+        nameTitleLine();
+}
+
+void frmAboutDialog::nameTitleLine()
+{
+    // A screen reader presents a dialog by the labels of a few words or more that no control
+    // claims; "Version:" and "V1.0.22" alone are too short to be read. The product's line carries
+    // them, as the user sees them: "Product 1.0, Version: V1.0.22".
+    widgetOf(lblApp)->setAccessibleName(
+        QStringLiteral("%1, %2 %3")
+            .arg(form_.text(lblApp), form_.text(Label1), form_.text(lblVersion)));
 }
 
 void frmAboutDialog::unload() { done(QDialog::Accepted); }

@@ -31,6 +31,7 @@ private:
     void unload() override;
     void captionChanged(AboutControl control) override;
     void centreOnScreen();
+    void nameTitleLine();
 
     frmAbout form_;
     std::array<QWidget*, kAboutControlCount> widgets_{};

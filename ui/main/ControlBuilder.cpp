@@ -1,5 +1,7 @@
 #include "ControlBuilder.h"
 
+#include "Accessibility.h"
+
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QGroupBox>
@@ -80,7 +82,7 @@ QLineEdit* makeTextField(QWidget* parent, const ControlLook& look)
 
 QPushButton* makeButton(QWidget* parent, const ControlLook& look)
 {
-    auto* button = new QPushButton(look.text, parent);
+    auto* button = new ButtonWidget(look.text, parent);
     // Inside a dialog every push button would answer Enter by itself; only the default button
     // of a window does.
     button->setAutoDefault(false);
@@ -228,6 +230,8 @@ QWidget* build(QWidget* parent, const ControlLook& look)
     widget->setObjectName(QString::fromLatin1(look.name));
     if (look.kind != ControlKind::TextField && look.kind != ControlKind::Button)
         widget->setFocusPolicy(Qt::NoFocus);
+    if (look.kind == ControlKind::Picture || look.kind == ControlKind::Rectangle)
+        Accessibility::markDecoration(widget); // nothing in them for a screen reader to tell
     if (look.kind != ControlKind::Picture && look.kind != ControlKind::Rectangle)
         widget->setFont(fontFor(look.font));
     widget->setGeometry(pixelRect(look.rect));
@@ -265,6 +269,22 @@ void ShapeWidget::paintEvent(QPaintEvent*)
     painter.setPen(QPen(systemColour(SystemColour::DarkShadow3D), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void ButtonWidget::paintEvent(QPaintEvent* event)
+{
+    QPushButton::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // Some styles draw the focus only after a Tab, or draw the default button as if it had the
+    // focus: the ring inside the button shows it whatever the style and however it came.
+    QPainter painter(this);
+    QPen pen(palette().color(QPalette::Highlight), kFocusRingWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const int inset = kFocusRingInset + kFocusRingWidth / 2;
+    painter.drawRect(rect().adjusted(inset, inset, -inset, -inset));
 }
 
 void FrameWidget::paintEvent(QPaintEvent*)

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -79,6 +80,18 @@ void setCaption(QWidget* widget, const QString& text);
 class FrameWidget : public QGroupBox {
 public:
     using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A push button that shows the keyboard focus as a ring inside its edge.
+class ButtonWidget : public QPushButton {
+public:
+    static constexpr int kFocusRingWidth = 2;
+    static constexpr int kFocusRingInset = 3;
+
+    using QPushButton::QPushButton;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -11,8 +11,29 @@ SerialValidator::SerialValidator(int limit, std::function<qsizetype()> currentLe
 {
 }
 
+void SerialValidator::keepFirstLine(QString& input, int& pos)
+{
+    const auto isLineBreak = [](QChar c) {
+        return c == u'\n' || c == u'\r';
+    };
+    const auto lineBreak = std::find_if(input.cbegin(), input.cend(), isLineBreak);
+    if (lineBreak == input.cend())
+        return;
+    const qsizetype at = lineBreak - input.cbegin();
+    const qsizetype end = std::clamp<qsizetype>(pos, 0, input.size());
+    if (at < end) {
+        // The line break came with the new characters, which end at the cursor: the rest of
+        // them goes, the text after the cursor stays.
+        input.remove(at, end - at);
+    } else {
+        input.truncate(at);
+    }
+    pos = static_cast<int>(std::min(at, input.size()));
+}
+
 QValidator::State SerialValidator::validate(QString& input, int& pos) const
 {
+    keepFirstLine(input, pos);
     const qsizetype allowed = std::max<qsizetype>(limit_, currentLength_ ? currentLength_() : 0);
     const qsizetype excess = input.size() - allowed;
     if (excess <= 0)

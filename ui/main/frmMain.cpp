@@ -193,6 +193,7 @@ void frmMain::cmdReset_Click()
         fields_.setText(txtDate, QString());
         fields_.setText(txtMonthDays, QString());
         fields_.setText(lblDate, promptText());
+        host_.announce(fields_.text(lblDate));
     } catch (const std::exception& e) {
         warn(QStringLiteral("Unexpected Error"), QString::fromLocal8Bit(e.what()));
     }

@@ -3,19 +3,21 @@
 #include "ControlBuilder.h"
 #include "MessageBoxHost.h"
 #include "SerialValidator.h"
+#include "WindowIcon.h"
 #include "ui/about/frmAboutDialog.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 #ifndef QT_NO_SESSIONMANAGER
 #include <QSessionManager>
 #endif
@@ -107,17 +109,19 @@ frmMainWindow::frmMainWindow(NumberRules::Separators separators, const AppIdenti
     , ender_([](int exitCode) { QCoreApplication::exit(exitCode); })
     , notify_([](QAccessibleEvent* event) { QAccessible::updateAccessibility(event); })
 {
+    Accessibility::install();
     ControlBuilder::ensureResources();
     ControlBuilder::installFontSubstitutes();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(caption());
-    setWindowIcon(QIcon(identity_.iconResource));
+    setWindowIcon(WindowIcon::fromFile(identity_.iconResource));
     setFixedSize(clientSize()); // fixed single border: the user cannot resize it
     ControlBuilder::applyWindowColours(this);
     setFont(ControlBuilder::fontFor(kFormFont));
 
     buildControls();
     applyAccessibleTexts();
+    announcer_ = new Accessibility::Announcer(this);
     form_->fields().setObserver(this);
     connectInput();
 }
@@ -182,6 +186,8 @@ void frmMainWindow::buildControls()
 
 void frmMainWindow::applyAccessibleTexts()
 {
+    // "Serial Number:" labels the serial field: a screen reader names the field after it.
+    qobject_cast<QLabel*>(widgetOf(Label1))->setBuddy(serial_);
     for (const AccessibleDef& def : kAccessible) {
         QWidget* widget = widgetOf(def.id);
         if (!widget)
@@ -197,8 +203,10 @@ void frmMainWindow::applyAccessibleTexts()
 
 void frmMainWindow::connectInput()
 {
+    // textChanged rather than textEdited: text set through the accessibility interface (voice
+    // control, automation) is no edit to QLineEdit, yet it is the user's.
     inputConnections_.append(
-        connect(serial_, &QLineEdit::textEdited, this, &frmMainWindow::serialEdited));
+        connect(serial_, &QLineEdit::textChanged, this, &frmMainWindow::serialChanged));
     inputConnections_.append(connect(serial_, &QLineEdit::cursorPositionChanged, this,
                                      [this](int, int position) { serialCursorMoved(position); }));
     for (const ButtonDef& def : kButtons) {
@@ -289,12 +297,12 @@ void frmMainWindow::showSerial()
     const int caret = fields().caret(txtSerial);
     QScopedValueRollback guard(showingSerial_, true);
     if (serial_->text() != text)
-        serial_->setText(text); // never validated: text the program assigns is never cut
+        serial_->setText(text); // the validator lets the field set's text through uncut
     if (serial_->cursorPosition() != caret)
         serial_->setCursorPosition(caret);
 }
 
-void frmMainWindow::serialEdited(const QString& text)
+void frmMainWindow::serialChanged(const QString& text)
 {
     if (ended_ || showingSerial_)
         return;
@@ -379,6 +387,8 @@ void frmMainWindow::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ApplicationPaletteChange)
         ControlBuilder::applyWindowColours(this); // the desktop's colour scheme changed
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && pendingAnnouncement_)
+        QTimer::singleShot(0, this, &frmMainWindow::announcePending);
     QWidget::changeEvent(event);
 }
 
@@ -419,9 +429,28 @@ void frmMainWindow::endApplication()
     ender_(0);
 }
 
+void frmMainWindow::announce(const QString& text)
+{
+    if (ended_)
+        return;
+    pendingAnnouncement_ = text;
+    // After the events of this turn: a screen reader first hears where the focus is, then this.
+    if (isActiveWindow())
+        QTimer::singleShot(0, this, &frmMainWindow::announcePending);
+}
+
+void frmMainWindow::announcePending()
+{
+    if (!pendingAnnouncement_ || !isActiveWindow() || ended_)
+        return;
+    announcer_->announce(*pendingAnnouncement_);
+    pendingAnnouncement_.reset();
+}
+
 void frmMainWindow::setAccessibilityNotifier(std::function<void(QAccessibleEvent*)> notifier)
 {
-    notify_ = std::move(notifier);
+    notify_ = notifier;
+    announcer_->setNotifier(std::move(notifier));
 }
 
 void frmMainWindow::setApplicationEnder(std::function<void(int)> ender)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Accessibility.h"
 #include "FieldSet.h"
 #include "FormHost.h"
 #include "app/Identity.h"
@@ -13,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAccessibleEvent;
 class QLineEdit;
@@ -20,9 +22,11 @@ class QPushButton;
 class QSessionManager;
 
 // The main window: a thin view of frmMain's field set. Every widget shows the text the field set
-// holds for its control; user edits of the serial go to frmMain::userEdit and the buttons, the
-// keyboard and close requests to its handlers. The window answers the logic's requests (message
-// boxes, the About window, the end of the application) as its FormHost.
+// holds for its control; every change of the serial field's text that the view did not make
+// itself (typing, paste, drop, undo, input methods, assistive technologies) goes to
+// frmMain::userEdit, and the buttons, the keyboard and close requests to its handlers. The window
+// answers the logic's requests (message boxes, the About window, the end of the application,
+// announcements for a screen reader) as its FormHost.
 class frmMainWindow : public QWidget, public FormHost, private FieldSet::Observer {
     Q_OBJECT
 
@@ -54,14 +58,18 @@ public:
     Answer ask(const Message& message) override;
     void showAbout() override;
     void endApplication() override;
+    // Spoken once the window has the keyboard (a message box may only just have closed).
+    void announce(const QString& text) override;
 
     // What ending the application comes down to; QCoreApplication::exit by default.
     void setApplicationEnder(std::function<void(int exitCode)> ender);
     bool hasEnded() const { return ended_; }
 
-    // Where the window's accessibility events go: QAccessible::updateAccessibility, which passes
-    // them on only while an assistive technology listens.
+    // Where the window's accessibility events go, its announcements' included:
+    // QAccessible::updateAccessibility, which passes them on only while an assistive technology
+    // listens.
     void setAccessibilityNotifier(std::function<void(QAccessibleEvent*)> notifier);
+    Accessibility::Announcer& announcer() { return *announcer_; }
 
     // The About window while it is open.
     frmAboutDialog* aboutWindow() const { return about_; }
@@ -82,8 +90,9 @@ private:
     void connectInput();
     void disconnectInput();
     void centreOnScreen();
+    void announcePending();
 
-    void serialEdited(const QString& text);
+    void serialChanged(const QString& text);
     void serialCursorMoved(int position);
     void showSerial();
     void queryUnload(int mode, bool& cancelled);
@@ -97,6 +106,8 @@ private:
     QLineEdit* serial_ = nullptr;
     QPushButton* defaultButton_ = nullptr;
     QPointer<frmAboutDialog> about_;
+    Accessibility::Announcer* announcer_ = nullptr;
+    std::optional<QString> pendingAnnouncement_;
     QList<QMetaObject::Connection> inputConnections_;
     std::function<void(int)> ender_;
     std::function<void(QAccessibleEvent*)> notify_;
