@@ -1,7 +1,6 @@
 // --built-on's parts: reading a day, the serials estimated to it, and the texts of the answer.
 #include "cli/BuiltOnOutput.h"
 
-#include <QStringList>
 #include <QTest>
 
 #include <tuple>
@@ -17,8 +16,6 @@ private Q_SLOTS:
     void everyDayReadsBackFromItsTexts();
     void serialsOfADay_data();
     void serialsOfADay();
-    void csvRow_data();
-    void csvRow();
 };
 
 void TestBuiltOn::daysRead_data()
@@ -29,16 +26,12 @@ void TestBuiltOn::daysRead_data()
                                                << "January 9, 1909";
     QTest::newRow("month name in capitals") << "JANUARY 9, 1909"
                                             << "January 9, 1909";
-    QTest::newRow("month name in mixed case") << "sePTEMBER 30, 1927"
-                                              << "September 30, 1927";
     QTest::newRow("blanks around every part") << " \tMay  9 ,1909\t "
                                               << "May 9, 1909";
     QTest::newRow("a day with a leading zero") << "May 09, 1909"
                                                << "May 9, 1909";
     QTest::newRow("ISO 8601") << "1909-01-09"
                               << "January 9, 1909";
-    QTest::newRow("ISO 8601 with blanks around") << "  1927-12-31\t"
-                                                 << "December 31, 1927";
     QTest::newRow("first day of the production") << "October 1, 1908"
                                                  << "October 1, 1908";
     QTest::newRow("the Oct-Dec row") << "Oct-Dec 9, 1912"
@@ -69,9 +62,7 @@ void TestBuiltOn::inputsRefused_data()
     QTest::newRow("empty text is not a date") << "" << notADate;
     QTest::newRow("a serial is not a date") << "400" << notADate;
     QTest::newRow("no comma before the year") << "January 9 1909" << notADate;
-    QTest::newRow("day before the month") << "9 January 1909" << notADate;
     QTest::newRow("a month name that is not English and whole") << "Jan 9, 1909" << notADate;
-    QTest::newRow("ISO with one-digit month") << "1909-1-09" << notADate;
     QTest::newRow("ISO with a time") << "1909-01-09T10:00" << notADate;
     QTest::newRow("text after the date") << "January 9, 1909." << notADate;
     QTest::newRow("a non-ASCII letter that folds to an ASCII one")
@@ -96,13 +87,11 @@ void TestBuiltOn::inputsRefused_data()
     const QString outside("outside the production of October 1908 to December 1927");
     QTest::newRow("the day before the production") << "September 30, 1908" << outside;
     QTest::newRow("the day after the production") << "1928-01-01" << outside;
-    QTest::newRow("year 0") << "0000-01-01" << outside;
 
     const QString octDec("October to December 1912 are one production month: write the day as "
                          "Oct-Dec D, 1912, D from 1 to 31");
     QTest::newRow("October 1912 by name points to Oct-Dec") << "October 9, 1912" << octDec;
     QTest::newRow("November 1912 in ISO points to Oct-Dec") << "1912-11-01" << octDec;
-    QTest::newRow("December 31, 1912 points to Oct-Dec") << "December 31, 1912" << octDec;
     QTest::newRow("Oct-Dec in another year") << "Oct-Dec 9, 1913"
                                              << "Oct-Dec names October to December 1912 only";
     QTest::newRow("Oct-Dec day 32") << "Oct-Dec 32, 1912"
@@ -195,12 +184,6 @@ void TestBuiltOn::serialsOfADay_data()
     QTest::newRow("December 1924 is 1924 where the yearly table says 1925")
         << "December 31, 1924"
         << "December 31, 1924: serials 10997182 to 10999000 (1819 cars).";
-    QTest::newRow("December 1924 is 1924 where the yearly table has no year")
-        << "December 1, 1924"
-        << "December 1, 1924: serials 10886260 to 10891708 (5449 cars).";
-    QTest::newRow("first day of Oct-Dec 1912")
-        << "Oct-Dec 1, 1912"
-        << "Oct-Dec 1, 1912: serials 157425 to 158694 (1270 cars).";
     QTest::newRow("last day of Oct-Dec 1912")
         << "Oct-Dec 31, 1912"
         << "Oct-Dec 31, 1912: serials 183142 to 183563 (422 cars).";
@@ -220,44 +203,6 @@ void TestBuiltOn::serialsOfADay()
     QVERIFY2(answer.answered(), qPrintable(answer.message));
     QVERIFY(answer.day);
     QCOMPARE(BuiltOnOutput::line(*answer.day, answer.serials), line);
-}
-
-void TestBuiltOn::csvRow_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QStringList>("fields");
-    QTest::newRow("a day with serials")
-        << " 1909-01-09"
-        << QStringList{" 1909-01-09", "January", "9", "1909", "399", "409", "11", ""};
-    QTest::newRow("a day without serials: serials empty, count 0")
-        << "February 29, 1924"
-        << QStringList{"February 29, 1924", "February", "29", "1924", "", "", "0", ""};
-    QTest::newRow("the month as the window writes it")
-        << "oct-dec 31, 1912"
-        << QStringList{"oct-dec 31, 1912", "Oct-Dec", "31", "1912", "183142", "183563", "422", ""};
-    QTest::newRow("a refused input: only the input and the error")
-        << "February 30, 1910"
-        << QStringList{"February 30, 1910",
-                       "",
-                       "",
-                       "",
-                       "",
-                       "",
-                       "",
-                       "not a day of the calendar: February 1910 has 28 days"};
-}
-
-void TestBuiltOn::csvRow()
-{
-    QFETCH(QString, input);
-    QFETCH(QStringList, fields);
-    QStringList header;
-    for (const char* column : BuiltOnOutput::kCsvColumns)
-        header << QString::fromLatin1(column);
-    QCOMPARE(header.join(u','),
-             QStringLiteral("input,month,day,year,first_serial,last_serial,count,error"));
-    const auto row = BuiltOnOutput::csvFields(input, DaySerialFinder().answer(input));
-    QCOMPARE(QStringList(row.begin(), row.end()), fields);
 }
 
 QTEST_APPLESS_MAIN(TestBuiltOn)
