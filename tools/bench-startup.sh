@@ -11,6 +11,9 @@ runs=${RUNS:-7}
 up=${UP_SECONDS:-2.5}
 tarnwick="$build/bin/Tarnwick"
 bare="$build/bin/tarnwick-bare-window"
+for program in "$tarnwick" "$bare"; do
+    [ -x "$program" ] || { echo "bench-startup: $program is missing; build it first" >&2; exit 1; }
+done
 out=$(mktemp -d)
 trap 'rm -rf "$out"; [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true' EXIT
 
