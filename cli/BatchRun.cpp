@@ -1,11 +1,12 @@
 #include "BatchRun.h"
 
 #include "BatchEstimator.h"
-#include "BuiltOnWriters.h"
+#include "BuiltOnOutput.h"
 #include "ColumnChoice.h"
 #include "ColumnOutput.h"
 #include "CsvOutput.h"
 #include "CsvReader.h"
+#include "EstimateColumns.h"
 #include "InputStream.h"
 #include "LineReader.h"
 #include "Messages.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <span>
 #include <unistd.h>
 
 namespace {
@@ -73,20 +75,39 @@ int onEachInput(const BatchOptions& options, OutputSink& out, const Answer& answ
     return finish(out, input.error(), allAnswered);
 }
 
+// The answer to a serial: refused when the input was cut or is not text, else calculated.
+Result estimateOrRefuse(BatchEstimator& estimator, bool cut, const QString* text)
+{
+    if (cut)
+        return {false, BatchEstimator::lineTooLong()};
+    if (!text)
+        return {false, BatchEstimator::notASerialNumber()};
+    return estimator.estimate(*text);
+}
+
+std::unique_ptr<LineOutput> lineOutput(const BatchOptions& options, OutputSink& out,
+                                       const NumberRules::Separators& separators,
+                                       std::span<const QByteArrayView> columns)
+{
+    if (options.csv)
+        return std::make_unique<CsvOutput>(out, separators, columns);
+    return std::make_unique<PlainOutput>(out);
+}
+
 int runOnSerials(const BatchOptions& options, const NumberRules::Separators& separators)
 {
     OutputSink out(STDOUT_FILENO);
     BatchEstimator estimator(separators);
-    std::unique_ptr<LineOutput> output;
-    if (options.csv)
-        output = std::make_unique<CsvOutput>(out, separators);
-    else
-        output = std::make_unique<PlainOutput>(out);
+    const FieldSet& fields = estimator.fields();
+    const auto output = lineOutput(options, out, separators, EstimateColumns::kNames);
     return onEachInput(options, out, [&](const InputText::Piece& input, const QString* text) {
-        const Result result = input.cut ? Result{false, BatchEstimator::lineTooLong()}
-                              : !text   ? Result{false, BatchEstimator::notASerialNumber()}
-                                        : estimator.estimate(*text);
-        output->write(input, text, result, estimator.fields());
+        const Result result = estimateOrRefuse(estimator, input.cut, text);
+        output->write(input, text,
+                      {result.calculated,
+                       result.calculated ? fields.text(Control::lblDate) : result.message,
+                       [&](CsvRecord& row) {
+                           EstimateColumns::append(row, result, fields);
+                       }});
         return result.calculated;
     });
 }
@@ -95,18 +116,25 @@ int runOnDays(const BatchOptions& options, const NumberRules::Separators& separa
 {
     OutputSink out(STDOUT_FILENO);
     DaySerialFinder finder;
-    std::unique_ptr<BuiltOnWriter> output;
-    if (options.csv)
-        output = std::make_unique<BuiltOnCsvWriter>(out, separators);
-    else
-        output = std::make_unique<BuiltOnPlainWriter>(out);
+    // The input's column is the output's own.
+    const auto output =
+        lineOutput(options, out, separators, std::span(BuiltOnOutput::kCsvColumns).subspan(1));
     return onEachInput(options, out, [&](const InputText::Piece& input, const QString* text) {
         const BuiltOnAnswer answer = input.cut
                                          ? BuiltOnAnswer{{}, {}, BatchEstimator::lineTooLong()}
                                      : !text ? BuiltOnAnswer{{}, {}, notADate()}
                                              : finder.answer(*text);
-        output->write(input, text, answer);
-        return answer.answered();
+        const bool answered = answer.answered() && answer.day;
+        const auto columns = [&](CsvRecord& row) {
+            const auto fields = BuiltOnOutput::csvFields({}, answer);
+            for (std::size_t i = 1; i < fields.size(); ++i)
+                row.field(fields[i]);
+        };
+        output->write(input, text,
+                      {answered,
+                       answered ? BuiltOnOutput::line(*answer.day, answer.serials) : answer.message,
+                       columns});
+        return answered;
     });
 }
 
@@ -141,9 +169,8 @@ int runOnColumn(const BatchOptions& options, const NumberRules::Separators& sepa
             *column < row.fields.size() ? QByteArrayView(row.fields[*column]) : QByteArrayView();
         const std::optional<QString> serialText =
             InputText::decode(serial, InputText::Encoding::Utf8);
-        const Result result = row.tooLong   ? Result{false, BatchEstimator::lineTooLong()}
-                              : !serialText ? Result{false, BatchEstimator::notASerialNumber()}
-                                            : estimator.estimate(*serialText);
+        const Result result =
+            estimateOrRefuse(estimator, row.tooLong, serialText ? &*serialText : nullptr);
         allCalculated = allCalculated && result.calculated;
         output.write(row.fields, result, estimator.fields());
     }

@@ -2,6 +2,7 @@
 
 #include "DaySerials.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <array>
@@ -14,7 +15,7 @@ namespace BuiltOnOutput {
 // "February 4, 1924: no serial is estimated to this day."
 QString line(const BuildDay& day, const std::optional<SerialRange>& serials);
 
-inline constexpr std::array<const char*, 8> kCsvColumns{
+inline constexpr std::array<QByteArrayView, 8> kCsvColumns{
     "input", "month", "day", "year", "first_serial", "last_serial", "count", "error"};
 
 // One CSV row's fields in the order of kCsvColumns, not yet quoted. An answered input fills the

@@ -63,9 +63,12 @@ BuiltOnAnswer DaySerialFinder::answer(const BuildDay& day)
         return out;
     }
 
+    const auto givesDay = [&](quint32 serial) {
+        return dayInRow(serial, *row) == day.day;
+    };
     const bool some = first < end;
-    const bool sound = !givesDay(first - 1, day) && !givesDay(end, day) &&
-                       (!some || (givesDay(first, day) && givesDay(end - 1, day)));
+    const bool sound =
+        !givesDay(first - 1) && !givesDay(end) && (!some || (givesDay(first) && givesDay(end - 1)));
     if (!sound) {
         out.message = QStringLiteral("the calculation does not give %1 one run of serials")
                           .arg(buildDayText(day));
@@ -88,14 +91,4 @@ std::optional<int> DaySerialFinder::dayInRow(quint32 serial, const MonthRow& row
     if (!day)
         return std::nullopt;
     return static_cast<int>(*day);
-}
-
-bool DaySerialFinder::givesDay(quint32 serial, const BuildDay& day)
-{
-    if (!estimator_.estimate(QString::number(serial)).calculated)
-        return false;
-    const FieldSet& fields = estimator_.fields();
-    return fields.text(txtMonth) == DateCalculators::monthText(day.month) &&
-           fields.text(txtDate) == QString::number(day.day) &&
-           fields.text(txtYear) == QString::number(day.year);
 }

@@ -46,7 +46,6 @@ private:
     // The window's day for the serial when the window places it in the row's month and year;
     // 0 when it places it elsewhere; none when it does not calculate it.
     std::optional<int> dayInRow(quint32 serial, const DateCalculators::MonthRow& row);
-    bool givesDay(quint32 serial, const BuildDay& day);
 
     BatchEstimator estimator_;
 };

@@ -17,6 +17,22 @@ bool InputStream::wouldWait() const
     return ::poll(&ready, 1, 0) == 0;
 }
 
+qsizetype InputStream::append(QByteArray& buffer)
+{
+    const qsizetype kept = buffer.size();
+    buffer.resize(kept + kBlockBytes);
+    const qsizetype n = read(buffer.data() + kept, kBlockBytes);
+    buffer.resize(kept + n);
+    return n;
+}
+
+InputText::ByteOrderMark InputStream::appendStart(QByteArray& buffer)
+{
+    while (InputText::couldBeMarkPrefix(buffer) && append(buffer) > 0) {
+    }
+    return InputText::sniff(buffer);
+}
+
 qsizetype InputStream::read(char* into, qsizetype capacity)
 {
     if (ended_)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "InputText.h"
+
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <functional>
@@ -9,11 +12,17 @@
 // co-process first; when it returns false the stream stops without reading.
 class InputStream {
 public:
+    static constexpr qsizetype kBlockBytes = qsizetype(1) << 16;
+
     InputStream(int fd, std::function<bool()> beforeWaiting);
 
-    // Bytes read into `into`, at most `capacity`; 0 at the end of the input, on a read error and
-    // when stopped.
-    qsizetype read(char* into, qsizetype capacity);
+    // Appends up to a block to `buffer`; the bytes appended, 0 at the end of the input, on a read
+    // error and when stopped.
+    qsizetype append(QByteArray& buffer);
+
+    // Reads into `buffer` until its start tells whether the input begins with a byte-order mark;
+    // the mark stays in the buffer.
+    InputText::ByteOrderMark appendStart(QByteArray& buffer);
 
     int error() const { return error_; } // errno of the read error, 0 when there was none
 
@@ -22,6 +31,7 @@ public:
 
 private:
     bool wouldWait() const;
+    qsizetype read(char* into, qsizetype capacity);
 
     int fd_;
     std::function<bool()> beforeWaiting_;

@@ -3,47 +3,26 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-constexpr qsizetype kReadBlock = qsizetype(1) << 16;
-
-} // namespace
-
 LineReader::LineReader(InputStream& input, qsizetype maxLineBytes)
     : input_(input)
     , maxLineBytes_(maxLineBytes)
 {
-    buffer_.reserve(kReadBlock * 2);
+    buffer_.reserve(InputStream::kBlockBytes * 2);
+    const InputText::ByteOrderMark mark = input_.appendStart(buffer_);
+    encoding_ = mark.encoding;
+    lineFeed_ = InputText::codeUnit('\n', encoding_);
+    carriageReturn_ = InputText::codeUnit('\r', encoding_);
+    start_ = mark.length;
 }
 
 bool LineReader::readMore()
 {
-    if (ended_)
-        return false;
     // Keep what is not yet returned at the front, then read behind it.
     if (start_ > 0) {
         buffer_.remove(0, start_);
         start_ = 0;
     }
-    const qsizetype kept = buffer_.size();
-    buffer_.resize(kept + kReadBlock);
-    const qsizetype n = input_.read(buffer_.data() + kept, kReadBlock);
-    buffer_.resize(kept + n);
-    if (n == 0)
-        ended_ = true;
-    return n > 0;
-}
-
-void LineReader::settleEncoding()
-{
-    while (InputText::couldBeMarkPrefix(buffer_) && readMore()) {
-    }
-    const InputText::ByteOrderMark mark = InputText::sniff(buffer_);
-    encoding_ = mark.encoding;
-    lineFeed_ = InputText::codeUnit('\n', encoding_);
-    carriageReturn_ = InputText::codeUnit('\r', encoding_);
-    start_ = mark.length;
-    settled_ = true;
+    return input_.append(buffer_) > 0;
 }
 
 qsizetype LineReader::findLineEnd() const
@@ -86,8 +65,6 @@ LineReader::Line LineReader::take(qsizetype length, qsizetype endingLength)
 
 bool LineReader::next(Line& line)
 {
-    if (!settled_)
-        settleEncoding();
     const int unit = InputText::unitSize(encoding_);
     for (;;) {
         const qsizetype end = findLineEnd();

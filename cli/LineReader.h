@@ -20,6 +20,7 @@ public:
         bool tooLong = false; // then `bytes` is its start only
     };
 
+    // Reads the start of the input, which tells its encoding.
     explicit LineReader(InputStream& input, qsizetype maxLineBytes = kMaxLineBytes);
 
     bool next(Line& line); // false at the end of the input
@@ -27,7 +28,6 @@ public:
 
 private:
     bool readMore();
-    void settleEncoding();
     qsizetype findLineEnd() const;
     QByteArrayView withoutCarriageReturn(QByteArrayView bytes) const;
     Line take(qsizetype length, qsizetype endingLength);
@@ -40,8 +40,6 @@ private:
     InputText::Encoding encoding_ = InputText::Encoding::Utf8;
     QByteArray lineFeed_;
     QByteArray carriageReturn_;
-    bool settled_ = false;
-    bool ended_ = false;
     bool skipping_ = false; // inside a line that is too long
     QByteArray longLineStart_;
 };

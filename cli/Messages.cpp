@@ -1,6 +1,7 @@
 #include "Messages.h"
 
-#include <cerrno>
+#include "OutputSink.h"
+
 #include <cstring>
 #include <unistd.h>
 
@@ -10,15 +11,7 @@ void say(const QString& text) { write(QByteArray("tarnwick-estimate: " + text.to
 
 void write(QByteArrayView line)
 {
-    qsizetype done = 0;
-    while (done < line.size()) {
-        const ssize_t n = ::write(STDERR_FILENO, line.constData() + done,
-                                  static_cast<size_t>(line.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n == 0 || errno != EINTR)
-            return; // nowhere left to say it
-    }
+    writeAll(STDERR_FILENO, line); // when it fails there is nowhere left to say so
 }
 
 QString cannotRead(int error)

@@ -25,18 +25,25 @@ bool OutputSink::written() { return buffer_.size() < kFlushAt ? !failed() : flus
 
 bool OutputSink::flush()
 {
-    std::size_t done = 0;
-    while (!failed() && done < buffer_.size()) {
-        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (n > 0)
-            done += static_cast<std::size_t>(n);
-        else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            waitUntilWritable(fd_);
-        else if (n < 0 && errno != EINTR)
-            error_ = errno;
-        else if (n == 0)
-            error_ = EIO;
-    }
+    if (!failed())
+        error_ = writeAll(fd_, QByteArrayView(buffer_.data(), qsizetype(buffer_.size())));
     buffer_.clear();
     return !failed();
+}
+
+int writeAll(int fd, QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, std::size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            waitUntilWritable(fd);
+        else if (n < 0 && errno != EINTR)
+            return errno;
+        else if (n == 0)
+            return EIO;
+    }
+    return 0;
 }

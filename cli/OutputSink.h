@@ -4,6 +4,10 @@
 
 #include <string>
 
+// Writes all the bytes to the descriptor, going on after interruptions and partial writes (and
+// waiting when it was left non-blocking); 0, or the errno of the write that failed.
+int writeAll(int fd, QByteArrayView bytes);
+
 // Standard output with a large buffer. The first write that fails is remembered and nothing is
 // written after it; callers stop at once when `failed()`.
 class OutputSink {

@@ -2,20 +2,13 @@
 
 #include "Messages.h"
 
-void PlainOutput::write(const InputText::Piece& input, const QString*,
-                        const BatchEstimator::Result& result, const FieldSet& fields)
+void PlainOutput::write(const InputText::Piece& input, const QString*, const LineAnswer& answer)
 {
-    if (result.calculated) {
-        out_.append(QByteArrayView(fields.text(Control::lblDate).toUtf8()));
+    if (answer.answered) {
+        out_.append(QByteArrayView(answer.text.toUtf8()));
         out_.append('\n');
         out_.written();
-        return;
+    } else if (out_.flush()) {
+        Messages::say(input.shown() + QStringLiteral(": ") + answer.text);
     }
-    reportFailure(out_, input, result.message);
-}
-
-void reportFailure(OutputSink& out, const InputText::Piece& input, const QString& message)
-{
-    if (out.flush())
-        Messages::say(input.shown() + QStringLiteral(": ") + message);
 }

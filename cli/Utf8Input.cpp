@@ -2,7 +2,6 @@
 
 namespace {
 
-constexpr qsizetype kReadBlock = qsizetype(1) << 16;
 constexpr QByteArrayView kReplacementCharacter = "\xEF\xBF\xBD";
 
 } // namespace
@@ -10,23 +9,7 @@ constexpr QByteArrayView kReplacementCharacter = "\xEF\xBF\xBD";
 Utf8Input::Utf8Input(InputStream& input)
     : input_(input)
 {
-}
-
-bool Utf8Input::readRaw()
-{
-    const qsizetype kept = raw_.size();
-    raw_.resize(kept + kReadBlock);
-    const qsizetype n = input_.read(raw_.data() + kept, kReadBlock);
-    raw_.resize(kept + n);
-    return n > 0;
-}
-
-void Utf8Input::start()
-{
-    started_ = true;
-    while (InputText::couldBeMarkPrefix(raw_) && readRaw()) {
-    }
-    const InputText::ByteOrderMark mark = InputText::sniff(raw_);
+    const InputText::ByteOrderMark mark = input_.appendStart(raw_);
     markLength_ = mark.length;
     encoding_ = mark.encoding;
     raw_.remove(0, mark.length);
@@ -40,10 +23,8 @@ void Utf8Input::start()
 bool Utf8Input::read(QByteArray& block)
 {
     block.clear();
-    if (!started_)
-        start();
     while (block.isEmpty()) {
-        if (raw_.isEmpty() && !readRaw()) {
+        if (raw_.isEmpty() && input_.append(raw_) == 0) {
             // Half a UTF-16 code unit at the very end is a character that is not there.
             if (encoding_ != InputText::Encoding::Utf8 && oddByte_) {
                 oddByte_ = false;

@@ -10,6 +10,7 @@
 // mark is converted. UTF-8 bytes are passed on as they are, valid or not.
 class Utf8Input {
 public:
+    // Reads the start of the input, which tells its encoding.
     explicit Utf8Input(InputStream& input);
 
     // The next block into `block`; false at the end of the input.
@@ -17,12 +18,8 @@ public:
     bool hadByteOrderMark() const { return markLength_ > 0; }
 
 private:
-    bool readRaw();
-    void start();
-
     InputStream& input_;
     QByteArray raw_;
-    bool started_ = false;
     bool oddByte_ = false; // an odd number of UTF-16 bytes so far
     int markLength_ = 0;
     InputText::Encoding encoding_ = InputText::Encoding::Utf8;

@@ -11,6 +11,7 @@
 
 #include "cli/BatchEstimator.h"
 #include "cli/CsvOutput.h"
+#include "cli/EstimateColumns.h"
 #include "cli/OutputSink.h"
 
 #include <QByteArray>
@@ -140,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         BatchEstimator estimator(locale.separators);
         OutputSink sink(out);
-        CsvOutput writer(sink, locale.separators);
+        CsvOutput writer(sink, locale.separators, EstimateColumns::kNames);
         for (const QString& input : inputs) {
             const BatchEstimator::Result result = estimator.estimate(input);
             const QString fault = ModelChecks::check(estimator.fields());
@@ -171,7 +172,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             results.push_back(result);
             sentences.push_back(result.calculated ? estimator.fields().text(lblDate) : QString());
             const QByteArray bytes = input.toUtf8();
-            writer.write({bytes}, &input, result, estimator.fields());
+            const FieldSet& fields = estimator.fields();
+            writer.write({bytes}, &input, {result.calculated, {}, [&](CsvRecord& row) {
+                                               EstimateColumns::append(row, result, fields);
+                                           }});
         }
         if (!sink.flush())
             fail(QStringLiteral("the output could not be written"), {});

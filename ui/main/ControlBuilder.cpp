@@ -232,7 +232,7 @@ QWidget* build(QWidget* parent, const ControlLook& look)
         widget->setFocusPolicy(Qt::NoFocus);
     if (look.kind == ControlKind::Picture || look.kind == ControlKind::Rectangle)
         Accessibility::markDecoration(widget); // nothing in them for a screen reader to tell
-    if (look.kind != ControlKind::Picture && look.kind != ControlKind::Rectangle)
+    else
         widget->setFont(fontFor(look.font));
     widget->setGeometry(pixelRect(look.rect));
     return widget;
