@@ -4,8 +4,8 @@
 // Usage: tarnwick-screenshot [OUTPUT_DIR [SERIAL]]   (default: the current directory, 400)
 #include "app/Identity.h"
 #include "estimate/NumberRules.h"
-#include "ui/about/frmAboutDialog.h"
-#include "ui/main/frmMainWindow.h"
+#include "ui/about/view/frmAboutDialog.h"
+#include "ui/main/view/frmMainWindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // Start-up: create and load the main window, show it, and run until it is closed.
 #include "app/Identity.h"
 #include "estimate/NumberRules.h"
-#include "ui/main/frmMainWindow.h"
+#include "ui/main/view/frmMainWindow.h"
 
 #include <QApplication>
 #include <QLocale>

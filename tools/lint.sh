@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Static checks of the project's own C++ sources, through the build folder's compile database:
+#   includes      every include between folders is an edge README.md allows
 #   clang-format  the checked-in .clang-format, nothing to change
 #   clang-tidy    the checks of .clang-tidy, no finding
 #   cppcheck      warning, performance and portability checks, no finding
@@ -27,6 +28,9 @@ tools/install-deps.sh clang-format clang-tidy clang-tools cppcheck python3
 mapfile -t sources < <(git ls-files -- '*.cpp' '*.h')
 dirs='app|cli|data|estimate|ui|tests'
 failed=()
+
+echo "== includes between folders"
+python3 tools/check-includes.py "$root" || failed+=(includes)
 
 echo "== clang-format"
 unformatted=()

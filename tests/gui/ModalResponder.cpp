@@ -1,6 +1,6 @@
 #include "ModalResponder.h"
 
-#include "ui/main/MessageBoxHost.h"
+#include "ui/widgets/MessageBoxHost.h"
 
 #include <QAbstractButton>
 #include <QApplication>

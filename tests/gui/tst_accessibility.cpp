@@ -2,8 +2,8 @@
 // outcome, the accessibility tree, every road by which text reaches the serial field, and the
 // keyboard focus drawn on every control that takes it. (What Orca itself says: tst_orca.py.)
 #include "ModalResponder.h"
-#include "ui/about/frmAboutDialog.h"
-#include "ui/main/frmMainWindow.h"
+#include "ui/about/view/frmAboutDialog.h"
+#include "ui/main/view/frmMainWindow.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,6 +1,6 @@
 // The main window driven through its real widgets: keys, mouse, clipboard, message boxes.
 #include "ModalResponder.h"
-#include "ui/main/frmMainWindow.h"
+#include "ui/main/view/frmMainWindow.h"
 
 #include <QApplication>
 #include <QClipboard>

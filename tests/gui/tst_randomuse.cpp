@@ -8,9 +8,9 @@
 #include "../fuzz/ModelChecks.h"
 #include "ModalResponder.h"
 
-#include "ui/about/frmAboutDialog.h"
-#include "ui/main/MessageBoxHost.h"
-#include "ui/main/frmMainWindow.h"
+#include "ui/about/view/frmAboutDialog.h"
+#include "ui/main/view/frmMainWindow.h"
+#include "ui/widgets/MessageBoxHost.h"
 
 #include <QAbstractButton>
 #include <QApplication>

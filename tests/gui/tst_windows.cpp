@@ -2,9 +2,9 @@
 // fonts, captions that fit, colours and stacking on screen, accessibility; the About window's
 // keys and its label texts.
 #include "ui/about/frmAbout.h"
-#include "ui/about/frmAboutDialog.h"
-#include "ui/main/ControlBuilder.h"
-#include "ui/main/frmMainWindow.h"
+#include "ui/about/view/frmAboutDialog.h"
+#include "ui/main/view/frmMainWindow.h"
+#include "ui/widgets/ControlBuilder.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/main/Controls.h"
+#include "ui/common/ControlTypes.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "ui/common/ControlTypes.h"
+
 #include <QtGlobal>
 
 #include <array>
 #include <cstddef>
 
 // Every control of the main window, by its control name, and the one table that describes them.
-// Positions are in twips (15 to a device-independent pixel). The field set takes its design
-// texts from this table and the window builds its widgets from it.
+// The field set takes its design texts from this table and the window builds its widgets from it.
 
 enum class Control : quint8 {
     // Header area
@@ -68,31 +69,6 @@ inline constexpr std::size_t kControlCount = static_cast<std::size_t>(Control::L
 
 constexpr std::size_t indexOf(Control c) { return static_cast<std::size_t>(c); }
 
-enum class ControlKind : quint8 { Picture, Label, TextField, Button, Frame, Rectangle };
-
-struct FontDef {
-    const char* face; // nullptr: the window's default font
-    double points;
-    bool bold;
-};
-
-inline constexpr FontDef kFormFont{"Arial", 12.0, false};
-
-struct TwipsRect {
-    int left, top, width, height;
-};
-
-enum ControlFlag : quint16 {
-    NoFlags = 0,
-    RightAligned = 1 << 0,
-    WordWrap = 1 << 1,
-    ReadOnly = 1 << 2,
-    ButtonFace = 1 << 3,    // opaque, button-face background
-    DefaultButton = 1 << 4, // Enter anywhere in the window presses it
-    InFrame = 1 << 5,       // positioned inside Frame3
-    ThinBorder = 1 << 6,
-};
-
 struct ControlDef {
     Control id;
     const char* name;
@@ -113,4 +89,3 @@ inline const ControlDef& controlDef(Control c) { return controlTable()[indexOf(c
 // The window's client area in twips.
 inline constexpr int kClientWidthTwips = 13470;
 inline constexpr int kClientHeightTwips = 8400;
-inline constexpr int kTwipsPerPixel = 15;

@@ -1,24 +1,12 @@
 #pragma once
 
+#include "ui/common/Message.h"
+
 #include <QString>
 
 // What the main window's logic asks of whoever shows it: modal message boxes, the About window,
 // the end of the application and what a screen reader should say. The window answers with real
 // dialogs; tests answer in advance.
-enum class MessageIcon { Warning, Question };
-enum class MessageButtons { Ok, YesNo };
-enum class Answer { Ok, Yes, No, Closed };
-
-struct Message {
-    QString title;
-    QString text;
-    MessageIcon icon;
-    MessageButtons buttons;
-    Answer defaultAnswer;
-
-    friend bool operator==(const Message&, const Message&) = default;
-};
-
 class FormHost {
 public:
     virtual Answer ask(const Message& message) = 0;

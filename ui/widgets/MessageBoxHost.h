@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormHost.h"
+#include "ui/common/Message.h"
 
 #include <QMessageBox>
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QObject>
 #include <QString>
 
@@ -16,8 +17,9 @@ class QWidget;
 //   keyboard focus.
 namespace Accessibility {
 
-// Makes Qt describe the windows, and the announcements, as above. Safe to call often.
-void install();
+// Makes Qt describe `window`, one of the program's top-level windows, as above, in `role`
+// (Window or Dialog). Called first in the window's constructor, before anything asks Qt about it.
+void describeWindow(QWidget* window, QAccessible::Role role);
 
 // A control that only decorates its window; assistive technologies do not meet it.
 void markDecoration(QWidget* widget);

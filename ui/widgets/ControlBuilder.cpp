@@ -1,6 +1,6 @@
 #include "ControlBuilder.h"
 
-#include "Accessibility.h"
+#include "ui/widgets/Accessibility.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Accessibility.h"
-#include "FieldSet.h"
-#include "FormHost.h"
 #include "app/Identity.h"
-#include "frmMain.h"
-#include "ui/about/frmAboutDialog.h"
+#include "ui/about/view/frmAboutDialog.h"
+#include "ui/main/FieldSet.h"
+#include "ui/main/FormHost.h"
+#include "ui/main/frmMain.h"
+#include "ui/widgets/Accessibility.h"
 
 #include <QMetaObject>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "frmAboutDialog.h"
 
-#include "ui/main/Accessibility.h"
-#include "ui/main/ControlBuilder.h"
+#include "ui/widgets/Accessibility.h"
+#include "ui/widgets/ControlBuilder.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -31,7 +31,7 @@ frmAboutDialog::frmAboutDialog(const AppIdentity& identity, QWidget* parent)
                           Qt::WindowCloseButtonHint)
     , form_(*this, identity)
 {
-    Accessibility::install();
+    Accessibility::describeWindow(this, QAccessible::Dialog);
     ControlBuilder::installFontSubstitutes();
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(frmAbout::caption());

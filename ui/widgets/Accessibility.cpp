@@ -1,8 +1,5 @@
 #include "Accessibility.h"
 
-#include "frmMainWindow.h"
-#include "ui/about/frmAboutDialog.h"
-
 #include <QAccessible>
 #include <QAccessibleObject>
 #include <QAccessibleWidget>
@@ -16,6 +13,7 @@ namespace Accessibility {
 namespace {
 
 constexpr const char* kDecorationProperty = "tarnwickDecoration";
+constexpr const char* kWindowRoleProperty = "tarnwickWindowRole";
 
 // A window as Qt describes it, with the controls a user can reach: its decorations left out,
 // an announcement in while it shows.
@@ -98,16 +96,14 @@ private:
 
 QAccessibleInterface* interfaceFor(const QString& className, QObject* object)
 {
-    if (className == QLatin1String(frmMainWindow::staticMetaObject.className()))
-        return new WindowAccessible(static_cast<QWidget*>(object), QAccessible::Window);
-    if (className == QLatin1String(frmAboutDialog::staticMetaObject.className()))
-        return new WindowAccessible(static_cast<QWidget*>(object), QAccessible::Dialog);
+    const QVariant role = object ? object->property(kWindowRoleProperty) : QVariant();
+    if (role.isValid() && className == QLatin1String(object->metaObject()->className()))
+        return new WindowAccessible(static_cast<QWidget*>(object),
+                                    static_cast<QAccessible::Role>(role.toInt()));
     if (className == QLatin1String(Announcer::staticMetaObject.className()))
         return new AnnouncementAccessible(static_cast<Announcer*>(object));
     return nullptr;
 }
-
-} // namespace
 
 void install()
 {
@@ -116,6 +112,14 @@ void install()
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+} // namespace
+
+void describeWindow(QWidget* window, QAccessible::Role role)
+{
+    window->setProperty(kWindowRoleProperty, static_cast<int>(role));
+    install();
 }
 
 void markDecoration(QWidget* widget) { widget->setProperty(kDecorationProperty, true); }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Controls.h"
+#include "ui/common/ControlTypes.h"
 
 #include <QColor>
 #include <QFont>

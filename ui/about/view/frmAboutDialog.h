@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frmAbout.h"
+#include "ui/about/frmAbout.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
 #include "frmMainWindow.h"
 
-#include "ControlBuilder.h"
-#include "MessageBoxHost.h"
-#include "SerialValidator.h"
-#include "WindowIcon.h"
-#include "ui/about/frmAboutDialog.h"
+#include "ui/about/view/frmAboutDialog.h"
+#include "ui/main/view/SerialValidator.h"
+#include "ui/main/view/WindowIcon.h"
+#include "ui/widgets/ControlBuilder.h"
+#include "ui/widgets/MessageBoxHost.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -109,7 +109,7 @@ frmMainWindow::frmMainWindow(NumberRules::Separators separators, const AppIdenti
     , ender_([](int exitCode) { QCoreApplication::exit(exitCode); })
     , notify_([](QAccessibleEvent* event) { QAccessible::updateAccessibility(event); })
 {
-    Accessibility::install();
+    Accessibility::describeWindow(this, QAccessible::Window);
     ControlBuilder::ensureResources();
     ControlBuilder::installFontSubstitutes();
     setObjectName(QStringLiteral("frmMain"));
