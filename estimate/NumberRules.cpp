@@ -32,6 +32,26 @@ bool tokenAt(QStringView text, qsizetype pos, QStringView token)
     return !token.isEmpty() && pos <= text.size() && text.sliced(pos).startsWith(token);
 }
 
+// The length of the group separator at `pos`, 0 where there is none. Spreadsheets and keyboards
+// write some locales' separators another way, which reads the same: a no-break space for the
+// narrow no-break space and the other way round (French, Nordic, Slavic locales), an ASCII
+// apostrophe for the right single quotation mark (Swiss locales).
+qsizetype groupAt(QStringView text, qsizetype pos, const QString& group)
+{
+    if (tokenAt(text, pos, group))
+        return group.size();
+    if (group.size() != 1 || pos >= text.size())
+        return 0;
+    const char16_t wanted = group[0].unicode();
+    const char16_t written = text[pos].unicode();
+    const auto isNoBreakSpace = [](char16_t c) {
+        return c == u'\u00A0' || c == u'\u202F';
+    };
+    if (isNoBreakSpace(wanted) && isNoBreakSpace(written))
+        return 1;
+    return wanted == u'\u2019' && written == u'\'' ? 1 : 0;
+}
+
 qsizetype skipBlanks(QStringView text, qsizetype pos)
 {
     while (pos < text.size() && isBlank(text[pos]))
@@ -121,18 +141,17 @@ std::optional<double> fieldValue(QStringView text, const Separators& separators)
     const qsizetype numberStart = i;
     double whole = 0;
     int intDigits = 0;
-    const qsizetype groupSize = separators.group.size();
     while (i < n) {
         if (isDigit(text[i])) {
             whole = whole * 10 + (text[i].unicode() - u'0');
             ++intDigits;
             ++i;
-        } else if (intDigits > 0 && tokenAt(text, i, separators.group) && i + groupSize < n &&
-                   isDigit(text[i + groupSize])) {
-            i += groupSize;
-        } else {
-            break;
+            continue;
         }
+        const qsizetype groupSize = intDigits > 0 ? groupAt(text, i, separators.group) : 0;
+        if (groupSize == 0 || i + groupSize >= n || !isDigit(text[i + groupSize]))
+            break;
+        i += groupSize;
     }
     const qsizetype intEnd = i;
 

@@ -113,6 +113,18 @@ void TestNumberRules::strictReading_data()
         << fr << QStringLiteral("1") + frGroup + QStringLiteral("234") << std::optional(1234.0);
     QTest::newRow("fr_FR: comma is the decimal separator") << fr << "0,25" << std::optional(0.25);
     QTest::newRow("fr_FR: an ASCII point is not a separator") << fr << "1.5" << none;
+    QTest::newRow("fr_FR: a no-break space groups, as spreadsheets write it")
+        << fr << QStringLiteral("12\u00A0345") << std::optional(12345.0);
+    QTest::newRow("fr_FR: a plain space does not group") << fr << "12 345" << none;
+    QTest::newRow("nb_NO: a narrow no-break space groups like its no-break space")
+        << QStringLiteral("nb_NO") << QStringLiteral("12\u202F345") << std::optional(12345.0);
+    QTest::newRow("de_CH: an apostrophe groups, as spreadsheets write it")
+        << QStringLiteral("de_CH") << "1'234'567" << std::optional(1234567.0);
+    QTest::newRow("de_CH: its own separator groups")
+        << QStringLiteral("de_CH") << QStringLiteral("1\u2019234") << std::optional(1234.0);
+    QTest::newRow("en_US: a no-break space is not a separator")
+        << en << QStringLiteral("12\u00A0345") << none;
+    QTest::newRow("en_US: an apostrophe is not a separator") << en << "1'234" << none;
 }
 
 void TestNumberRules::strictReading()

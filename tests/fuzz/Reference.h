@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
@@ -45,6 +47,17 @@ inline bool sameReading(double a, double b)
     return std::abs(a) < DBL_MIN && std::abs(b) < DBL_MIN;
 }
 
+// Group separators as spreadsheets write them: French, Nordic and Slavic sheets put a no-break
+// space (U+00A0) or a narrow one (U+202F) for either; Swiss sheets an apostrophe for U+2019.
+inline bool writtenAsGroup(QChar c, const QString& group)
+{
+    static const std::vector<std::pair<char16_t, char16_t>> written = {
+        {u'\u202F', u'\u00A0'}, {u'\u00A0', u'\u202F'}, {u'\u2019', u'\''}};
+    return group.size() == 1 && std::ranges::any_of(written, [&](const auto& pair) {
+               return group[0].unicode() == pair.first && c.unicode() == pair.second;
+           });
+}
+
 // The strict reading. The text is first cut into tokens (a digit, the decimal separator 'D', the
 // group separator 'G', a blank, a sign, an exponent mark, or '?' for anything else), then the
 // token string must have the form
@@ -64,6 +77,9 @@ inline std::optional<double> strict(QStringView text, const NumberRules::Separat
         } else if (!separators.group.isEmpty() && rest.startsWith(separators.group)) {
             tokens.push_back({'G', 0});
             i += separators.group.size();
+        } else if (writtenAsGroup(text[i], separators.group)) {
+            tokens.push_back({'G', 0});
+            ++i;
         } else {
             const QChar c = text[i];
             if (isAsciiDigit(c))

@@ -84,7 +84,8 @@ bool onlyGrammarCharacters(const QString& text, const Separators& seps)
 {
     for (const QChar c : text) {
         if (Reference::isAsciiDigit(c) || Reference::isBlank(c) || c == u'+' || c == u'-' ||
-            c == u'e' || c == u'E' || seps.decimal.contains(c) || seps.group.contains(c))
+            c == u'e' || c == u'E' || seps.decimal.contains(c) || seps.group.contains(c) ||
+            Reference::writtenAsGroup(c, seps.group))
             continue;
         return false;
     }
