@@ -464,7 +464,6 @@ void TestWindows::aboutLabels()
     identity.minor = quint16(minor);
     identity.revision = quint16(revision);
     identity.copyright = copyright;
-    identity.fileVersionText = QStringLiteral("9.99.9999"); // never the source of a version
 
     frmAboutDialog dialog(identity);
     QCOMPARE(captionOf(dialog.widgetOf(AboutControl::lblVersion)), version);
