@@ -20,8 +20,6 @@
 
 using enum Control;
 
-Q_DECLARE_METATYPE(Answer)
-
 namespace {
 
 const QString kSentence400 = QStringLiteral("400 was built on January 9, 1909.");
@@ -105,35 +103,35 @@ void TestAccessibility::commandOutcomeIsAnnounced_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<Command>("command");
-    QTest::addColumn<Answer>("answer"); // to the message box the command shows, if any
+    QTest::addColumn<QMessageBox::StandardButton>("answer"); // to the box it shows, if any
     QTest::addColumn<QStringList>("expected");
     const QStringList sentence{kSentence400};
-    const Answer none = Answer::Closed;
+    const QMessageBox::StandardButton none = QMessageBox::NoButton;
     QTest::newRow("Enter in the serial field speaks the sentence")
         << "400" << Command::Enter << none << sentence;
     QTest::newRow("Alt+C speaks the sentence") << "400" << Command::AltC << none << sentence;
     QTest::newRow("a click on Calculate speaks the sentence")
         << "400" << Command::Click << none << sentence;
     QTest::newRow("an out-of-range serial speaks nothing beside its warning")
-        << "0" << Command::Enter << Answer::Ok << QStringList();
+        << "0" << Command::Enter << QMessageBox::Ok << QStringList();
     QTest::newRow("Reset answered Yes speaks the prompt")
-        << "400" << Command::Reset << Answer::Yes << QStringList{frmMain::promptText()};
+        << "400" << Command::Reset << QMessageBox::Yes << QStringList{frmMain::promptText()};
     QTest::newRow("Reset answered No speaks nothing")
-        << "400" << Command::Reset << Answer::No << QStringList();
+        << "400" << Command::Reset << QMessageBox::No << QStringList();
 }
 
 void TestAccessibility::commandOutcomeIsAnnounced()
 {
     QFETCH(QString, typed);
     QFETCH(Command, command);
-    QFETCH(Answer, answer);
+    QFETCH(QMessageBox::StandardButton, answer);
     QFETCH(QStringList, expected);
     QTest::keyClicks(serial(), typed);
     ModalResponder responder;
     if (typed == QLatin1String("0"))
-        responder.expectMessage(frmMain::rangeWarning(), answer);
+        responder.expectMessage(Boxes::rangeWarning(), answer);
     else if (command == Command::Reset)
-        responder.expectMessage(frmMain::resetQuestion(), answer);
+        responder.expectMessage(Boxes::resetQuestion(), answer);
     QWidget* focus = QApplication::focusWidget();
 
     switch (command) {
@@ -150,7 +148,7 @@ void TestAccessibility::commandOutcomeIsAnnounced()
         QTest::mouseClick(main->widgetOf(cmdReset), Qt::LeftButton);
         break;
     }
-    if (answer != Answer::Closed) {
+    if (answer != QMessageBox::NoButton) {
         QTRY_COMPARE(responder.answered(), 1);
         // The desktop gives the keyboard back to the main window when the box goes.
         QApplication::setActiveWindow(main.get());
