@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using enum Control;
@@ -345,11 +346,11 @@ void TestAccessibility::focusIsVisible_data()
 {
     QTest::addColumn<bool>("about");
     QTest::addColumn<QString>("name");
-    QTest::newRow("the serial field") << false << "txtSerial";
-    QTest::newRow("Calculate, the default button") << false << "cmdCalculate";
-    QTest::newRow("Reset") << false << "cmdReset";
-    QTest::newRow("About") << false << "cmdAbout";
-    QTest::newRow("the About window's Close") << true << "cmdClose";
+    QTest::newRow("the serial field: its own frame, no ring on a button") << false << "txtSerial";
+    QTest::newRow("Calculate, the default button: the ring on it alone") << false << "cmdCalculate";
+    QTest::newRow("Reset: the ring on it alone") << false << "cmdReset";
+    QTest::newRow("About: the ring on it alone") << false << "cmdAbout";
+    QTest::newRow("the About window's Close: the ring on it") << true << "cmdClose";
 }
 
 void TestAccessibility::focusIsVisible()
@@ -370,11 +371,22 @@ void TestAccessibility::focusIsVisible()
 
     control->setFocus(Qt::TabFocusReason);
     QVERIFY(control->hasFocus());
+    // A ring in the highlight colour marks the button that holds the focus, and no other.
+    const QRgb highlight = window->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+    for (QWidget* button : window->findChildren<QPushButton*>()) {
+        const QImage image = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        qsizetype ring = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            ring += std::count(line, line + image.width(), highlight);
+        }
+        QVERIFY2((ring > 0) == (button == control), qPrintable(button->objectName()));
+    }
     const QImage focused = control->grab().toImage();
     control->clearFocus();
     QVERIFY(!control->hasFocus());
-    const QImage unfocused = control->grab().toImage();
-    QVERIFY2(focused != unfocused, "the control looks the same with and without the focus");
+    QVERIFY2(control->grab().toImage() != focused,
+             "the control looks the same with and without the focus");
 }
 
 QTEST_MAIN(TestAccessibility)
