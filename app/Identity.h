@@ -3,19 +3,16 @@
 #include <QString>
 #include <QtGlobal>
 
-// The application's identity: what the windows show about the product and what the executable's
-// version information carries. One read-only object; the windows hold no copies.
+// The application's identity: what the windows show about the product and what start-up tells
+// Qt and the desktop. One read-only object; the windows hold no copies. The build sets the texts
+// and numbers (the top-level CMakeLists.txt).
 struct AppIdentity {
-    QString projectName;
     QString executableName;
-    QString title;
+    QString desktopFileName; // the desktop entry's id, without ".desktop"
     QString productName;
-    QString fileDescription;
     quint16 major;
     quint16 minor;
     quint16 revision;
-    QString fileVersionText; // "1.00.0022": never the source of a displayed version
-    QString internalName;
     QString companyName;
     QString copyright;
     QString trademarks;

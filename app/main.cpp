@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(identity.versionText());
     QCoreApplication::setOrganizationName(identity.companyName);
     // Lets Wayland desktops match the running window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("uk.co.tarnwick.Tarnwick"));
+    QGuiApplication::setDesktopFileName(identity.desktopFileName);
     // The display name is left unset: Qt would append it to every window caption ("About — …").
 
     frmMainWindow window(NumberRules::Separators::fromLocale(QLocale::system()), identity);

@@ -10,9 +10,8 @@ class QLocale;
 // How a field's text is read as a number, and how numbers are written back as whole-number text.
 //
 // Two readings:
-//   fieldValue   - strict: the whole text must be a number (blanks around it allowed), else
-//   nothing. leadingValue - lenient: the longest number at the start of the text, or 0; never
-//   fails.
+//   fieldValue    strict: the whole text is a number (blanks around it allowed), else nothing
+//   leadingValue  lenient: the longest number at the start of the text, or 0; never fails
 // Three masks, all rounding halves away from zero:
 //   Mask::Blank    "########"    zero gives empty text
 //   Mask::Zero     "#######0"    zero gives "0"

@@ -1,10 +1,9 @@
 #include "ModalResponder.h"
 
-#include "ui/widgets/MessageBoxHost.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QMetaEnum>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
@@ -31,6 +30,40 @@ QString describe(QWidget* modal)
 
 } // namespace
 
+namespace Boxes {
+
+ExpectedBox rangeWarning()
+{
+    return {QStringLiteral("Invalid Serial Number"),
+            QStringLiteral("Please enter a serial number between 1 and 15076231"),
+            QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok};
+}
+
+ExpectedBox notFoundWarning(const QString& serialText)
+{
+    return {QStringLiteral("Serial Number Not Found"),
+            QStringLiteral("No production month is recorded for serial number ") + serialText +
+                u'.',
+            QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok};
+}
+
+ExpectedBox resetQuestion()
+{
+    return {QStringLiteral("Reset Calculator"),
+            QStringLiteral(
+                "Are you sure you want to reset the calculator? This action cannot be undone."),
+            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes};
+}
+
+ExpectedBox closeQuestion()
+{
+    return {QStringLiteral("Close Calculator"),
+            QStringLiteral("Are you sure you want to close Quorvin Halvex Build Date Calculator?"),
+            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes};
+}
+
+} // namespace Boxes
+
 ModalResponder::ModalResponder()
 {
     timer_.setInterval(10);
@@ -38,19 +71,23 @@ ModalResponder::ModalResponder()
     timer_.start();
 }
 
-QStringList ModalResponder::mismatches(const QMessageBox* box, const Message& message)
+QStringList ModalResponder::mismatches(const QMessageBox* box, const ExpectedBox& expected)
 {
     QStringList out;
     auto check = [&](bool ok, const QString& what) {
         if (!ok)
-            out << QStringLiteral("box \"%1\": wrong %2").arg(message.title, what);
+            out << QStringLiteral("box \"%1\": wrong %2").arg(expected.title, what);
     };
-    check(box->windowTitle() == message.title, QStringLiteral("title ") + box->windowTitle());
-    check(box->text() == message.text, QStringLiteral("text ") + box->text());
-    check(box->icon() == MessageBoxHost::iconOf(message.icon), QStringLiteral("icon"));
-    check(box->standardButtons() == MessageBoxHost::buttonsOf(message.buttons),
-          QStringLiteral("buttons"));
-    check(box->defaultButton() == box->button(MessageBoxHost::buttonOf(message.defaultAnswer)),
+    check(box->windowTitle() == expected.title, QStringLiteral("title ") + box->windowTitle());
+    check(box->text() == expected.text, QStringLiteral("text ") + box->text());
+    check(box->icon() == expected.icon,
+          QStringLiteral("icon ") +
+              QLatin1String(QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon())));
+    check(box->standardButtons() == expected.buttons,
+          QStringLiteral("buttons ") +
+              QLatin1String(QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKeys(
+                  int(box->standardButtons()))));
+    check(box->defaultButton() && box->defaultButton() == box->button(expected.defaultButton),
           QStringLiteral("default button"));
     check(box->isModal(), QStringLiteral("modality"));
     return out;
@@ -61,22 +98,22 @@ void ModalResponder::expect(const QString& what, Action action)
     pending_.push_back({what, std::move(action)});
 }
 
-void ModalResponder::expectMessage(const Message& message, Answer answer)
+void ModalResponder::expectMessage(const ExpectedBox& expected, QMessageBox::StandardButton answer)
 {
-    expect(message.title, [message, answer](QWidget* modal, QStringList& problems) {
+    expect(expected.title, [expected, answer](QWidget* modal, QStringList& problems) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box) {
             problems << QStringLiteral("expected message box \"%1\", got %2")
-                            .arg(message.title, describe(modal));
+                            .arg(expected.title, describe(modal));
             forceClose(modal);
             return;
         }
-        problems << mismatches(box, message);
-        if (answer == Answer::Closed) {
+        problems << mismatches(box, expected);
+        if (answer == QMessageBox::NoButton) {
             box->close(); // as the caption's close box does
             return;
         }
-        if (QAbstractButton* button = box->button(MessageBoxHost::buttonOf(answer)))
+        if (QAbstractButton* button = box->button(answer))
             button->click();
         else
             forceClose(box);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ui/main/FormHost.h"
-
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
@@ -10,6 +8,25 @@
 
 #include <deque>
 #include <functional>
+
+// A message box as the user meets it: title, text, icon, buttons and the button Enter presses.
+struct ExpectedBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
+
+    friend bool operator==(const ExpectedBox&, const ExpectedBox&) = default;
+};
+
+// The main window's four message boxes, written out.
+namespace Boxes {
+ExpectedBox rangeWarning();
+ExpectedBox notFoundWarning(const QString& serialText);
+ExpectedBox resetQuestion();
+ExpectedBox closeQuestion();
+} // namespace Boxes
 
 // Answers the real modal windows a test provokes. The test queues what it expects; while a
 // modal window is up (inside its exec()), a timer hands it to the next expectation, which checks
@@ -24,12 +41,12 @@ public:
 
     void expect(const QString& what, Action action);
     // A message box with exactly these texts, icon, buttons and default button; answered by
-    // clicking `answer`, or by closing the box some other way when answer is Answer::Closed.
-    void expectMessage(const Message& message, Answer answer);
+    // clicking `answer`, or by closing the box some other way when answer is NoButton.
+    void expectMessage(const ExpectedBox& expected, QMessageBox::StandardButton answer);
 
-    // What of a message box differs from the message it should show: title, text, icon, buttons,
-    // default button, modality; one line each.
-    static QStringList mismatches(const QMessageBox* box, const Message& message);
+    // What of a message box differs from the box expected: title, text, icon, buttons, default
+    // button, modality; one line each.
+    static QStringList mismatches(const QMessageBox* box, const ExpectedBox& expected);
 
     // True when every expectation was met and nothing unexpected came up; else see report().
     bool clean() const { return pending_.empty() && problems_.isEmpty(); }

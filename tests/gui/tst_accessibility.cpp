@@ -16,11 +16,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using enum Control;
-
-Q_DECLARE_METATYPE(Answer)
 
 namespace {
 
@@ -105,35 +104,35 @@ void TestAccessibility::commandOutcomeIsAnnounced_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<Command>("command");
-    QTest::addColumn<Answer>("answer"); // to the message box the command shows, if any
+    QTest::addColumn<QMessageBox::StandardButton>("answer"); // to the box it shows, if any
     QTest::addColumn<QStringList>("expected");
     const QStringList sentence{kSentence400};
-    const Answer none = Answer::Closed;
+    const QMessageBox::StandardButton none = QMessageBox::NoButton;
     QTest::newRow("Enter in the serial field speaks the sentence")
         << "400" << Command::Enter << none << sentence;
     QTest::newRow("Alt+C speaks the sentence") << "400" << Command::AltC << none << sentence;
     QTest::newRow("a click on Calculate speaks the sentence")
         << "400" << Command::Click << none << sentence;
     QTest::newRow("an out-of-range serial speaks nothing beside its warning")
-        << "0" << Command::Enter << Answer::Ok << QStringList();
+        << "0" << Command::Enter << QMessageBox::Ok << QStringList();
     QTest::newRow("Reset answered Yes speaks the prompt")
-        << "400" << Command::Reset << Answer::Yes << QStringList{frmMain::promptText()};
+        << "400" << Command::Reset << QMessageBox::Yes << QStringList{frmMain::promptText()};
     QTest::newRow("Reset answered No speaks nothing")
-        << "400" << Command::Reset << Answer::No << QStringList();
+        << "400" << Command::Reset << QMessageBox::No << QStringList();
 }
 
 void TestAccessibility::commandOutcomeIsAnnounced()
 {
     QFETCH(QString, typed);
     QFETCH(Command, command);
-    QFETCH(Answer, answer);
+    QFETCH(QMessageBox::StandardButton, answer);
     QFETCH(QStringList, expected);
     QTest::keyClicks(serial(), typed);
     ModalResponder responder;
     if (typed == QLatin1String("0"))
-        responder.expectMessage(frmMain::rangeWarning(), answer);
+        responder.expectMessage(Boxes::rangeWarning(), answer);
     else if (command == Command::Reset)
-        responder.expectMessage(frmMain::resetQuestion(), answer);
+        responder.expectMessage(Boxes::resetQuestion(), answer);
     QWidget* focus = QApplication::focusWidget();
 
     switch (command) {
@@ -150,7 +149,7 @@ void TestAccessibility::commandOutcomeIsAnnounced()
         QTest::mouseClick(main->widgetOf(cmdReset), Qt::LeftButton);
         break;
     }
-    if (answer != Answer::Closed) {
+    if (answer != QMessageBox::NoButton) {
         QTRY_COMPARE(responder.answered(), 1);
         // The desktop gives the keyboard back to the main window when the box goes.
         QApplication::setActiveWindow(main.get());
@@ -347,11 +346,11 @@ void TestAccessibility::focusIsVisible_data()
 {
     QTest::addColumn<bool>("about");
     QTest::addColumn<QString>("name");
-    QTest::newRow("the serial field") << false << "txtSerial";
-    QTest::newRow("Calculate, the default button") << false << "cmdCalculate";
-    QTest::newRow("Reset") << false << "cmdReset";
-    QTest::newRow("About") << false << "cmdAbout";
-    QTest::newRow("the About window's Close") << true << "cmdClose";
+    QTest::newRow("the serial field: its own frame, no ring on a button") << false << "txtSerial";
+    QTest::newRow("Calculate, the default button: the ring on it alone") << false << "cmdCalculate";
+    QTest::newRow("Reset: the ring on it alone") << false << "cmdReset";
+    QTest::newRow("About: the ring on it alone") << false << "cmdAbout";
+    QTest::newRow("the About window's Close: the ring on it") << true << "cmdClose";
 }
 
 void TestAccessibility::focusIsVisible()
@@ -372,11 +371,22 @@ void TestAccessibility::focusIsVisible()
 
     control->setFocus(Qt::TabFocusReason);
     QVERIFY(control->hasFocus());
+    // A ring in the highlight colour marks the button that holds the focus, and no other.
+    const QRgb highlight = window->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+    for (QWidget* button : window->findChildren<QPushButton*>()) {
+        const QImage image = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        qsizetype ring = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            ring += std::count(line, line + image.width(), highlight);
+        }
+        QVERIFY2((ring > 0) == (button == control), qPrintable(button->objectName()));
+    }
     const QImage focused = control->grab().toImage();
     control->clearFocus();
     QVERIFY(!control->hasFocus());
-    const QImage unfocused = control->grab().toImage();
-    QVERIFY2(focused != unfocused, "the control looks the same with and without the focus");
+    QVERIFY2(control->grab().toImage() != focused,
+             "the control looks the same with and without the focus");
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -16,8 +16,7 @@
 
 using enum Control;
 
-Q_DECLARE_METATYPE(Message)
-Q_DECLARE_METATYPE(Answer)
+Q_DECLARE_METATYPE(ExpectedBox)
 Q_DECLARE_METATYPE(Control)
 
 namespace {
@@ -58,23 +57,6 @@ struct Window {
         QTest::keyClick(serial(), Qt::Key_Return);
     }
 };
-
-Message closeMessage(const frmMain& form)
-{
-    // The default button is whatever the logic asks for.
-    return {QStringLiteral("Close Calculator"),
-            QStringLiteral("Are you sure you want to close Quorvin Halvex Build Date Calculator?"),
-            MessageIcon::Question, MessageButtons::YesNo, form.closeQuestion().defaultAnswer};
-}
-
-const Message kResetMessage{
-    QStringLiteral("Reset Calculator"),
-    QStringLiteral("Are you sure you want to reset the calculator? This action cannot be undone."),
-    MessageIcon::Question, MessageButtons::YesNo, Answer::Yes};
-
-const Message kRangeMessage{QStringLiteral("Invalid Serial Number"),
-                            QStringLiteral("Please enter a serial number between 1 and 15076231"),
-                            MessageIcon::Warning, MessageButtons::Ok, Answer::Ok};
 
 } // namespace
 
@@ -272,22 +254,23 @@ void TestMainWindow::tabOrderGoesRound()
 
 void TestMainWindow::reset_data()
 {
-    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<QMessageBox::StandardButton>("answer"); // NoButton: closed otherwise
     QTest::addColumn<bool>("byAltR");
-    QTest::newRow("answered Yes: serial empty, results 0, prompt back") << Answer::Yes << false;
-    QTest::newRow("Alt+R asks the same question") << Answer::Yes << true;
-    QTest::newRow("answered No: nothing changes") << Answer::No << false;
-    QTest::newRow("box closed otherwise: nothing changes") << Answer::Closed << false;
+    QTest::newRow("answered Yes: serial empty, results 0, prompt back")
+        << QMessageBox::Yes << false;
+    QTest::newRow("Alt+R asks the same question") << QMessageBox::Yes << true;
+    QTest::newRow("answered No: nothing changes") << QMessageBox::No << false;
+    QTest::newRow("box closed otherwise: nothing changes") << QMessageBox::NoButton << false;
 }
 
 void TestMainWindow::reset()
 {
-    QFETCH(Answer, answer);
+    QFETCH(QMessageBox::StandardButton, answer);
     QFETCH(bool, byAltR);
     win->calculate(QStringLiteral("400"));
     const Snapshot before = win->snapshot();
     ModalResponder responder;
-    responder.expectMessage(kResetMessage, answer);
+    responder.expectMessage(Boxes::resetQuestion(), answer);
 
     if (byAltR)
         QTest::keyClick(win->serial(), Qt::Key_R, Qt::AltModifier);
@@ -296,7 +279,7 @@ void TestMainWindow::reset()
     QTRY_COMPARE(responder.answered(), 1);
     VERIFY_RESPONDER(responder);
 
-    if (answer != Answer::Yes) {
+    if (answer != QMessageBox::Yes) {
         QCOMPARE(win->snapshot(), before);
         QCOMPARE(win->shown(lblDate), kSentence400);
         return;
@@ -310,26 +293,26 @@ void TestMainWindow::reset()
 
 void TestMainWindow::close_data()
 {
-    QTest::addColumn<Answer>("answer");
-    QTest::newRow("answered No: window and contents stay") << Answer::No;
-    QTest::newRow("box closed otherwise: window and contents stay") << Answer::Closed;
-    QTest::newRow("answered Yes: the program ends with 0, nothing more runs") << Answer::Yes;
+    QTest::addColumn<QMessageBox::StandardButton>("answer"); // NoButton: closed otherwise
+    QTest::newRow("answered No: window and contents stay") << QMessageBox::No;
+    QTest::newRow("box closed otherwise: window and contents stay") << QMessageBox::NoButton;
+    QTest::newRow("answered Yes: the program ends with 0, nothing more runs") << QMessageBox::Yes;
 }
 
 void TestMainWindow::close()
 {
-    QFETCH(Answer, answer);
+    QFETCH(QMessageBox::StandardButton, answer);
     win->calculate(QStringLiteral("400"));
     QTest::keyClick(win->serial(), Qt::Key_Backspace);
     QTest::keyClick(win->serial(), Qt::Key_1); // 401, not yet calculated
     const Snapshot before = win->snapshot();
     ModalResponder responder;
-    responder.expectMessage(closeMessage(win->w.form()), answer);
+    responder.expectMessage(Boxes::closeQuestion(), answer);
 
     win->w.windowHandle()->close(); // as the window manager asks
     VERIFY_RESPONDER(responder);
 
-    if (answer != Answer::Yes) {
+    if (answer != QMessageBox::Yes) {
         QVERIFY(win->w.isVisible());
         QCOMPARE(win->snapshot(), before);
         QCOMPARE(win->ends, 0);
@@ -350,24 +333,28 @@ void TestMainWindow::messageBoxes_data()
 {
     QTest::addColumn<QString>("serial");
     QTest::addColumn<Control>("button"); // cmdCalculate, cmdReset, or Frame3 for closing
-    QTest::addColumn<Message>("expected");
-    QTest::newRow("serial 0 is out of range") << "0" << cmdCalculate << kRangeMessage;
-    QTest::newRow("serial 15076232 is out of range") << "15076232" << cmdCalculate << kRangeMessage;
-    QTest::newRow("Reset asks, Yes by default") << "400" << cmdReset << kResetMessage;
-    QTest::newRow("closing asks for confirmation") << "400" << Frame3 << Message{};
+    QTest::addColumn<ExpectedBox>("expected");
+    QTest::newRow("serial 0 is out of range: warning, OK")
+        << "0" << cmdCalculate << Boxes::rangeWarning();
+    QTest::newRow("serial 15076232 is out of range: warning, OK")
+        << "15076232" << cmdCalculate << Boxes::rangeWarning();
+    QTest::newRow("serial 2835000 is in no month: warning, OK")
+        << "2835000" << cmdCalculate << Boxes::notFoundWarning(QStringLiteral("2835000"));
+    QTest::newRow("Reset asks: question, Yes and No, Yes by default")
+        << "400" << cmdReset << Boxes::resetQuestion();
+    QTest::newRow("closing asks: question, Yes and No, Yes by default")
+        << "400" << Frame3 << Boxes::closeQuestion();
 }
 
 void TestMainWindow::messageBoxes()
 {
     QFETCH(QString, serial);
     QFETCH(Control, button);
-    QFETCH(Message, expected);
-    if (button == Frame3)
-        expected = closeMessage(win->w.form());
+    QFETCH(ExpectedBox, expected);
     QTest::keyClicks(win->serial(), serial);
     ModalResponder responder;
-    responder.expectMessage(expected,
-                            expected.buttons == MessageButtons::Ok ? Answer::Ok : Answer::No);
+    responder.expectMessage(expected, expected.buttons == QMessageBox::Ok ? QMessageBox::Ok
+                                                                          : QMessageBox::No);
 
     if (button == Frame3)
         win->w.windowHandle()->close();

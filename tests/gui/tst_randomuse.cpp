@@ -10,7 +10,6 @@
 
 #include "ui/about/view/frmAboutDialog.h"
 #include "ui/main/view/frmMainWindow.h"
-#include "ui/widgets/MessageBoxHost.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -53,7 +52,7 @@ void forceClose(QWidget* modal)
 
 // What an event is expected to open: a message box, the About window, or nothing.
 struct Expectation {
-    std::optional<Message> message;
+    std::optional<ExpectedBox> message;
     bool about = false;
 };
 
@@ -160,7 +159,7 @@ private:
         }
     }
 
-    void answerMessage(QWidget* modal, const Message& message)
+    void answerMessage(QWidget* modal, const ExpectedBox& message)
     {
         ++answered_;
         auto* box = qobject_cast<QMessageBox*>(modal);
@@ -173,7 +172,7 @@ private:
         problems_ << ModalResponder::mismatches(box, message);
 
         // The close question is never answered Yes, nor with Enter, which would press its default.
-        const bool mayEnd = message == window_.form().closeQuestion();
+        const bool mayEnd = message == Boxes::closeQuestion();
         enum Reply { ClickDefault, ClickOther, Escape, Enter, CaptionClose };
         auto reply = Reply(random_.bounded(5));
         if (mayEnd && (reply == ClickDefault || reply == Enter))
@@ -187,7 +186,7 @@ private:
             if (ok) {
                 how_ = QStringLiteral("OK clicked");
                 QTest::mouseClick(ok, Qt::LeftButton);
-            } else if ((reply == ClickDefault) == (message.defaultAnswer == Answer::Yes) &&
+            } else if ((reply == ClickDefault) == (message.defaultButton == QMessageBox::Yes) &&
                        !mayEnd) {
                 how_ = QStringLiteral("Yes clicked");
                 answeredYes_ = true;
@@ -203,7 +202,7 @@ private:
             break;
         case Enter:
             how_ = QStringLiteral("Enter");
-            answeredYes_ = message.defaultAnswer == Answer::Yes && yes;
+            answeredYes_ = message.defaultButton == QMessageBox::Yes && yes;
             QTest::keyClick(box, Qt::Key_Return);
             break;
         case CaptionClose:
@@ -359,18 +358,17 @@ private:
             const bool inRange = value && *value >= 1 && *value <= DateCalculators::kLastSerial;
             if (text.isEmpty() || (inRange && ModelChecks::expectedFor(*value)))
                 break;
-            expected =
-                Expectation{inRange ? frmMain::notFoundWarning(text) : frmMain::rangeWarning()};
+            expected = Expectation{inRange ? Boxes::notFoundWarning(text) : Boxes::rangeWarning()};
             break;
         }
         case Effect::Reset:
-            expected = Expectation{frmMain::resetQuestion()};
+            expected = Expectation{Boxes::resetQuestion()};
             break;
         case Effect::About:
             expected = Expectation{std::nullopt, true};
             break;
         case Effect::Close:
-            expected = Expectation{window_.form().closeQuestion()};
+            expected = Expectation{Boxes::closeQuestion()};
             break;
         default:
             break;

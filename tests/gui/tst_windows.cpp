@@ -19,9 +19,9 @@
 #include <QWindow>
 
 #include <memory>
+#include <utility>
 
 using ControlBuilder::SystemColour;
-Q_DECLARE_METATYPE(ControlKind)
 Q_DECLARE_METATYPE(SystemColour)
 
 namespace {
@@ -134,33 +134,41 @@ void TestWindows::controlsMatchTheirTables_data()
 {
     QTest::addColumn<QString>("which");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<ControlKind>("kind");
     QTest::addColumn<QRect>("pixels"); // empty: outside the client area, no widget at all
     QTest::addColumn<QString>("parent");
-    auto px = [](const TwipsRect& r) {
-        return QRect(r.left / 15, r.top / 15, r.width / 15, r.height / 15);
-    };
-    for (const ControlDef& def : controlTable()) {
-        const bool inFrame = def.flags & InFrame;
-        const bool shown = inFrame || def.rect.left < 13470;
-        QTest::addRow("main: %s %s", def.name, shown ? "at its table place" : "has no widget")
-            << kMain << QString::fromLatin1(def.name) << def.kind
-            << (shown ? px(def.rect) : QRect())
-            << (inFrame ? QStringLiteral("Frame3") : QStringLiteral("frmMain"));
-    }
-    for (const AboutControlDef& def : aboutControlTable()) {
-        QTest::addRow("About: %s at its table place", def.name)
-            << kAbout << QString::fromLatin1(def.name) << def.kind << px(def.rect) << "frmAbout";
-    }
+    QTest::addColumn<bool>("takesFocus");
+    // The tables' twips, 15 to a pixel.
+    QTest::newRow("main Image1: 0, 0, 2850 x 7530")
+        << kMain << "Image1" << QRect(0, 0, 190, 502) << "frmMain" << false;
+    QTest::newRow("main Label14: 3120, 720, 9015 x 1095")
+        << kMain << "Label14" << QRect(208, 48, 601, 73) << "frmMain" << false;
+    QTest::newRow("main txtSerial: 4920, 2760, 1935 x 495")
+        << kMain << "txtSerial" << QRect(328, 184, 129, 33) << "frmMain" << true;
+    QTest::newRow("main cmdCalculate: 6720, 7680, 2415 x 495")
+        << kMain << "cmdCalculate" << QRect(448, 512, 161, 33) << "frmMain" << true;
+    QTest::newRow("main Frame3: 3600, 5400, 9135 x 1575")
+        << kMain << "Frame3" << QRect(240, 360, 609, 105) << "frmMain" << false;
+    QTest::newRow("main lblDate, in Frame3: 240, 360, 8655 x 975")
+        << kMain << "lblDate" << QRect(16, 24, 577, 65) << "Frame3" << false;
+    QTest::newRow("main Shape1, past the left edge: -840, 7440, 15495 x 1815")
+        << kMain << "Shape1" << QRect(-56, 496, 1033, 121) << "frmMain" << false;
+    QTest::newRow("main txtDate, right of 13470: no widget")
+        << kMain << "txtDate" << QRect() << "" << false;
+    QTest::newRow("main Label10, right of 13470: no widget")
+        << kMain << "Label10" << QRect() << "" << false;
+    QTest::newRow("About lblWarnings: 1440, 1800, 4695 x 1455")
+        << kAbout << "lblWarnings" << QRect(96, 120, 313, 97) << "frmAbout" << false;
+    QTest::newRow("About cmdClose: 5400, 3480, 1575 x 495")
+        << kAbout << "cmdClose" << QRect(360, 232, 105, 33) << "frmAbout" << true;
 }
 
 void TestWindows::controlsMatchTheirTables()
 {
     QFETCH(QString, which);
     QFETCH(QString, name);
-    QFETCH(ControlKind, kind);
     QFETCH(QRect, pixels);
     QFETCH(QString, parent);
+    QFETCH(bool, takesFocus);
     QWidget* w = control(which, name);
     if (pixels.isNull()) {
         QVERIFY2(!w, "a control outside the client area gets no widget");
@@ -170,7 +178,6 @@ void TestWindows::controlsMatchTheirTables()
     QCOMPARE(w->geometry(), pixels);
     QCOMPARE(w->parentWidget()->objectName(), parent);
     QVERIFY(w->isVisible());
-    const bool takesFocus = kind == ControlKind::TextField || kind == ControlKind::Button;
     QCOMPARE(w->focusPolicy() != Qt::NoFocus, takesFocus);
     if (auto* button = qobject_cast<QPushButton*>(w)) {
         QVERIFY(!button->autoDefault());
@@ -235,30 +242,20 @@ void TestWindows::captionsFit()
 
 void TestWindows::stackingOrder()
 {
-    // Back to front: pictures, the band, labels, then text fields, buttons and the frame.
-    auto layer = [](ControlKind kind) {
-        switch (kind) {
-        case ControlKind::Picture:
-            return 0;
-        case ControlKind::Rectangle:
-            return 1;
-        case ControlKind::Label:
-            return 2;
-        default:
-            return 3;
-        }
+    // Where controls overlap, back to front: the band covers the foot of Image1; lblAbout is
+    // drawn on the band; the buttons, windows of their own, lie above it.
+    const std::pair<const char*, const char*> behindInFront[] = {
+        {"Image1", "Shape1"},   {"Shape1", "lblAbout"}, {"Shape1", "cmdCalculate"},
+        {"Shape1", "cmdReset"}, {"Shape1", "cmdAbout"},
     };
-    const QObjectList& stacked = main->children(); // raise() moves a child to the end
-    int highestSoFar = -1;
-    QString order;
-    for (QObject* child : stacked) {
-        for (const ControlDef& def : controlTable()) {
-            if (child->objectName() != QLatin1String(def.name))
-                continue;
-            order += child->objectName() + u' ';
-            QVERIFY2(layer(def.kind) >= highestSoFar, qPrintable(order));
-            highestSoFar = layer(def.kind);
-        }
+    QStringList stacked; // raise() moves a child to the end of its parent's children
+    for (const QObject* child : main->children())
+        stacked << child->objectName();
+    for (const auto& [behind, inFront] : behindInFront) {
+        const qsizetype back = stacked.indexOf(QLatin1String(behind));
+        const qsizetype front = stacked.indexOf(QLatin1String(inFront));
+        QVERIFY(back >= 0 && front >= 0);
+        QVERIFY2(back < front, qPrintable(stacked.join(u' ')));
     }
     QCOMPARE(main->widgetOf(Control::lblDate)->parentWidget(), main->widgetOf(Control::Frame3));
 }
@@ -464,7 +461,6 @@ void TestWindows::aboutLabels()
     identity.minor = quint16(minor);
     identity.revision = quint16(revision);
     identity.copyright = copyright;
-    identity.fileVersionText = QStringLiteral("9.99.9999"); // never the source of a version
 
     frmAboutDialog dialog(identity);
     QCOMPARE(captionOf(dialog.widgetOf(AboutControl::lblVersion)), version);
