@@ -1,5 +1,7 @@
 #include "BatchEstimator.h"
 
+#include "Messages.h"
+
 #include "app/Identity.h"
 
 BatchEstimator::BatchEstimator(NumberRules::Separators separators)
@@ -23,7 +25,7 @@ BatchEstimator::Result BatchEstimator::estimate(const QString& input)
 
     fields.setText(Control::txtSerial, input);
     if (fields.text(Control::txtSerial).isEmpty())
-        return {false, notASerialNumber()};
+        return {false, Messages::notASerialNumber()};
     form_.cmdCalculate_Click();
     if (asked_)
         return {false, message_};

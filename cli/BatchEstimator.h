@@ -21,9 +21,6 @@ public:
 
     const FieldSet& fields() const { return form_.fields(); }
 
-    static QString notASerialNumber() { return QStringLiteral("not a serial number"); }
-    static QString lineTooLong() { return QStringLiteral("line too long"); }
-
 private:
     Answer ask(const Message& message) override;
     void showAbout() override {}

@@ -29,20 +29,6 @@ bool isBlank(const QString& text)
         text, [](QChar c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; });
 }
 
-// The end of a run: what is still buffered goes out, then a failed write or read is said.
-int finish(OutputSink& out, int readError, bool allCalculated)
-{
-    if (!out.flush()) {
-        Messages::say(Messages::cannotWrite(out.error()));
-        return kNotAllCalculated;
-    }
-    if (readError != 0) {
-        Messages::say(Messages::cannotRead(readError));
-        return kNotAllCalculated;
-    }
-    return allCalculated ? kAllCalculated : kNotAllCalculated;
-}
-
 // The inputs of the line modes: the arguments, else the lines of standard input (blank ones
 // skipped). Each goes to `answer` with its text, none when it is not text or was cut; `answer`
 // says whether it was answered.
@@ -65,23 +51,23 @@ int onEachInput(const BatchOptions& options, OutputSink& out, const Answer& answ
             if (!take({QByteArrayView(argument).sliced(mark.length), mark.encoding}, false))
                 break;
         }
-        return finish(out, 0, allAnswered);
+        return Messages::finish(out, 0, allAnswered);
     }
     InputStream input(STDIN_FILENO, [&out] { return out.flush(); });
     LineReader lines(input);
     LineReader::Line line;
     while (lines.next(line) && take({line.bytes, lines.encoding(), line.tooLong}, true)) {
     }
-    return finish(out, input.error(), allAnswered);
+    return Messages::finish(out, input.error(), allAnswered);
 }
 
 // The answer to a serial: refused when the input was cut or is not text, else calculated.
 Result estimateOrRefuse(BatchEstimator& estimator, bool cut, const QString* text)
 {
     if (cut)
-        return {false, BatchEstimator::lineTooLong()};
+        return {false, Messages::lineTooLong()};
     if (!text)
-        return {false, BatchEstimator::notASerialNumber()};
+        return {false, Messages::notASerialNumber()};
     return estimator.estimate(*text);
 }
 
@@ -120,10 +106,9 @@ int runOnDays(const BatchOptions& options, const NumberRules::Separators& separa
     const auto output =
         lineOutput(options, out, separators, std::span(BuiltOnOutput::kCsvColumns).subspan(1));
     return onEachInput(options, out, [&](const InputText::Piece& input, const QString* text) {
-        const BuiltOnAnswer answer = input.cut
-                                         ? BuiltOnAnswer{{}, {}, BatchEstimator::lineTooLong()}
-                                     : !text ? BuiltOnAnswer{{}, {}, notADate()}
-                                             : finder.answer(*text);
+        const BuiltOnAnswer answer = input.cut ? BuiltOnAnswer{{}, {}, Messages::lineTooLong()}
+                                     : !text   ? BuiltOnAnswer{{}, {}, notADate()}
+                                               : finder.answer(*text);
         const bool answered = answer.answered() && answer.day;
         const auto columns = [&](CsvRecord& row) {
             const auto fields = BuiltOnOutput::csvFields({}, answer);
@@ -147,17 +132,12 @@ int runOnColumn(const BatchOptions& options, const NumberRules::Separators& sepa
     CsvReader::Row header;
     if (!reader.readHeader(options.delimiter, header)) {
         if (input.error() != 0)
-            return finish(out, input.error(), false);
-        Messages::say(
-            QStringLiteral("the input has no header row to find column \"%1\" in")
-                .arg(InputText::escaped(options.column->toUtf8(), InputText::Encoding::Utf8)));
-        return kUsageError;
+            return Messages::finish(out, input.error(), false);
+        return Messages::noHeaderRow(*options.column);
     }
     const std::optional<qsizetype> column = chooseColumn(header.fields, *options.column);
-    if (!column) {
-        Messages::say(noSuchColumn(header.fields, *options.column));
-        return kUsageError;
-    }
+    if (!column)
+        return Messages::noSuchColumn(header.fields, *options.column);
 
     BatchEstimator estimator(separators);
     ColumnOutput output(out, reader.delimiter(), text.hadByteOrderMark());
@@ -174,7 +154,7 @@ int runOnColumn(const BatchOptions& options, const NumberRules::Separators& sepa
         allCalculated = allCalculated && result.calculated;
         output.write(row.fields, result, estimator.fields());
     }
-    return finish(out, input.error(), allCalculated);
+    return Messages::finish(out, input.error(), allCalculated);
 }
 
 } // namespace

@@ -1,11 +1,9 @@
 #pragma once
 
 #include "BatchOptions.h"
+#include "Messages.h"
 
 #include "estimate/NumberRules.h"
-
-// Exit statuses.
-enum ExitStatus : int { kAllCalculated = 0, kNotAllCalculated = 1, kUsageError = 2 };
 
 // Answers every input as the options say and gives the exit status: the serials (or, with
 // --built-on, the days) given, else each line of standard input, else (with a column) each row

@@ -1,18 +1,5 @@
 #include "ColumnChoice.h"
 
-#include "InputText.h"
-
-#include <QStringList>
-
-namespace {
-
-QString shown(QByteArrayView bytes)
-{
-    return u'"' + InputText::escaped(bytes, InputText::Encoding::Utf8) + u'"';
-}
-
-} // namespace
-
 std::optional<qsizetype> chooseColumn(const QList<QByteArray>& header, const QString& wanted)
 {
     const QByteArray exact = wanted.toUtf8();
@@ -35,13 +22,4 @@ std::optional<qsizetype> chooseColumn(const QList<QByteArray>& header, const QSt
     if (isNumber && number >= 1 && number <= header.size() && !wanted.startsWith(u'+'))
         return number - 1;
     return std::nullopt;
-}
-
-QString noSuchColumn(const QList<QByteArray>& header, const QString& wanted)
-{
-    QStringList names;
-    for (const QByteArray& name : header)
-        names << shown(name);
-    return QStringLiteral("no column %1 in the header row; its columns are %2")
-        .arg(shown(wanted.toUtf8()), names.join(QStringLiteral(", ")));
 }

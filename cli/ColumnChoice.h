@@ -9,6 +9,3 @@
 // Which column of a header row the user meant by NAME: the column of that exact name, else the
 // only one that has that name apart from case and blanks around it, else a 1-based number.
 std::optional<qsizetype> chooseColumn(const QList<QByteArray>& header, const QString& wanted);
-
-// `no column "NAME" in the header; its columns are "A", "B"`, with everything escaped.
-QString noSuchColumn(const QList<QByteArray>& header, const QString& wanted);

@@ -8,7 +8,7 @@ void PlainOutput::write(const InputText::Piece& input, const QString*, const Lin
         out_.append(QByteArrayView(answer.text.toUtf8()));
         out_.append('\n');
         out_.written();
-    } else if (out_.flush()) {
-        Messages::say(input.shown() + QStringLiteral(": ") + answer.text);
+    } else {
+        Messages::inputFailed(out_, input.shown(), answer.text);
     }
 }

@@ -1,6 +1,5 @@
 // tarnwick-estimate: the calculator's answers for many serial numbers at once.
 #include "BatchRun.h"
-#include "InputText.h"
 #include "Messages.h"
 #include "OutputSink.h"
 
@@ -12,11 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: tarnwick-estimate [--csv] [SERIAL ...]\n"
-    "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n"
-    "       tarnwick-estimate --built-on [--csv] [DATE ...]\n";
 
 constexpr const char* kHelp =
     "Estimates the build date of Quorvin Halvex cars from their serial numbers.\n"
@@ -48,21 +42,11 @@ constexpr const char* kHelp =
     "Exit status: 0 when every input was calculated, 1 when any was not or the input could\n"
     "not be read or the output written, 2 for a usage error.\n";
 
-int usageError(const QString& message)
-{
-    Messages::say(message);
-    Messages::write(kUsage);
-    return kUsageError;
-}
-
 int show(const QByteArray& text)
 {
     OutputSink out(STDOUT_FILENO);
     out.append(text);
-    if (out.flush())
-        return kAllCalculated;
-    Messages::say(Messages::cannotWrite(out.error()));
-    return kNotAllCalculated;
+    return Messages::finish(out, 0, true);
 }
 
 std::optional<char> delimiterFrom(const QByteArray& text)
@@ -107,7 +91,7 @@ int main(int argc, char** argv)
         } else if (std::strcmp(arg, "--built-on") == 0) {
             options.builtOn = true;
         } else if (std::strcmp(arg, "--help") == 0) {
-            return show(QByteArray(kUsage) + kHelp);
+            return show(Messages::kUsage.toByteArray() + kHelp);
         } else if (std::strcmp(arg, "--version") == 0) {
             return show("tarnwick-estimate " + appIdentity().versionText().toUtf8() + '\n');
         } else if (const auto column = valueOf("--column", argc, argv, i)) {
@@ -115,19 +99,17 @@ int main(int argc, char** argv)
         } else if (const auto delimiter = valueOf("--delimiter", argc, argv, i)) {
             options.delimiter = delimiterFrom(*delimiter);
             if (!options.delimiter)
-                return usageError(QStringLiteral("--delimiter takes one ASCII character other "
-                                                 "than a quote or a line break, or 'tab'"));
+                return Messages::usageError(Messages::UsageError::BadDelimiter);
         } else {
-            return usageError(QStringLiteral("unknown option '%1'")
-                                  .arg(InputText::escaped(arg, InputText::Encoding::Utf8)));
+            return Messages::usageError(Messages::UsageError::UnknownOption, arg);
         }
     }
     if (options.column && !options.inputs.isEmpty())
-        return usageError(QStringLiteral("--column reads standard input; give no SERIAL with it"));
+        return Messages::usageError(Messages::UsageError::ColumnWithSerials);
     if (options.column && options.builtOn)
-        return usageError(QStringLiteral("--built-on and --column cannot be given together"));
+        return Messages::usageError(Messages::UsageError::ColumnWithBuiltOn);
     if (options.delimiter && !options.column)
-        return usageError(QStringLiteral("--delimiter needs --column"));
+        return Messages::usageError(Messages::UsageError::DelimiterWithoutColumn);
 
     return runBatch(options, NumberRules::Separators::fromLocale(QLocale::system()));
 }
