@@ -39,13 +39,4 @@ std::optional<QString> decode(QByteArrayView bytes, Encoding encoding);
 // as \xNN (bytes and characters below U+0080), \uXXXX or \UXXXXXXXX, and a backslash as \\.
 QString escaped(QByteArrayView bytes, Encoding encoding);
 
-// One input as it was given: a line, an argument. `cut` when only its start is kept.
-struct Piece {
-    QByteArrayView bytes;
-    Encoding encoding = Encoding::Utf8;
-    bool cut = false;
-
-    QString shown() const; // escaped, with "..." after a cut
-};
-
 } // namespace InputText

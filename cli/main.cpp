@@ -1,6 +1,6 @@
 // tarnwick-estimate: the calculator's answers for many serial numbers at once.
-#include "BatchRun.h"
 #include "Messages.h"
+#include "Modes.h"
 #include "OutputSink.h"
 
 #include "app/Identity.h"
@@ -111,5 +111,10 @@ int main(int argc, char** argv)
     if (options.delimiter && !options.column)
         return Messages::usageError(Messages::UsageError::DelimiterWithoutColumn);
 
-    return runBatch(options, NumberRules::Separators::fromLocale(QLocale::system()));
+    const auto separators = NumberRules::Separators::fromLocale(QLocale::system());
+    if (options.column)
+        return runColumn(options, separators);
+    if (options.builtOn)
+        return runBuiltOn(options, separators);
+    return runSerials(options, separators);
 }
