@@ -35,6 +35,9 @@ int usageError(UsageError error, QByteArrayView option)
         say(QStringLiteral("unknown option '%1'")
                 .arg(InputText::escaped(option, InputText::Encoding::Utf8)));
         break;
+    case UsageError::NoColumnName:
+        say(QStringLiteral("--column takes a column's name or its 1-based number"));
+        break;
     case UsageError::BadDelimiter:
         say(QStringLiteral("--delimiter takes one ASCII character other than a quote or a line "
                            "break, or 'tab'"));
@@ -44,6 +47,9 @@ int usageError(UsageError error, QByteArrayView option)
         break;
     case UsageError::ColumnWithBuiltOn:
         say(QStringLiteral("--built-on and --column cannot be given together"));
+        break;
+    case UsageError::ColumnWithCsv:
+        say(QStringLiteral("--csv and --column cannot be given together"));
         break;
     case UsageError::DelimiterWithoutColumn:
         say(QStringLiteral("--delimiter needs --column"));

@@ -21,9 +21,11 @@ inline constexpr QByteArrayView kUsage =
 
 enum class UsageError {
     UnknownOption, // the option is named, escaped
-    BadDelimiter,
+    NoColumnName,  // --column is the last argument
+    BadDelimiter,  // none, or not a delimiter
     ColumnWithSerials,
     ColumnWithBuiltOn,
+    ColumnWithCsv,
     DelimiterWithoutColumn,
 };
 

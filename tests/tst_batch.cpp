@@ -104,6 +104,8 @@ class TestBatch : public QObject {
 private Q_SLOTS:
     void arguments_data();
     void arguments();
+    void usageErrors_data();
+    void usageErrors();
     void standardInput_data();
     void standardInput();
     void csv_data();
@@ -180,6 +182,51 @@ void TestBatch::arguments()
 {
     QFETCH(QStringList, arguments);
     compareWithRow(runEstimate(arguments));
+}
+
+void TestBatch::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("an unknown option")
+        << QStringList{"--bogus"} << QByteArray("unknown option '--bogus'");
+    QTest::newRow("a value given to an option that takes none")
+        << QStringList{"--csv=1"} << QByteArray("unknown option '--csv=1'");
+    QTest::newRow("--column without its value")
+        << QStringList{"--column"}
+        << QByteArray("--column takes a column's name or its 1-based number");
+    QTest::newRow("--delimiter without its value")
+        << QStringList{"--column", "Serial", "--delimiter"}
+        << QByteArray("--delimiter takes one ASCII character other than a quote or a line "
+                      "break, or 'tab'");
+    QTest::newRow("--delimiter with more than one character")
+        << QStringList{"--column", "Serial", "--delimiter=;;"}
+        << QByteArray("--delimiter takes one ASCII character other than a quote or a line "
+                      "break, or 'tab'");
+    QTest::newRow("--delimiter without --column")
+        << QStringList{"--delimiter", ";", "400"} << QByteArray("--delimiter needs --column");
+    QTest::newRow("--column with a SERIAL")
+        << QStringList{"--column", "Serial", "400"}
+        << QByteArray("--column reads standard input; give no SERIAL with it");
+    QTest::newRow("--column with --built-on")
+        << QStringList{"--built-on", "--column", "Serial"}
+        << QByteArray("--built-on and --column cannot be given together");
+    QTest::newRow("--column with --csv")
+        << QStringList{"--csv", "--column=Serial"}
+        << QByteArray("--csv and --column cannot be given together");
+}
+
+void TestBatch::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, message);
+    const Run run = runEstimate(arguments, "Serial\n400\n");
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.err, "tarnwick-estimate: " + message +
+                          "\nusage: tarnwick-estimate [--csv] [SERIAL ...]\n"
+                          "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n"
+                          "       tarnwick-estimate --built-on [--csv] [DATE ...]\n");
+    QCOMPARE(run.status, 2);
 }
 
 void TestBatch::standardInput_data()
