@@ -31,7 +31,7 @@ CsvRecord& CsvRecord::field(QByteArrayView utf8)
 
 CsvRecord& CsvRecord::field(QStringView text)
 {
-    // The estimate's own texts are ASCII: no conversion and no allocation for them.
+    // The estimate's own texts are ASCII: they are copied as they are, without a conversion.
     ascii_.clear();
     for (const QChar c : text) {
         if (c.unicode() >= 0x80)

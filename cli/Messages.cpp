@@ -26,35 +26,34 @@ QString quoted(QByteArrayView utf8)
 
 QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
+QString usageText(UsageError error, QByteArrayView option)
+{
+    switch (error) {
+    case UsageError::UnknownOption:
+        return QStringLiteral("unknown option '%1'")
+            .arg(InputText::escaped(option, InputText::Encoding::Utf8));
+    case UsageError::NoColumnName:
+        return QStringLiteral("--column takes a column's name or its 1-based number");
+    case UsageError::BadDelimiter:
+        return QStringLiteral("--delimiter takes one ASCII character other than a quote or a "
+                              "line break, or 'tab'");
+    case UsageError::ColumnWithSerials:
+        return QStringLiteral("--column reads standard input; give no SERIAL with it");
+    case UsageError::ColumnWithBuiltOn:
+        return QStringLiteral("--built-on and --column cannot be given together");
+    case UsageError::ColumnWithCsv:
+        return QStringLiteral("--csv and --column cannot be given together");
+    case UsageError::DelimiterWithoutColumn:
+        return QStringLiteral("--delimiter needs --column");
+    }
+    return {};
+}
+
 } // namespace
 
 int usageError(UsageError error, QByteArrayView option)
 {
-    switch (error) {
-    case UsageError::UnknownOption:
-        say(QStringLiteral("unknown option '%1'")
-                .arg(InputText::escaped(option, InputText::Encoding::Utf8)));
-        break;
-    case UsageError::NoColumnName:
-        say(QStringLiteral("--column takes a column's name or its 1-based number"));
-        break;
-    case UsageError::BadDelimiter:
-        say(QStringLiteral("--delimiter takes one ASCII character other than a quote or a line "
-                           "break, or 'tab'"));
-        break;
-    case UsageError::ColumnWithSerials:
-        say(QStringLiteral("--column reads standard input; give no SERIAL with it"));
-        break;
-    case UsageError::ColumnWithBuiltOn:
-        say(QStringLiteral("--built-on and --column cannot be given together"));
-        break;
-    case UsageError::ColumnWithCsv:
-        say(QStringLiteral("--csv and --column cannot be given together"));
-        break;
-    case UsageError::DelimiterWithoutColumn:
-        say(QStringLiteral("--delimiter needs --column"));
-        break;
-    }
+    say(usageText(error, option));
     write(kUsage);
     return kUsageError;
 }
