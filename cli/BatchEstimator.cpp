@@ -1,6 +1,29 @@
 #include "BatchEstimator.h"
 
+#include "Messages.h"
+
 #include "app/Identity.h"
+
+using enum Control;
+
+namespace {
+
+// The fields of kColumns up to the sentence.
+constexpr std::array kFields{txtSerial,
+                             txtMonth,
+                             txtDate,
+                             txtYear,
+                             txtFirstSerial,
+                             txtLastSerial,
+                             txtProductionTotal,
+                             txtProductionAverage,
+                             txtCarsBuilt,
+                             txtEndOfMonthDays,
+                             lblDate};
+
+static_assert(kFields.size() + 1 == BatchEstimator::kColumns.size());
+
+} // namespace
 
 BatchEstimator::BatchEstimator(NumberRules::Separators separators)
     : form_(*this, appIdentity(), std::move(separators))
@@ -14,18 +37,30 @@ Answer BatchEstimator::ask(const Message& message)
     return message.buttons == MessageButtons::Ok ? Answer::Ok : Answer::No;
 }
 
-BatchEstimator::Result BatchEstimator::estimate(const QString& input)
+bool BatchEstimator::estimate(const QString& input)
 {
     FieldSet& fields = form_.fields();
     fields.restoreDesign();
     form_.Form_Load();
+    message_.clear();
     asked_ = false;
 
-    fields.setText(Control::txtSerial, input);
-    if (fields.text(Control::txtSerial).isEmpty())
-        return {false, notASerialNumber()};
+    fields.setText(txtSerial, input);
+    if (fields.text(txtSerial).isEmpty()) {
+        message_ = Messages::notASerialNumber();
+        return false;
+    }
     form_.cmdCalculate_Click();
-    if (asked_)
-        return {false, message_};
-    return {true, {}};
+    return !asked_;
+}
+
+void BatchEstimator::appendColumns(CsvRecord& record, const QString& error) const
+{
+    for (const Control field : kFields) {
+        if (error.isEmpty())
+            record.field(fields().text(field));
+        else
+            record.field(QByteArrayView());
+    }
+    record.field(error);
 }

@@ -1,28 +1,47 @@
 #pragma once
 
+#include "CsvRecord.h"
+
 #include "ui/main/FormHost.h"
 #include "ui/main/frmMain.h"
 
+#include <QByteArrayView>
 #include <QString>
 
+#include <array>
+
 // Runs inputs through the main window's logic as a freshly opened window would, and says what
-// each one gave. Message boxes become the result's message instead of being shown.
+// each one gave. Message boxes become the message of the estimate instead of being shown.
 class BatchEstimator final : private FormHost {
 public:
-    struct Result {
-        bool calculated = false;
-        QString message; // why it was not calculated
-    };
+    // An estimate as CSV fields: the serial that was calculated, the month, day and year, the
+    // month's first and last serial, production total and daily average, the cars and days to
+    // the month's end, the sentence, then the error.
+    static constexpr std::array<QByteArrayView, 12> kColumns{"serial",
+                                                             "month",
+                                                             "day",
+                                                             "year",
+                                                             "first_serial",
+                                                             "last_serial",
+                                                             "production_total",
+                                                             "daily_average",
+                                                             "cars_to_month_end",
+                                                             "days_to_month_end",
+                                                             "sentence",
+                                                             "error"};
 
     explicit BatchEstimator(NumberRules::Separators separators);
 
-    // The input is assigned whole to txtSerial, as code does, and Calculate runs.
-    Result estimate(const QString& input);
+    // The input is assigned whole to txtSerial, as code does, and Calculate runs. True when it
+    // calculated; else message() says why not.
+    bool estimate(const QString& input);
+    const QString& message() const { return message_; }
 
     const FieldSet& fields() const { return form_.fields(); }
 
-    static QString notASerialNumber() { return QStringLiteral("not a serial number"); }
-    static QString lineTooLong() { return QStringLiteral("line too long"); }
+    // The fields of kColumns: those of the last estimate, or when `error` says why the input was
+    // not calculated, empty ones; then `error`.
+    void appendColumns(CsvRecord& record, const QString& error) const;
 
 private:
     Answer ask(const Message& message) override;

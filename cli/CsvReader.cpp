@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr QByteArrayView kReplacementCharacter = "\xEF\xBF\xBD";
+
 // libcsv holds one field at a time. Its buffer grows in large steps and never much beyond a
 // row's limit: past that, the field's bytes are dropped and the row is marked too long. libcsv
 // hands its allocator no context, so the limit of the parser being fed is kept here (the command
@@ -61,7 +63,7 @@ FirstRowCount countFirstRow(QByteArrayView bytes, char delimiter, bool atEnd)
 
 } // namespace
 
-CsvReader::CsvReader(Utf8Input& input, qsizetype maxRowBytes)
+CsvReader::CsvReader(InputStream& input, qsizetype maxRowBytes)
     : input_(input)
     , maxRowBytes_(maxRowBytes)
     , parser_(new csv_parser)
@@ -73,6 +75,35 @@ CsvReader::~CsvReader()
 {
     csv_free(parser_);
     delete parser_;
+}
+
+bool CsvReader::readUtf8(QByteArray& block)
+{
+    block.clear();
+    while (block.isEmpty()) {
+        if (input_.append(raw_) == 0) {
+            // Half a UTF-16 code unit at the very end is a character that is not there.
+            if (oddByte_) {
+                oddByte_ = false;
+                block = kReplacementCharacter.toByteArray();
+                return true;
+            }
+            return false;
+        }
+        if (input_.encoding() == InputText::Encoding::Utf8) {
+            block.swap(raw_);
+        } else {
+            if (!decoder_.isValid()) // the first block: the mark is behind
+                decoder_ = QStringDecoder(input_.encoding() == InputText::Encoding::Utf16LE
+                                              ? QStringDecoder::Utf16LE
+                                              : QStringDecoder::Utf16BE,
+                                          QStringDecoder::Flag::ConvertInitialBom);
+            oddByte_ = oddByte_ != (raw_.size() % 2 != 0);
+            block = QString(decoder_(raw_)).toUtf8();
+        }
+        raw_.clear();
+    }
+    return true;
 }
 
 char CsvReader::findDelimiter()
@@ -96,28 +127,28 @@ char CsvReader::findDelimiter()
             return kCandidates[best];
         }
         QByteArray block;
-        if (input_.read(block))
+        if (readUtf8(block))
             start_ += block;
         else
             ended_ = true;
     }
 }
 
-bool CsvReader::readHeader(std::optional<char> delimiter, Row& header)
+bool CsvReader::readHeader(std::optional<char> delimiter)
 {
     delimiter_ = delimiter ? *delimiter : findDelimiter();
     setUp(*parser_, delimiter_);
     parse(start_);
     start_ = QByteArray();
-    return next(header);
+    return next();
 }
 
 void CsvReader::fieldEnded(void* field, std::size_t size, void* data)
 {
     auto* reader = static_cast<CsvReader*>(data);
-    Row& row = reader->row_;
-    reader->rowBytes_ += qsizetype(size) + 1;
-    if (reader->rowBytes_ > reader->maxRowBytes_ + 1)
+    Row& row = reader->parsing_;
+    reader->parsingBytes_ += qsizetype(size) + 1;
+    if (reader->parsingBytes_ > reader->maxRowBytes_ + 1)
         row.tooLong = true;
     if (row.tooLong)
         row.fields.clear();
@@ -128,9 +159,9 @@ void CsvReader::fieldEnded(void* field, std::size_t size, void* data)
 void CsvReader::rowEnded(int /*terminator*/, void* data)
 {
     auto* reader = static_cast<CsvReader*>(data);
-    reader->rows_.push_back(std::move(reader->row_));
-    reader->row_ = Row();
-    reader->rowBytes_ = 0;
+    reader->rows_.push_back(std::move(reader->parsing_));
+    reader->parsing_ = Row();
+    reader->parsingBytes_ = 0;
 }
 
 void CsvReader::parse(QByteArrayView bytes)
@@ -144,8 +175,8 @@ void CsvReader::parse(QByteArrayView bytes)
         if (done < size) {
             // The field outgrew the buffer: its row is too long. Drop what the field holds and
             // go on in the same state (one byte is left, which a closing quote may take back).
-            row_.tooLong = true;
-            row_.fields.clear();
+            parsing_.tooLong = true;
+            parsing_.fields.clear();
             parser_->entry_pos = 1;
             parser_->status = CSV_SUCCESS;
         }
@@ -157,7 +188,7 @@ bool CsvReader::parseMore()
     if (finished_)
         return false;
     QByteArray block;
-    if (!ended_ && input_.read(block)) {
+    if (!ended_ && readUtf8(block)) {
         parse(block);
         return true;
     }
@@ -167,13 +198,13 @@ bool CsvReader::parseMore()
     return true;
 }
 
-bool CsvReader::next(Row& row)
+bool CsvReader::next()
 {
     while (rows_.empty()) {
         if (!parseMore())
             return false;
     }
-    row = std::move(rows_.front());
+    row_ = std::move(rows_.front());
     rows_.pop_front();
     return true;
 }

@@ -5,32 +5,33 @@
 
 CsvRecord& CsvRecord::field(QByteArrayView utf8)
 {
+    std::string& out = out_.buffer();
     if (!first_)
-        out_ += delimiter_;
+        out += delimiter_;
     first_ = false;
     const std::string_view text(utf8.data(), static_cast<std::size_t>(utf8.size()));
     const auto special = [this](char c) {
         return c == delimiter_ || c == '"' || c == '\n' || c == '\r';
     };
     if (std::ranges::none_of(text, special)) {
-        out_ += text;
+        out += text;
         return *this;
     }
-    out_ += '"';
+    out += '"';
     std::size_t from = 0;
     for (std::size_t quote; (quote = text.find('"', from)) != std::string_view::npos;
          from = quote + 1) {
-        out_ += text.substr(from, quote + 1 - from);
-        out_ += '"';
+        out += text.substr(from, quote + 1 - from);
+        out += '"';
     }
-    out_ += text.substr(from);
-    out_ += '"';
+    out += text.substr(from);
+    out += '"';
     return *this;
 }
 
 CsvRecord& CsvRecord::field(QStringView text)
 {
-    // The estimate's own texts are ASCII: no conversion and no allocation for them.
+    // The estimate's own texts are ASCII: they are copied as they are, without a conversion.
     ascii_.clear();
     for (const QChar c : text) {
         if (c.unicode() >= 0x80)
@@ -40,7 +41,22 @@ CsvRecord& CsvRecord::field(QStringView text)
     return field(QByteArrayView(ascii_.data(), static_cast<qsizetype>(ascii_.size())));
 }
 
-bool startsLikeFormula(QStringView text)
+CsvRecord& CsvRecord::fields(std::span<const QByteArrayView> names, QByteArrayView prefix)
 {
-    return !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front());
+    for (const QByteArrayView name : names)
+        field(QByteArrayView(prefix.toByteArray() + name.toByteArray()));
+    return *this;
+}
+
+CsvRecord& CsvRecord::inputField(QString text, bool isNumber)
+{
+    if (!isNumber && !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front()))
+        text.prepend(u'\'');
+    return field(text);
+}
+
+void CsvRecord::end()
+{
+    out_.buffer() += "\r\n";
+    out_.written();
 }

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "OutputSink.h"
+
 #include <QByteArrayView>
 #include <QString>
 
+#include <span>
 #include <string>
 
-// Writes one CSV record (RFC 4180) into a buffer: a field is quoted when it holds the delimiter,
-// a quote, CR or LF, with its quotes doubled; the record ends in CR LF.
+// Writes one CSV record (RFC 4180) to standard output: a field is quoted when it holds the
+// delimiter, a quote, CR or LF, with its quotes doubled; the record ends in CR LF.
 class CsvRecord {
 public:
-    CsvRecord(std::string& out, char delimiter)
+    CsvRecord(OutputSink& out, char delimiter)
         : out_(out)
         , delimiter_(delimiter)
     {
@@ -21,15 +24,16 @@ public:
     CsvRecord& field(const QByteArray& utf8) { return field(QByteArrayView(utf8)); }
     CsvRecord& field(QStringView text);
     CsvRecord& field(const QString& text) { return field(QStringView(text)); }
-    void end() { out_ += "\r\n"; }
+    // Column names, each after `prefix`.
+    CsvRecord& fields(std::span<const QByteArrayView> names, QByteArrayView prefix = {});
+    // Text from the input. A spreadsheet takes text that begins with =, +, -, @, TAB or CR for a
+    // formula: unless it is a number, it gets a ' before it, so that it stays text.
+    CsvRecord& inputField(QString text, bool isNumber);
+    void end();
 
 private:
-    std::string& out_;
+    OutputSink& out_;
     char delimiter_;
     bool first_ = true;
     std::string ascii_;
 };
-
-// Whether a spreadsheet could take the text as a formula: it begins with =, +, -, @, TAB or CR.
-// Unless it is a number, such text is written with a ' before it, so that it stays text.
-bool startsLikeFormula(QStringView text);

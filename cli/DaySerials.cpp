@@ -81,7 +81,7 @@ BuiltOnAnswer DaySerialFinder::answer(const BuildDay& day)
 
 std::optional<int> DaySerialFinder::dayInRow(quint32 serial, const MonthRow& row)
 {
-    if (!estimator_.estimate(QString::number(serial)).calculated)
+    if (!estimator_.estimate(QString::number(serial)))
         return std::nullopt;
     const FieldSet& fields = estimator_.fields();
     if (fields.text(txtMonth) != DateCalculators::monthText(row.month) ||
@@ -91,4 +91,33 @@ std::optional<int> DaySerialFinder::dayInRow(quint32 serial, const MonthRow& row
     if (!day)
         return std::nullopt;
     return static_cast<int>(*day);
+}
+
+QString BuiltOnAnswer::line() const
+{
+    const QString name = buildDayText(*day);
+    if (!serials)
+        return name + QStringLiteral(": no serial is estimated to this day.");
+    if (serials->count() == 1)
+        return QStringLiteral("%1: serial %2 (1 car).").arg(name).arg(serials->first);
+    return QStringLiteral("%1: serials %2 to %3 (%4 cars).")
+        .arg(name)
+        .arg(serials->first)
+        .arg(serials->last)
+        .arg(serials->count());
+}
+
+std::array<QString, BuiltOnAnswer::kCsvColumns.size()>
+BuiltOnAnswer::csvFields(const QString& input) const
+{
+    if (!answered() || !day)
+        return {input, {}, {}, {}, {}, {}, {}, message};
+    return {input,
+            DateCalculators::monthText(day->month),
+            QString::number(day->day),
+            QString::number(day->year),
+            serials ? QString::number(serials->first) : QString(),
+            serials ? QString::number(serials->last) : QString(),
+            QString::number(serials ? serials->count() : 0),
+            QString()};
 }

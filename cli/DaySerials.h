@@ -3,9 +3,11 @@
 #include "BatchEstimator.h"
 #include "BuildDay.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 
+#include <array>
 #include <optional>
 
 struct SerialRange {
@@ -16,13 +18,27 @@ struct SerialRange {
     friend bool operator==(const SerialRange&, const SerialRange&) = default;
 };
 
-// What --built-on answers for one input.
+// What --built-on answers for one input, and how it is written.
 struct BuiltOnAnswer {
+    static constexpr std::array<QByteArrayView, 8> kCsvColumns{
+        "input", "month", "day", "year", "first_serial", "last_serial", "count", "error"};
+
     std::optional<BuildDay> day;        // the day read from the input
     std::optional<SerialRange> serials; // the serials estimated to it; none when there are none
     QString message;                    // why the input was not answered; empty when it was
 
     bool answered() const { return message.isEmpty(); }
+
+    // The line of an answered input: "January 9, 1909: serials 399 to 409 (11 cars).",
+    // "October 21, 1908: serial 1 (1 car).", "February 4, 1924: no serial is estimated to this
+    // day."
+    QString line() const;
+
+    // One CSV row's fields in the order of kCsvColumns, not yet quoted. An answered input fills
+    // the month (as the window writes it: "January", "Oct-Dec"), day, year and count, and the
+    // serials when there are any (count "0" when there are none); an input that was not answered
+    // fills the input and the error only.
+    std::array<QString, kCsvColumns.size()> csvFields(const QString& input) const;
 };
 
 // Which serials the calculator estimates to a given day: the estimate read backwards.

@@ -1,23 +1,42 @@
 #include "InputStream.h"
 
+#include "OutputSink.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
 #include <unistd.h>
 
-InputStream::InputStream(int fd, std::function<bool()> beforeWaiting)
+InputStream::InputStream(int fd, OutputSink* flushFirst)
     : fd_(fd)
-    , beforeWaiting_(std::move(beforeWaiting))
+    , flushFirst_(flushFirst)
 {
-}
-
-bool InputStream::wouldWait() const
-{
-    pollfd ready{fd_, POLLIN, 0};
-    return ::poll(&ready, 1, 0) == 0;
 }
 
 qsizetype InputStream::append(QByteArray& buffer)
+{
+    const qsizetype kept = buffer.size();
+    if (!started_)
+        readStart(buffer);
+    if (buffer.size() == kept) // nothing yet, or only the mark
+        appendBlock(buffer);
+    return buffer.size() - kept;
+}
+
+void InputStream::readStart(QByteArray& buffer)
+{
+    started_ = true;
+    const qsizetype kept = buffer.size();
+    while (InputText::couldBeMarkPrefix(QByteArrayView(buffer).sliced(kept)) &&
+           appendBlock(buffer) > 0) {
+    }
+    const InputText::ByteOrderMark mark = InputText::sniff(QByteArrayView(buffer).sliced(kept));
+    encoding_ = mark.encoding;
+    hadByteOrderMark_ = mark.length > 0;
+    buffer.remove(kept, mark.length);
+}
+
+qsizetype InputStream::appendBlock(QByteArray& buffer)
 {
     const qsizetype kept = buffer.size();
     buffer.resize(kept + kBlockBytes);
@@ -26,18 +45,17 @@ qsizetype InputStream::append(QByteArray& buffer)
     return n;
 }
 
-InputText::ByteOrderMark InputStream::appendStart(QByteArray& buffer)
+bool InputStream::wouldWait() const
 {
-    while (InputText::couldBeMarkPrefix(buffer) && append(buffer) > 0) {
-    }
-    return InputText::sniff(buffer);
+    pollfd ready{fd_, POLLIN, 0};
+    return ::poll(&ready, 1, 0) == 0;
 }
 
 qsizetype InputStream::read(char* into, qsizetype capacity)
 {
     if (ended_)
         return 0;
-    if (wouldWait() && beforeWaiting_ && !beforeWaiting_()) {
+    if (flushFirst_ && wouldWait() && !flushFirst_->flush()) {
         ended_ = true;
         return 0;
     }

@@ -5,24 +5,25 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-#include <functional>
+class OutputSink;
 
-// Standard input (or any descriptor) read in large blocks. Before a read that would have to wait
-// for more input, `beforeWaiting` runs, so that answers already made reach a terminal or a
-// co-process first; when it returns false the stream stops without reading.
+// Standard input (or any descriptor) read in large blocks, in its own encoding: its start tells
+// which (InputText::sniff), and a byte-order mark there is left out. Before a read that would
+// have to wait for more input, `flushFirst` is flushed, so that answers already made reach a
+// terminal or a co-process first; when that fails the stream stops without reading.
 class InputStream {
 public:
     static constexpr qsizetype kBlockBytes = qsizetype(1) << 16;
 
-    InputStream(int fd, std::function<bool()> beforeWaiting);
+    explicit InputStream(int fd, OutputSink* flushFirst = nullptr);
 
     // Appends up to a block to `buffer`; the bytes appended, 0 at the end of the input, on a read
-    // error and when stopped.
+    // error and when stopped. The first call reads the start.
     qsizetype append(QByteArray& buffer);
 
-    // Reads into `buffer` until its start tells whether the input begins with a byte-order mark;
-    // the mark stays in the buffer.
-    InputText::ByteOrderMark appendStart(QByteArray& buffer);
+    // What the start told; known once append() has been called.
+    InputText::Encoding encoding() const { return encoding_; }
+    bool hadByteOrderMark() const { return hadByteOrderMark_; }
 
     int error() const { return error_; } // errno of the read error, 0 when there was none
 
@@ -30,11 +31,16 @@ public:
     void setLargestRead(qsizetype bytes) { largestRead_ = bytes; }
 
 private:
+    void readStart(QByteArray& buffer);
+    qsizetype appendBlock(QByteArray& buffer);
     bool wouldWait() const;
     qsizetype read(char* into, qsizetype capacity);
 
     int fd_;
-    std::function<bool()> beforeWaiting_;
+    OutputSink* flushFirst_;
+    bool started_ = false;
+    InputText::Encoding encoding_ = InputText::Encoding::Utf8;
+    bool hadByteOrderMark_ = false;
     int error_ = 0;
     qsizetype largestRead_ = 0; // 0: as much as asked for
     bool ended_ = false;

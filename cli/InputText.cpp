@@ -179,9 +179,4 @@ QString escaped(QByteArrayView bytes, Encoding encoding)
     return encoding == Encoding::Utf8 ? escapedUtf8(bytes) : escapedUtf16(bytes, encoding);
 }
 
-QString Piece::shown() const
-{
-    return cut ? escaped(bytes, encoding) + QStringLiteral("...") : escaped(bytes, encoding);
-}
-
 } // namespace InputText

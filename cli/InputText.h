@@ -6,11 +6,10 @@
 
 #include <optional>
 
-// What the batch command's input bytes say as text.
-//
-// Standard input is UTF-8 unless it starts with a UTF-16 byte-order mark; a UTF-8 mark is dropped.
-// A piece of input (a line, an argument, a CSV field) is text only when it holds no NUL and every
-// byte is valid in its encoding; anything else is never guessed at.
+// What the batch command's input bytes say as text: the byte-order mark that tells an input's
+// encoding (UTF-8 when there is none), the text of a piece of input (a line, an argument, a CSV
+// field), and how a piece is shown in a message. A piece is text only when it holds no NUL and
+// every byte is valid in its encoding; anything else is never guessed at.
 namespace InputText {
 
 enum class Encoding { Utf8, Utf16LE, Utf16BE };
@@ -38,14 +37,5 @@ std::optional<QString> decode(QByteArrayView bytes, Encoding encoding);
 // The piece as one line that shows no control character and no invalid byte: those are written
 // as \xNN (bytes and characters below U+0080), \uXXXX or \UXXXXXXXX, and a backslash as \\.
 QString escaped(QByteArrayView bytes, Encoding encoding);
-
-// One input as it was given: a line, an argument. `cut` when only its start is kept.
-struct Piece {
-    QByteArrayView bytes;
-    Encoding encoding = Encoding::Utf8;
-    bool cut = false;
-
-    QString shown() const; // escaped, with "..." after a cut
-};
 
 } // namespace InputText

@@ -3,26 +3,71 @@
 #include <algorithm>
 #include <cstring>
 
-LineReader::LineReader(InputStream& input, qsizetype maxLineBytes)
-    : input_(input)
+namespace {
+
+bool isBlank(const QString& text)
+{
+    return std::ranges::all_of(
+        text, [](QChar c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; });
+}
+
+} // namespace
+
+LineReader::LineReader(const QList<QByteArray>& arguments, InputStream& input,
+                       qsizetype maxLineBytes)
+    : arguments_(arguments)
+    , input_(input)
     , maxLineBytes_(maxLineBytes)
 {
-    buffer_.reserve(InputStream::kBlockBytes * 2);
-    const InputText::ByteOrderMark mark = input_.appendStart(buffer_);
+    if (arguments_.isEmpty())
+        buffer_.reserve(InputStream::kBlockBytes * 2);
+}
+
+bool LineReader::next()
+{
+    if (!arguments_.isEmpty())
+        return nextArgument();
+    while (nextLine()) {
+        text_ = tooLong_ ? std::nullopt : InputText::decode(bytes_, encoding_);
+        if (!text_ || !isBlank(*text_))
+            return true;
+    }
+    return false;
+}
+
+QString LineReader::shown() const
+{
+    const QString escaped = InputText::escaped(bytes_, encoding_);
+    return tooLong_ ? escaped + QStringLiteral("...") : escaped;
+}
+
+bool LineReader::nextArgument()
+{
+    if (argument_ == arguments_.size())
+        return false;
+    const QByteArray& argument = arguments_[argument_++];
+    const InputText::ByteOrderMark mark = InputText::sniff(argument);
+    bytes_ = QByteArrayView(argument).sliced(mark.length);
     encoding_ = mark.encoding;
-    lineFeed_ = InputText::codeUnit('\n', encoding_);
-    carriageReturn_ = InputText::codeUnit('\r', encoding_);
-    start_ = mark.length;
+    text_ = InputText::decode(bytes_, encoding_);
+    return true;
 }
 
 bool LineReader::readMore()
 {
-    // Keep what is not yet returned at the front, then read behind it.
+    // Keep what is not yet taken at the front, then read behind it.
     if (start_ > 0) {
         buffer_.remove(0, start_);
         start_ = 0;
     }
-    return input_.append(buffer_) > 0;
+    if (input_.append(buffer_) == 0)
+        return false;
+    if (lineFeed_.isEmpty()) { // the first read: the input's encoding is known now
+        encoding_ = input_.encoding();
+        lineFeed_ = InputText::codeUnit('\n', encoding_);
+        carriageReturn_ = InputText::codeUnit('\r', encoding_);
+    }
+    return true;
 }
 
 qsizetype LineReader::findLineEnd() const
@@ -41,35 +86,30 @@ qsizetype LineReader::findLineEnd() const
     return -1;
 }
 
-QByteArrayView LineReader::withoutCarriageReturn(QByteArrayView bytes) const
+// Takes the line of `length` bytes at start_ and the ending after it.
+void LineReader::take(qsizetype length, qsizetype endingLength)
 {
-    return bytes.endsWith(carriageReturn_) ? bytes.chopped(carriageReturn_.size()) : bytes;
-}
-
-LineReader::Line LineReader::take(qsizetype length, qsizetype endingLength)
-{
-    const QByteArrayView bytes =
-        withoutCarriageReturn(QByteArrayView(buffer_).sliced(start_, length));
+    bytes_ = QByteArrayView(buffer_).sliced(start_, length);
+    if (bytes_.endsWith(carriageReturn_))
+        bytes_.chop(carriageReturn_.size());
     start_ += length + endingLength;
     scanned_ = 0;
-    if (skipping_) {
+    tooLong_ = skipping_ || bytes_.size() > maxLineBytes_;
+    if (skipping_)
         skipping_ = false;
-        return {longLineStart_, true};
-    }
-    if (bytes.size() > maxLineBytes_) {
-        longLineStart_ = bytes.first(std::min(kNameBytes, maxLineBytes_)).toByteArray();
-        return {longLineStart_, true};
-    }
-    return {bytes, false};
+    else if (tooLong_)
+        longLineStart_ = bytes_.first(std::min(kNameBytes, maxLineBytes_)).toByteArray();
+    if (tooLong_)
+        bytes_ = longLineStart_;
 }
 
-bool LineReader::next(Line& line)
+bool LineReader::nextLine()
 {
-    const int unit = InputText::unitSize(encoding_);
     for (;;) {
+        const int unit = InputText::unitSize(encoding_); // known after the first read
         const qsizetype end = findLineEnd();
         if (end >= 0) {
-            line = take(end - start_, unit);
+            take(end - start_, unit);
             return true;
         }
         // No ending yet. A line that has grown too long is dropped as it comes, whole code
@@ -92,7 +132,7 @@ bool LineReader::next(Line& line)
             const qsizetype rest = buffer_.size() - start_;
             if (rest == 0 && !skipping_)
                 return false;
-            line = take(rest, 0);
+            take(rest, 0);
             return true;
         }
     }

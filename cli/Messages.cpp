@@ -1,28 +1,101 @@
 #include "Messages.h"
 
+#include "InputText.h"
 #include "OutputSink.h"
+
+#include <QStringList>
 
 #include <cstring>
 #include <unistd.h>
 
 namespace Messages {
 
+namespace {
+
+void write(QByteArrayView bytes)
+{
+    writeAll(STDERR_FILENO, bytes); // when it fails there is nowhere left to say so
+}
+
 void say(const QString& text) { write(QByteArray("tarnwick-estimate: " + text.toUtf8() + '\n')); }
 
-void write(QByteArrayView line)
+QString quoted(QByteArrayView utf8)
 {
-    writeAll(STDERR_FILENO, line); // when it fails there is nowhere left to say so
+    return u'"' + InputText::escaped(utf8, InputText::Encoding::Utf8) + u'"';
 }
 
-QString cannotRead(int error)
+QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+QString usageText(UsageError error, QByteArrayView option)
 {
-    return QStringLiteral("cannot read the input: ") + QString::fromLocal8Bit(std::strerror(error));
+    switch (error) {
+    case UsageError::UnknownOption:
+        return QStringLiteral("unknown option '%1'")
+            .arg(InputText::escaped(option, InputText::Encoding::Utf8));
+    case UsageError::NoColumnName:
+        return QStringLiteral("--column takes a column's name or its 1-based number");
+    case UsageError::BadDelimiter:
+        return QStringLiteral("--delimiter takes one ASCII character other than a quote or a "
+                              "line break, or 'tab'");
+    case UsageError::ColumnWithSerials:
+        return QStringLiteral("--column reads standard input; give no SERIAL with it");
+    case UsageError::ColumnWithBuiltOn:
+        return QStringLiteral("--built-on and --column cannot be given together");
+    case UsageError::ColumnWithCsv:
+        return QStringLiteral("--csv and --column cannot be given together");
+    case UsageError::DelimiterWithoutColumn:
+        return QStringLiteral("--delimiter needs --column");
+    }
+    return {};
 }
 
-QString cannotWrite(int error)
+} // namespace
+
+int usageError(UsageError error, QByteArrayView option)
 {
-    return QStringLiteral("cannot write the output: ") +
-           QString::fromLocal8Bit(std::strerror(error));
+    say(usageText(error, option));
+    write(kUsage);
+    return kUsageError;
+}
+
+int noHeaderRow(const QString& column)
+{
+    say(QStringLiteral("the input has no header row to find column %1 in")
+            .arg(quoted(column.toUtf8())));
+    return kUsageError;
+}
+
+int noSuchColumn(const QList<QByteArray>& header, const QString& column)
+{
+    QStringList names;
+    for (const QByteArray& name : header)
+        names << quoted(name);
+    say(QStringLiteral("no column %1 in the header row; its columns are %2")
+            .arg(quoted(column.toUtf8()), names.join(QStringLiteral(", "))));
+    return kUsageError;
+}
+
+QString notASerialNumber() { return QStringLiteral("not a serial number"); }
+
+QString lineTooLong() { return QStringLiteral("line too long"); }
+
+void inputFailed(OutputSink& out, const QString& shownInput, const QString& message)
+{
+    if (out.flush())
+        say(shownInput + QStringLiteral(": ") + message);
+}
+
+int finish(OutputSink& out, int readError, bool allAnswered)
+{
+    if (!out.flush()) {
+        say(QStringLiteral("cannot write the output: ") + reason(out.error()));
+        return kNotAllCalculated;
+    }
+    if (readError != 0) {
+        say(QStringLiteral("cannot read the input: ") + reason(readError));
+        return kNotAllCalculated;
+    }
+    return allAnswered ? kAllCalculated : kNotAllCalculated;
 }
 
 } // namespace Messages

@@ -1,14 +1,53 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
-// The command's own lines on standard error.
+class OutputSink;
+
+// Everything the command says on standard error, each line "tarnwick-estimate: TEXT", and the
+// exit status that goes with it.
 namespace Messages {
 
-void say(const QString& text);   // "tarnwick-estimate: TEXT"
-void write(QByteArrayView line); // as it is
-QString cannotRead(int error);   // "cannot read the input: REASON"
-QString cannotWrite(int error);  // "cannot write the output: REASON"
+enum ExitStatus : int { kAllCalculated = 0, kNotAllCalculated = 1, kUsageError = 2 };
+
+// The synopsis: after a usage error, and at the head of --help.
+inline constexpr QByteArrayView kUsage =
+    "usage: tarnwick-estimate [--csv] [SERIAL ...]\n"
+    "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n"
+    "       tarnwick-estimate --built-on [--csv] [DATE ...]\n";
+
+enum class UsageError {
+    UnknownOption, // the option is named, escaped
+    NoColumnName,  // --column is the last argument
+    BadDelimiter,  // none, or not a delimiter
+    ColumnWithSerials,
+    ColumnWithBuiltOn,
+    ColumnWithCsv,
+    DelimiterWithoutColumn,
+};
+
+// The error's message, then the synopsis; gives kUsageError.
+int usageError(UsageError error, QByteArrayView option = {});
+
+// The table on standard input has no header row, or no column NAME in it; gives kUsageError.
+int noHeaderRow(const QString& column);
+int noSuchColumn(const QList<QByteArray>& header, const QString& column);
+
+// Why an input was not calculated when it is no serial at all: its bytes are not text (or the
+// serial field takes none of them), or its line is too long to keep.
+QString notASerialNumber();
+QString lineTooLong();
+
+// "tarnwick-estimate: INPUT: MESSAGE" for an input that was not answered, INPUT as it is shown
+// escaped; written after what standard output holds so far, so that both streams read in order
+// at a terminal, and not at all when that fails.
+void inputFailed(OutputSink& out, const QString& shownInput, const QString& message);
+
+// The end of a run: what standard output still holds goes out, then a failed write or (with an
+// errno) read is said; gives the exit status.
+int finish(OutputSink& out, int readError, bool allAnswered);
 
 } // namespace Messages

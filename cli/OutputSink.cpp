@@ -21,6 +21,13 @@ OutputSink::OutputSink(int fd)
     buffer_.reserve(kFlushAt + 4096);
 }
 
+void OutputSink::writeLine(const QString& text)
+{
+    append(QByteArrayView(text.toUtf8()));
+    buffer_ += '\n';
+    written();
+}
+
 bool OutputSink::written() { return buffer_.size() < kFlushAt ? !failed() : flush(); }
 
 bool OutputSink::flush()

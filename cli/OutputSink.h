@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 
 #include <string>
 
@@ -20,7 +21,7 @@ public:
 
     std::string& buffer() { return buffer_; } // append, then call written()
     void append(QByteArrayView bytes) { buffer_.append(bytes.data(), std::size_t(bytes.size())); }
-    void append(char c) { buffer_ += c; }
+    void writeLine(const QString& text); // as UTF-8, then LF
 
     bool written(); // flushes when the buffer is full; false once a write has failed
     bool flush();   // false once a write has failed

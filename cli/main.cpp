@@ -1,22 +1,15 @@
 // tarnwick-estimate: the calculator's answers for many serial numbers at once.
-#include "BatchRun.h"
-#include "InputText.h"
 #include "Messages.h"
+#include "Modes.h"
 #include "OutputSink.h"
 
 #include "app/Identity.h"
 
 #include <QLocale>
 
-#include <cstring>
 #include <unistd.h>
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: tarnwick-estimate [--csv] [SERIAL ...]\n"
-    "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n"
-    "       tarnwick-estimate --built-on [--csv] [DATE ...]\n";
 
 constexpr const char* kHelp =
     "Estimates the build date of Quorvin Halvex cars from their serial numbers.\n"
@@ -48,21 +41,11 @@ constexpr const char* kHelp =
     "Exit status: 0 when every input was calculated, 1 when any was not or the input could\n"
     "not be read or the output written, 2 for a usage error.\n";
 
-int usageError(const QString& message)
-{
-    Messages::say(message);
-    Messages::write(kUsage);
-    return kUsageError;
-}
-
 int show(const QByteArray& text)
 {
     OutputSink out(STDOUT_FILENO);
     out.append(text);
-    if (out.flush())
-        return kAllCalculated;
-    Messages::say(Messages::cannotWrite(out.error()));
-    return kNotAllCalculated;
+    return Messages::finish(out, 0, true);
 }
 
 std::optional<char> delimiterFrom(const QByteArray& text)
@@ -77,57 +60,63 @@ std::optional<char> delimiterFrom(const QByteArray& text)
     return c;
 }
 
-// "--name VALUE" or "--name=VALUE"; advances i past the value.
-std::optional<QByteArray> valueOf(const char* name, int argc, char** argv, int& i)
-{
-    const std::size_t length = std::strlen(name);
-    if (std::strncmp(argv[i], name, length) != 0)
-        return std::nullopt;
-    if (argv[i][length] == '=')
-        return QByteArray(argv[i] + length + 1);
-    if (argv[i][length] == '\0' && i + 1 < argc)
-        return QByteArray(argv[++i]);
-    return std::nullopt;
-}
-
 } // namespace
 
+// The options are read as bytes: "--name", or "--name VALUE" or "--name=VALUE" for the two that
+// take a value, and "--" ends them. Every other argument, "-5" too, is a SERIAL (or DATE).
 int main(int argc, char** argv)
 {
+    using Messages::UsageError;
     BatchOptions options;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (optionsEnded || std::strncmp(arg, "--", 2) != 0) {
-            options.inputs.append(QByteArray(arg));
-        } else if (std::strcmp(arg, "--") == 0) {
+        const QByteArray argument(argv[i]);
+        if (optionsEnded || !argument.startsWith("--")) {
+            options.inputs.append(argument);
+            continue;
+        }
+        const qsizetype equals = argument.indexOf('=');
+        const QByteArray name = equals < 0 ? argument : argument.first(equals);
+        if (name == "--column" || name == "--delimiter") {
+            const bool isColumn = name == "--column";
+            if (equals < 0 && i + 1 == argc)
+                return Messages::usageError(isColumn ? UsageError::NoColumnName
+                                                     : UsageError::BadDelimiter);
+            const QByteArray value =
+                equals < 0 ? QByteArray(argv[++i]) : argument.sliced(equals + 1);
+            if (isColumn)
+                options.column = QString::fromUtf8(value);
+            else
+                options.delimiter = delimiterFrom(value);
+            if (!isColumn && !options.delimiter)
+                return Messages::usageError(UsageError::BadDelimiter);
+        } else if (argument == "--") {
             optionsEnded = true;
-        } else if (std::strcmp(arg, "--csv") == 0) {
+        } else if (argument == "--csv") {
             options.csv = true;
-        } else if (std::strcmp(arg, "--built-on") == 0) {
+        } else if (argument == "--built-on") {
             options.builtOn = true;
-        } else if (std::strcmp(arg, "--help") == 0) {
-            return show(QByteArray(kUsage) + kHelp);
-        } else if (std::strcmp(arg, "--version") == 0) {
+        } else if (argument == "--help") {
+            return show(Messages::kUsage.toByteArray() + kHelp);
+        } else if (argument == "--version") {
             return show("tarnwick-estimate " + appIdentity().versionText().toUtf8() + '\n');
-        } else if (const auto column = valueOf("--column", argc, argv, i)) {
-            options.column = QString::fromUtf8(*column);
-        } else if (const auto delimiter = valueOf("--delimiter", argc, argv, i)) {
-            options.delimiter = delimiterFrom(*delimiter);
-            if (!options.delimiter)
-                return usageError(QStringLiteral("--delimiter takes one ASCII character other "
-                                                 "than a quote or a line break, or 'tab'"));
         } else {
-            return usageError(QStringLiteral("unknown option '%1'")
-                                  .arg(InputText::escaped(arg, InputText::Encoding::Utf8)));
+            return Messages::usageError(UsageError::UnknownOption, argument);
         }
     }
     if (options.column && !options.inputs.isEmpty())
-        return usageError(QStringLiteral("--column reads standard input; give no SERIAL with it"));
+        return Messages::usageError(UsageError::ColumnWithSerials);
     if (options.column && options.builtOn)
-        return usageError(QStringLiteral("--built-on and --column cannot be given together"));
+        return Messages::usageError(UsageError::ColumnWithBuiltOn);
+    if (options.column && options.csv)
+        return Messages::usageError(UsageError::ColumnWithCsv);
     if (options.delimiter && !options.column)
-        return usageError(QStringLiteral("--delimiter needs --column"));
+        return Messages::usageError(UsageError::DelimiterWithoutColumn);
 
-    return runBatch(options, NumberRules::Separators::fromLocale(QLocale::system()));
+    const auto separators = NumberRules::Separators::fromLocale(QLocale::system());
+    if (options.column)
+        return runColumn(options, separators);
+    if (options.builtOn)
+        return runBuiltOn(options, separators);
+    return runSerials(options, separators);
 }

@@ -3,7 +3,7 @@
 #include "support/ScriptedHost.h"
 
 #include "app/Identity.h"
-#include "cli/BuiltOnOutput.h"
+#include "cli/DaySerials.h"
 #include "ui/main/frmMain.h"
 
 #include <benchmark/benchmark.h>
@@ -61,7 +61,7 @@ void builtOnOneDay(benchmark::State& state)
     for (auto _ : state) {
         DaySerialFinder finder;
         const BuiltOnAnswer answer = finder.answer(input);
-        benchmark::DoNotOptimize(BuiltOnOutput::line(*answer.day, answer.serials).size());
+        benchmark::DoNotOptimize(answer.line().size());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
@@ -78,7 +78,7 @@ void builtOnEveryDay(benchmark::State& state)
     for (auto _ : state) {
         for (const QString& input : inputs) {
             const BuiltOnAnswer answer = finder.answer(input);
-            benchmark::DoNotOptimize(BuiltOnOutput::line(*answer.day, answer.serials).size());
+            benchmark::DoNotOptimize(answer.line().size());
         }
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * inputs.size()));

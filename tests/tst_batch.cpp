@@ -104,15 +104,15 @@ class TestBatch : public QObject {
 private Q_SLOTS:
     void arguments_data();
     void arguments();
-    void standardInput_data();
-    void standardInput();
+    void usageErrors_data();
+    void usageErrors();
     void csv_data();
     void csv();
     void everyInputIsAnsweredAsInAFreshWindow();
     void localeSeparatorsApply();
     void unwritableOutputFails();
-    void inputIsDecoded_data();
-    void inputIsDecoded();
+    void standardInput_data();
+    void standardInput();
     void failuresAreSaid_data();
     void failuresAreSaid();
     void eachAnswerIsOutBeforeWaiting();
@@ -182,28 +182,47 @@ void TestBatch::arguments()
     compareWithRow(runEstimate(arguments));
 }
 
-void TestBatch::standardInput_data()
+void TestBatch::usageErrors_data()
 {
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QByteArray>("out");
-    QTest::addColumn<int>("status");
-    const QByteArray both("400 was built on January 9, 1909.\n5 was built on October 25, 1908.\n");
-    QTest::newRow("one serial per line") << QByteArray("400\n5\n") << both << 0;
-    QTest::newRow("CR LF is a line ending") << QByteArray("400\r\n5\r\n") << both << 0;
-    QTest::newRow("blank lines are skipped") << QByteArray("\n400\n\n  \r\n5\n\n") << both << 0;
-    QTest::newRow("the last line needs no line ending") << QByteArray("400\n5") << both << 0;
-    QTest::newRow("no input gives no output") << QByteArray() << QByteArray() << 0;
-    QTest::newRow("a bad line fails the run") << QByteArray("400\nzz\n5\n") << both << 1;
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("an unknown option")
+        << QStringList{"--bogus"} << QByteArray("unknown option '--bogus'");
+    QTest::newRow("--column without its value")
+        << QStringList{"--column"}
+        << QByteArray("--column takes a column's name or its 1-based number");
+    QTest::newRow("--delimiter without its value")
+        << QStringList{"--column", "Serial", "--delimiter"}
+        << QByteArray("--delimiter takes one ASCII character other than a quote or a line "
+                      "break, or 'tab'");
+    QTest::newRow("--delimiter with more than one character")
+        << QStringList{"--column", "Serial", "--delimiter=;;"}
+        << QByteArray("--delimiter takes one ASCII character other than a quote or a line "
+                      "break, or 'tab'");
+    QTest::newRow("--delimiter without --column")
+        << QStringList{"--delimiter", ";", "400"} << QByteArray("--delimiter needs --column");
+    QTest::newRow("--column with a SERIAL")
+        << QStringList{"--column", "Serial", "400"}
+        << QByteArray("--column reads standard input; give no SERIAL with it");
+    QTest::newRow("--column with --built-on")
+        << QStringList{"--built-on", "--column", "Serial"}
+        << QByteArray("--built-on and --column cannot be given together");
+    QTest::newRow("--column with --csv")
+        << QStringList{"--csv", "--column=Serial"}
+        << QByteArray("--csv and --column cannot be given together");
 }
 
-void TestBatch::standardInput()
+void TestBatch::usageErrors()
 {
-    QFETCH(QByteArray, input);
-    QFETCH(QByteArray, out);
-    QFETCH(int, status);
-    const Run run = runEstimate({}, input);
-    QCOMPARE(run.out, out);
-    QCOMPARE(run.status, status);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, message);
+    const Run run = runEstimate(arguments, "Serial\n400\n");
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.err, "tarnwick-estimate: " + message +
+                          "\nusage: tarnwick-estimate [--csv] [SERIAL ...]\n"
+                          "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n"
+                          "       tarnwick-estimate --built-on [--csv] [DATE ...]\n");
+    QCOMPARE(run.status, 2);
 }
 
 void TestBatch::csv_data()
@@ -278,12 +297,23 @@ void TestBatch::unwritableOutputFails()
              QByteArray("tarnwick-estimate: cannot write the output: No space left on device\n"));
 }
 
-void TestBatch::inputIsDecoded_data()
+void TestBatch::standardInput_data()
 {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("out");
     QTest::addColumn<QByteArray>("err");
     QTest::addColumn<int>("status");
+    QTest::newRow("one serial per line")
+        << QByteArray("400\n5\n") << k400 + k5 << QByteArray() << 0;
+    QTest::newRow("CR LF is a line ending")
+        << QByteArray("400\r\n5\r\n") << k400 + k5 << QByteArray() << 0;
+    QTest::newRow("blank lines are skipped")
+        << QByteArray("\n400\n\n  \r\n5\n\n") << k400 + k5 << QByteArray() << 0;
+    QTest::newRow("the last line needs no line ending")
+        << QByteArray("400\n5") << k400 + k5 << QByteArray() << 0;
+    QTest::newRow("no input gives no output") << QByteArray() << QByteArray() << QByteArray() << 0;
+    QTest::newRow("a bad line fails the run")
+        << QByteArray("400\nzz\n5\n") << k400 + k5 << "tarnwick-estimate: zz" + kNotASerial << 1;
     QTest::newRow("a NUL fails its own line only")
         << QByteArray("12\0\n400\n", 8) << k400 << "tarnwick-estimate: 12\\x00" + kNotASerial << 1;
     QTest::newRow("an invalid UTF-8 byte fails its line")
@@ -312,7 +342,7 @@ void TestBatch::inputIsDecoded_data()
         << QByteArray("400").leftJustified(1 << 20, ' ') << k400 << QByteArray() << 0;
 }
 
-void TestBatch::inputIsDecoded()
+void TestBatch::standardInput()
 {
     QFETCH(QByteArray, input);
     compareWithRow(runEstimate({}, input));
@@ -461,9 +491,18 @@ void TestBatch::column_data()
         << "\xEF\xBB\xBF\xC3\x89t\tSerial\t" + estimateNames('\t') + "\r\n\xC3\xA9\t400\t" +
                estimateOf400('\t') + "\r\n"
         << QByteArray() << 0;
-    QTest::newRow("--delimiter overrides the header's")
-        << QStringList{"--column", "b;c", "--delimiter", ","} << QByteArray("a,b;c\n1,400\n")
-        << "a,b;c," + estimateNames(',') + "\r\n1,400," + estimateOf400(',') + "\r\n"
+    // The header splits into more fields at semicolons, so without --delimiter it would be read
+    // as "Owner", "Model", "Notes,Serial", which has no column Serial.
+    QTest::newRow("--delimiter overrides the delimiter the header suggests")
+        << QStringList{"--column", "Serial", "--delimiter", ","}
+        << QByteArray("Owner;Model;Notes,Serial\r\nA;B;C,400\r\n")
+        << QByteArray("Owner;Model;Notes,Serial,estimate_serial,estimate_month,estimate_day,"
+                      "estimate_year,estimate_first_serial,estimate_last_serial,"
+                      "estimate_production_total,estimate_daily_average,"
+                      "estimate_cars_to_month_end,estimate_days_to_month_end,estimate_sentence,"
+                      "estimate_error\r\n"
+                      "A;B;C,400,400,January,9,1909,310,646,336,11,246,22,"
+                      "\"400 was built on January 9, 1909.\",\r\n")
         << QByteArray() << 0;
     QTest::newRow("a row over 1 MiB fails alone, memory bounded")
         << QStringList{"--column", "s"} << "s\n\"" + QByteArray(2 << 20, 'x') + "\"\n400\n"

@@ -1,5 +1,5 @@
 // --built-on's parts: reading a day, the serials estimated to it, and the texts of the answer.
-#include "cli/BuiltOnOutput.h"
+#include "cli/DaySerials.h"
 
 #include <QTest>
 
@@ -202,7 +202,7 @@ void TestBuiltOn::serialsOfADay()
     const BuiltOnAnswer answer = DaySerialFinder().answer(input);
     QVERIFY2(answer.answered(), qPrintable(answer.message));
     QVERIFY(answer.day);
-    QCOMPARE(BuiltOnOutput::line(*answer.day, answer.serials), line);
+    QCOMPARE(answer.line(), line);
 }
 
 QTEST_APPLESS_MAIN(TestBuiltOn)

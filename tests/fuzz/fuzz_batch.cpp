@@ -10,8 +10,7 @@
 #include "Reference.h"
 
 #include "cli/BatchEstimator.h"
-#include "cli/CsvOutput.h"
-#include "cli/EstimateColumns.h"
+#include "cli/CsvRecord.h"
 #include "cli/OutputSink.h"
 
 #include <QByteArray>
@@ -30,6 +29,11 @@ using enum Control;
 namespace {
 
 constexpr int kColumns = 13; // input, 11 results, error
+
+struct Result {
+    bool calculated = false;
+    QString message;
+};
 
 [[noreturn]] void fail(const QString& what, const QByteArray& input)
 {
@@ -136,14 +140,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int out = memfd_create("csv", 0);
     if (out < 0)
         std::abort();
-    std::vector<BatchEstimator::Result> results;
+    std::vector<Result> results;
     std::vector<QString> sentences;
     {
         BatchEstimator estimator(locale.separators);
         OutputSink sink(out);
-        CsvOutput writer(sink, locale.separators, EstimateColumns::kNames);
+        // As the serials mode writes --csv.
+        CsvRecord(sink, ',').field(QByteArrayView("input")).fields(BatchEstimator::kColumns).end();
         for (const QString& input : inputs) {
-            const BatchEstimator::Result result = estimator.estimate(input);
+            const Result result{estimator.estimate(input), estimator.message()};
             const QString fault = ModelChecks::check(estimator.fields());
             if (!fault.isEmpty())
                 fail(fault, input.toUtf8());
@@ -171,11 +176,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                      input.toUtf8());
             results.push_back(result);
             sentences.push_back(result.calculated ? estimator.fields().text(lblDate) : QString());
-            const QByteArray bytes = input.toUtf8();
-            const FieldSet& fields = estimator.fields();
-            writer.write({bytes}, &input, {result.calculated, {}, [&](CsvRecord& row) {
-                                               EstimateColumns::append(row, result, fields);
-                                           }});
+            CsvRecord row(sink, ',');
+            row.inputField(input, NumberRules::fieldValue(input, locale.separators).has_value());
+            estimator.appendColumns(row, result.message);
+            row.end();
         }
         if (!sink.flush())
             fail(QStringLiteral("the output could not be written"), {});
@@ -195,7 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     for (qsizetype i = 0; i < inputs.size(); ++i) {
         const QList<QByteArray>& record = records[static_cast<std::size_t>(i) + 1];
-        const BatchEstimator::Result& result = results[static_cast<std::size_t>(i)];
+        const Result& result = results[static_cast<std::size_t>(i)];
         if (record[0] != guarded(inputs[i], locale.separators).toUtf8())
             fail(QStringLiteral("CSV: the input column reads \"%1\"")
                      .arg(QString::fromUtf8(record[0])),

@@ -15,7 +15,7 @@
 // input and the error.
 #include "ModelChecks.h"
 
-#include "cli/BuiltOnOutput.h"
+#include "cli/DaySerials.h"
 
 #include <QByteArray>
 #include <QString>
@@ -115,7 +115,7 @@ void checkDay(const QString& text, const BuildDay& day)
     const BuiltOnAnswer answer = finder().answer(day);
     if (!answer.answered() || answer.day != day)
         fail(QStringLiteral("%1 was not answered: %2").arg(name, answer.message), text);
-    const QString line = BuiltOnOutput::line(day, answer.serials);
+    const QString line = answer.line();
     if (!line.startsWith(name + QStringLiteral(": ")) || !line.endsWith(u'.'))
         fail(QStringLiteral("the line \"%1\" does not name the day").arg(line), text);
     if (const auto serials = answer.serials) {
@@ -128,7 +128,7 @@ void checkDay(const QString& text, const BuildDay& day)
                      .arg(serials->last),
                  text);
     }
-    const auto fields = BuiltOnOutput::csvFields(text, answer);
+    const auto fields = answer.csvFields(text);
     const QString fromCsv = fields[1] + u' ' + fields[2] + QStringLiteral(", ") + fields[3];
     if (fields[0] != text || readBuildDay(fromCsv).day != day || !fields[7].isEmpty() ||
         fields[6] != QString::number(answer.serials ? answer.serials->count() : 0))
@@ -139,7 +139,7 @@ void checkRefusal(const QString& text, const QString& message)
 {
     if (refusalOf(message) == Refusal::None)
         fail(QStringLiteral("an unknown message: %1").arg(message), text);
-    const auto fields = BuiltOnOutput::csvFields(text, finder().answer(text));
+    const auto fields = finder().answer(text).csvFields(text);
     for (std::size_t i = 1; i + 1 < fields.size(); ++i) {
         if (!fields[i].isEmpty())
             fail(QStringLiteral("a refused text has a result in CSV column %1").arg(i), text);

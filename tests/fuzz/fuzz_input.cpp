@@ -8,15 +8,14 @@
 //
 // Lines must come out as a plain split of the input gives them, one for one, never joined: LF
 // ends a line in the input's encoding, a CR before it is dropped, a line over the limit comes out
-// cut and marked. A line is text exactly when it holds no NUL and is valid in its encoding; its
-// escaped form holds no control character. A built CSV must read back as the rows it was built
-// from, a row over the limit marked; any bytes must read without a crash, each row kept within
-// the limit or marked.
+// cut and marked, a blank line is skipped. A line is text exactly when it holds no NUL and is valid
+// in its encoding; its escaped form holds no control character. A built CSV must read back as the
+// rows it was built from, a row over the limit marked; any bytes must read without a crash, each
+// row kept within the limit or marked.
 #include "cli/CsvReader.h"
 #include "cli/InputStream.h"
 #include "cli/InputText.h"
 #include "cli/LineReader.h"
-#include "cli/Utf8Input.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,6 +23,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -90,6 +90,17 @@ Split plainSplit(QByteArray data)
     return split;
 }
 
+QString utf16Units(const QByteArray& line, InputText::Encoding encoding)
+{
+    QString text;
+    for (qsizetype i = 0; i + 1 < line.size(); i += 2) {
+        const auto b0 = static_cast<unsigned char>(line[i]);
+        const auto b1 = static_cast<unsigned char>(line[i + 1]);
+        text += QChar(encoding == InputText::Encoding::Utf16LE ? b0 | b1 << 8 : b1 | b0 << 8);
+    }
+    return text;
+}
+
 bool isText(const QByteArray& line, InputText::Encoding encoding)
 {
     if (encoding == InputText::Encoding::Utf8) {
@@ -100,13 +111,20 @@ bool isText(const QByteArray& line, InputText::Encoding encoding)
     }
     if (line.size() % 2 != 0)
         return false;
-    QString text;
-    for (qsizetype i = 0; i < line.size(); i += 2) {
-        const auto b0 = static_cast<unsigned char>(line[i]);
-        const auto b1 = static_cast<unsigned char>(line[i + 1]);
-        text += QChar(encoding == InputText::Encoding::Utf16LE ? b0 | b1 << 8 : b1 | b0 << 8);
-    }
+    const QString text = utf16Units(line, encoding);
     return !text.contains(QChar(0)) && QStringView(text).isValidUtf16();
+}
+
+// A line of text that holds only spaces, TABs, VTs and FFs once a byte-order mark at its start is
+// dropped (as decoding a line drops it).
+bool isBlank(const QByteArray& line, InputText::Encoding encoding)
+{
+    QString text = encoding == InputText::Encoding::Utf8 ? QString::fromUtf8(line)
+                                                         : utf16Units(line, encoding);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return std::ranges::all_of(
+        text, [](QChar c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; });
 }
 
 void checkEscaped(const QString& shown, const QByteArray& line)
@@ -120,30 +138,33 @@ void checkEscaped(const QString& shown, const QByteArray& line)
 
 void fuzzLines(const QByteArray& data, qsizetype largestRead, qsizetype limit)
 {
-    const Split expected = plainSplit(data);
+    Split expected = plainSplit(data);
+    expected.lines.removeIf([&](const QByteArray& line) {
+        return line.size() <= limit && isText(line, expected.encoding) &&
+               isBlank(line, expected.encoding);
+    });
     const int fd = fileHolding(data);
-    InputStream input(fd, [] { return true; });
+    InputStream input(fd);
     input.setLargestRead(largestRead);
-    LineReader reader(input, limit);
-    LineReader::Line line;
+    const QList<QByteArray> noArguments;
+    LineReader reader(noArguments, input, limit);
     qsizetype n = 0;
-    while (reader.next(line)) {
+    while (reader.next()) {
         if (n >= expected.lines.size())
             fail("more lines than the input has", data);
         const QByteArray& want = expected.lines[n++];
         if (reader.encoding() != expected.encoding)
             fail("the encoding is not the mark's", data);
-        if (line.tooLong != (want.size() > limit))
+        if (reader.tooLong() != (want.size() > limit))
             fail("a line is cut, or not, against the limit", want);
-        if (line.tooLong ? !want.startsWith(line.bytes) || line.bytes.isEmpty()
-                         : line.bytes != want)
+        if (reader.tooLong() ? !want.startsWith(reader.bytes()) || reader.bytes().isEmpty()
+                             : reader.bytes() != want)
             fail("a line is not the input's", want);
-        if (line.tooLong)
+        if (reader.tooLong())
             continue;
-        const auto text = InputText::decode(line.bytes, reader.encoding());
-        if (text.has_value() != isText(want, expected.encoding))
+        if (reader.text().has_value() != isText(want, expected.encoding))
             fail("a line is text, or not, against its bytes", want);
-        checkEscaped(InputText::escaped(line.bytes, reader.encoding()), want);
+        checkEscaped(reader.shown(), want);
     }
     if (n != expected.lines.size())
         fail("fewer lines than the input has", data);
@@ -219,22 +240,20 @@ Table readAll(const QByteArray& data, std::optional<char> delimiter, qsizetype l
               qsizetype limit, char* found, QList<bool>* tooLong)
 {
     const int fd = fileHolding(data);
-    InputStream input(fd, [] { return true; });
+    InputStream input(fd);
     input.setLargestRead(largestRead);
-    Utf8Input text(input);
-    CsvReader reader(text, limit);
+    CsvReader reader(input, limit);
     Table rows;
-    CsvReader::Row row;
-    if (reader.readHeader(delimiter, row)) {
+    if (reader.readHeader(delimiter)) {
         *found = reader.delimiter();
         do {
-            rows << row.fields;
-            *tooLong << row.tooLong;
-            if (!row.tooLong && rowBytes(row.fields) > limit)
+            rows << reader.fields();
+            *tooLong << reader.tooLong();
+            if (!reader.tooLong() && rowBytes(reader.fields()) > limit)
                 fail("a row over the limit is kept", data);
-            if (row.tooLong && !row.fields.isEmpty())
+            if (reader.tooLong() && !reader.fields().isEmpty())
                 fail("a row marked too long keeps fields", data);
-        } while (reader.next(row));
+        } while (reader.next());
     }
     close(fd);
     return rows;

@@ -1,0 +1,48 @@
+// --built-on: each DATE, else each line of standard input, is read as a day, and the serials
+// that the estimate puts on that day are found (DaySerialFinder). Plain output is one line per
+// day on standard output, or a message on standard error; --csv writes a header row, then one row
+// per input: the input, the day and its serials.
+#include "Modes.h"
+
+#include "CsvRecord.h"
+#include "DaySerials.h"
+#include "InputStream.h"
+#include "LineReader.h"
+#include "Messages.h"
+#include "OutputSink.h"
+
+#include <unistd.h>
+
+int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separators)
+{
+    OutputSink out(STDOUT_FILENO);
+    InputStream input(STDIN_FILENO, &out);
+    LineReader inputs(options.inputs, input);
+    DaySerialFinder finder;
+    if (options.csv)
+        CsvRecord(out, ',').fields(BuiltOnAnswer::kCsvColumns).end();
+
+    bool allAnswered = true;
+    while (!out.failed() && inputs.next()) {
+        const std::optional<QString>& text = inputs.text();
+        const BuiltOnAnswer answer =
+            text ? finder.answer(*text)
+                 : BuiltOnAnswer{{}, {}, inputs.tooLong() ? Messages::lineTooLong() : notADate()};
+        const bool answered = answer.answered() && answer.day;
+        allAnswered = allAnswered && answered;
+        if (options.csv) {
+            CsvRecord row(out, ',');
+            row.inputField(text ? *text : inputs.shown(),
+                           text && NumberRules::fieldValue(*text, separators));
+            const auto fields = answer.csvFields({});
+            for (std::size_t i = 1; i < fields.size(); ++i) // after the input
+                row.field(fields[i]);
+            row.end();
+        } else if (answered) {
+            out.writeLine(answer.line());
+        } else {
+            Messages::inputFailed(out, inputs.shown(), answer.message);
+        }
+    }
+    return Messages::finish(out, input.error(), allAnswered);
+}

@@ -1,0 +1,94 @@
+// --column: standard input is a CSV table whose first row is a header; each row's serial is taken
+// from the column asked for and calculated, and the table is written back, every column as it
+// was read, followed by the estimate's columns, each name prefixed "estimate_". The delimiter is
+// the input's; a UTF-8 byte-order mark leads when the input had a mark.
+#include "Modes.h"
+
+#include "BatchEstimator.h"
+#include "CsvReader.h"
+#include "CsvRecord.h"
+#include "InputStream.h"
+#include "InputText.h"
+#include "Messages.h"
+#include "OutputSink.h"
+
+#include <unistd.h>
+
+namespace {
+
+// Which column of the header the user meant: the column of that exact name, else the only one
+// that has that name apart from case and blanks around it, else a 1-based number.
+std::optional<qsizetype> chooseColumn(const QList<QByteArray>& header, const QString& wanted)
+{
+    const QByteArray exact = wanted.toUtf8();
+    if (const qsizetype i = header.indexOf(exact); i >= 0)
+        return i;
+
+    std::optional<qsizetype> loose;
+    for (qsizetype i = 0; i < header.size(); ++i) {
+        if (QString::fromUtf8(header[i]).trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive))
+            continue;
+        if (loose)
+            return std::nullopt; // two columns could be meant
+        loose = i;
+    }
+    if (loose)
+        return loose;
+
+    bool isNumber = false;
+    const qsizetype number = wanted.toLongLong(&isNumber);
+    if (isNumber && number >= 1 && number <= header.size() && !wanted.startsWith(u'+'))
+        return number - 1;
+    return std::nullopt;
+}
+
+} // namespace
+
+int runColumn(const BatchOptions& options, const NumberRules::Separators& separators)
+{
+    OutputSink out(STDOUT_FILENO);
+    InputStream input(STDIN_FILENO, &out);
+    CsvReader reader(input);
+    if (!reader.readHeader(options.delimiter)) {
+        if (input.error() != 0)
+            return Messages::finish(out, input.error(), false);
+        return Messages::noHeaderRow(*options.column);
+    }
+    const QList<QByteArray> header = reader.fields();
+    const std::optional<qsizetype> column = chooseColumn(header, *options.column);
+    if (!column)
+        return Messages::noSuchColumn(header, *options.column);
+
+    BatchEstimator estimator(separators);
+    if (input.hadByteOrderMark())
+        out.append("\xEF\xBB\xBF");
+    CsvRecord names(out, reader.delimiter());
+    for (const QByteArray& name : header)
+        names.field(name);
+    names.fields(BatchEstimator::kColumns, "estimate_").end();
+
+    bool allCalculated = true;
+    while (!out.failed() && reader.next()) {
+        const QList<QByteArray>& row = reader.fields();
+        const std::optional<QString> serial = InputText::decode(
+            *column < row.size() ? QByteArrayView(row[*column]) : QByteArrayView(),
+            InputText::Encoding::Utf8);
+        const bool calculated = !reader.tooLong() && serial && estimator.estimate(*serial);
+        allCalculated = allCalculated && calculated;
+        const QString error = calculated         ? QString()
+                              : reader.tooLong() ? Messages::lineTooLong()
+                              : !serial          ? Messages::notASerialNumber()
+                                                 : estimator.message();
+        // A row shorter than the header is filled up with empty fields so that the estimate
+        // stays under its names; empty fields past the header's last are dropped.
+        qsizetype width = row.size();
+        while (width > header.size() && row[width - 1].isEmpty())
+            --width;
+        CsvRecord record(out, reader.delimiter());
+        for (qsizetype i = 0; i < std::max(width, header.size()); ++i)
+            record.field(i < width ? QByteArrayView(row[i]) : QByteArrayView());
+        estimator.appendColumns(record, error);
+        record.end();
+    }
+    return Messages::finish(out, input.error(), allCalculated);
+}

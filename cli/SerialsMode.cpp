@@ -1,0 +1,47 @@
+// Each SERIAL, else each line of standard input, is entered whole into the serial field of a
+// freshly opened window and calculated. Plain output is its result sentence on standard output,
+// or a message on standard error; --csv writes a header row, then one row per input: the input,
+// then the estimate's columns.
+#include "Modes.h"
+
+#include "BatchEstimator.h"
+#include "CsvRecord.h"
+#include "InputStream.h"
+#include "LineReader.h"
+#include "Messages.h"
+#include "OutputSink.h"
+
+#include <unistd.h>
+
+int runSerials(const BatchOptions& options, const NumberRules::Separators& separators)
+{
+    OutputSink out(STDOUT_FILENO);
+    InputStream input(STDIN_FILENO, &out);
+    LineReader inputs(options.inputs, input);
+    BatchEstimator estimator(separators);
+    if (options.csv)
+        CsvRecord(out, ',').field(QByteArrayView("input")).fields(BatchEstimator::kColumns).end();
+
+    bool allCalculated = true;
+    while (!out.failed() && inputs.next()) {
+        const std::optional<QString>& text = inputs.text();
+        const bool calculated = text && estimator.estimate(*text);
+        allCalculated = allCalculated && calculated;
+        const QString error = calculated         ? QString()
+                              : inputs.tooLong() ? Messages::lineTooLong()
+                              : !text            ? Messages::notASerialNumber()
+                                                 : estimator.message();
+        if (options.csv) {
+            CsvRecord row(out, ',');
+            row.inputField(text ? *text : inputs.shown(),
+                           text && NumberRules::fieldValue(*text, separators));
+            estimator.appendColumns(row, error);
+            row.end();
+        } else if (calculated) {
+            out.writeLine(estimator.fields().text(Control::lblDate));
+        } else {
+            Messages::inputFailed(out, inputs.shown(), error);
+        }
+    }
+    return Messages::finish(out, input.error(), allCalculated);
+}
