@@ -13,6 +13,8 @@
 #include "OutputSink.h"
 #include "PlainOutput.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -116,6 +118,7 @@ int runOnDays(const BatchOptions& options, const NumberRules::Separators& separa
 {
     OutputSink out(STDOUT_FILENO);
     DaySerialFinder finder;
+    const SlashDateOrder slashDates = slashDateOrder(QLocale::system());
     // The input's column is the output's own.
     const auto output =
         lineOutput(options, out, separators, std::span(BuiltOnOutput::kCsvColumns).subspan(1));
@@ -123,7 +126,7 @@ int runOnDays(const BatchOptions& options, const NumberRules::Separators& separa
         const BuiltOnAnswer answer = input.cut
                                          ? BuiltOnAnswer{{}, {}, BatchEstimator::lineTooLong()}
                                      : !text ? BuiltOnAnswer{{}, {}, notADate()}
-                                             : finder.answer(*text);
+                                             : finder.answer(*text, slashDates);
         const bool answered = answer.answered() && answer.day;
         const auto columns = [&](CsvRecord& row) {
             const auto fields = BuiltOnOutput::csvFields({}, answer);
