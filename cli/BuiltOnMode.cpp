@@ -11,6 +11,8 @@
 #include "Messages.h"
 #include "OutputSink.h"
 
+#include <QLocale>
+
 #include <unistd.h>
 
 int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separators)
@@ -19,6 +21,7 @@ int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separ
     InputStream input(STDIN_FILENO, &out);
     LineReader inputs(options.inputs, input);
     DaySerialFinder finder;
+    const SlashDateOrder slashDates = slashDateOrder(QLocale::system());
     if (options.csv)
         CsvRecord(out, ',').fields(BuiltOnAnswer::kCsvColumns).end();
 
@@ -26,7 +29,7 @@ int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separ
     while (!out.failed() && inputs.next()) {
         const std::optional<QString>& text = inputs.text();
         const BuiltOnAnswer answer =
-            text ? finder.answer(*text)
+            text ? finder.answer(*text, slashDates)
                  : BuiltOnAnswer{{}, {}, inputs.tooLong() ? Messages::lineTooLong() : notADate()};
         const bool answered = answer.answered() && answer.day;
         allAnswered = allAnswered && answered;

@@ -23,9 +23,9 @@ DaySerialFinder::DaySerialFinder()
 {
 }
 
-BuiltOnAnswer DaySerialFinder::answer(const QString& input)
+BuiltOnAnswer DaySerialFinder::answer(const QString& input, SlashDateOrder slashDates)
 {
-    BuildDayReading reading = readBuildDay(input);
+    BuildDayReading reading = readBuildDay(input, slashDates);
     if (!reading.day)
         return {std::nullopt, std::nullopt, std::move(reading.message)};
     return answer(*reading.day);

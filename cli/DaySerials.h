@@ -55,7 +55,7 @@ public:
     DaySerialFinder();
 
     // Reads the input as a day (readBuildDay) and answers it.
-    BuiltOnAnswer answer(const QString& input);
+    BuiltOnAnswer answer(const QString& input, SlashDateOrder slashDates);
     BuiltOnAnswer answer(const BuildDay& day);
 
 private:

@@ -60,7 +60,7 @@ void builtOnOneDay(benchmark::State& state)
     const QString input = QStringLiteral("December 15, 1924");
     for (auto _ : state) {
         DaySerialFinder finder;
-        const BuiltOnAnswer answer = finder.answer(input);
+        const BuiltOnAnswer answer = finder.answer(input, SlashDateOrder::MonthFirst);
         benchmark::DoNotOptimize(answer.line().size());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
@@ -77,7 +77,7 @@ void builtOnEveryDay(benchmark::State& state)
     DaySerialFinder finder;
     for (auto _ : state) {
         for (const QString& input : inputs) {
-            const BuiltOnAnswer answer = finder.answer(input);
+            const BuiltOnAnswer answer = finder.answer(input, SlashDateOrder::MonthFirst);
             benchmark::DoNotOptimize(answer.line().size());
         }
     }

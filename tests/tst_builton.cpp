@@ -1,6 +1,9 @@
 // --built-on's parts: reading a day, the serials estimated to it, and the texts of the answer.
 #include "cli/DaySerials.h"
 
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
 #include <QTest>
 
 #include <tuple>
@@ -13,6 +16,10 @@ private Q_SLOTS:
     void daysRead();
     void inputsRefused_data();
     void inputsRefused();
+    void slashDatesRead_data();
+    void slashDatesRead();
+    void slashDateOrderOfLocales_data();
+    void slashDateOrderOfLocales();
     void everyDayReadsBackFromItsTexts();
     void serialsOfADay_data();
     void serialsOfADay();
@@ -42,16 +49,46 @@ void TestBuiltOn::daysRead_data()
                                                 << "February 29, 1924";
     QTest::newRow("January 1921, which the records skip") << "January 31, 1921"
                                                           << "January 31, 1921";
+
+    QTest::newRow("a quoted CSV field, blanks outside the quotes") << " \"January 9, 1909\"\t"
+                                                                   << "January 9, 1909";
+    QTest::newRow("a quoted CSV field of the Oct-Dec row") << R"("Oct-Dec 9, 1912")"
+                                                           << "Oct-Dec 9, 1912";
+    QTest::newRow("ISO with a time of day in minutes after T") << "1909-01-09T00:00"
+                                                               << "January 9, 1909";
+    QTest::newRow("ISO with a time of day in seconds after a space") << "1909-01-09 23:59:59"
+                                                                     << "January 9, 1909";
+    QTest::newRow("the month abbreviated") << "Jan 9, 1909"
+                                           << "January 9, 1909";
+    QTest::newRow("Sept, as en_GB abbreviates September") << "SEPT 30, 1915"
+                                                          << "September 30, 1915";
+    QTest::newRow("blanks instead of the comma") << "January 9 1909"
+                                                 << "January 9, 1909";
+    QTest::newRow("day, abbreviated month and year between hyphens") << "9-Jan-1909"
+                                                                     << "January 9, 1909";
+    QTest::newRow("between hyphens, the abbreviation in any case") << "31-dEC-1927"
+                                                                   << "December 31, 1927";
+    QTest::newRow("between hyphens, the whole month name") << "09-September-1910"
+                                                           << "September 9, 1910";
+    QTest::newRow("day, month and year between dots") << "09.01.1909"
+                                                      << "January 9, 1909";
+    QTest::newRow("between dots, one-digit day and month") << "9.1.1909"
+                                                           << "January 9, 1909";
+    QTest::newRow("a slash date with the year first is year/month/day") << "1909/1/9"
+                                                                        << "January 9, 1909";
 }
 
 void TestBuiltOn::daysRead()
 {
     QFETCH(QString, input);
     QFETCH(QString, day);
-    const BuildDayReading reading = readBuildDay(input);
-    QVERIFY2(reading.day, qPrintable(reading.message));
-    QCOMPARE(buildDayText(*reading.day), day);
-    QCOMPARE(reading.message, QString());
+    // None of these is a slash date with the year last: the locale's order does not matter.
+    for (const SlashDateOrder slashDates : {SlashDateOrder::DayFirst, SlashDateOrder::MonthFirst}) {
+        const BuildDayReading reading = readBuildDay(input, slashDates);
+        QVERIFY2(reading.day, qPrintable(reading.message));
+        QCOMPARE(buildDayText(*reading.day), day);
+        QCOMPARE(reading.message, QString());
+    }
 }
 
 void TestBuiltOn::inputsRefused_data()
@@ -61,10 +98,16 @@ void TestBuiltOn::inputsRefused_data()
     const QString notADate("not a date: write it as January 9, 1909 or 1909-01-09");
     QTest::newRow("empty text is not a date") << "" << notADate;
     QTest::newRow("a serial is not a date") << "400" << notADate;
-    QTest::newRow("no comma before the year") << "January 9 1909" << notADate;
-    QTest::newRow("a month name that is not English and whole") << "Jan 9, 1909" << notADate;
-    QTest::newRow("ISO with a time") << "1909-01-09T10:00" << notADate;
+    QTest::newRow("a day run into the year") << "January 91909" << notADate;
+    QTest::newRow("a month name that is neither English nor its abbreviation")
+        << "Janu 9, 1909" << notADate;
+    QTest::newRow("Oct-Dec has no long name") << "October-December 9, 1912" << notADate;
+    QTest::newRow("ISO with a time zone") << "1909-01-09T10:00Z" << notADate;
     QTest::newRow("text after the date") << "January 9, 1909." << notADate;
+    QTest::newRow("a line feed after the date is no blank") << "1909-01-09\n" << notADate;
+    QTest::newRow("text after a closing quote") << R"("1909-01-09"x)" << notADate;
+    QTest::newRow("a lone quote inside a quoted field") << R"("January "9, 1909")" << notADate;
+    QTest::newRow("an unclosed quote") << R"("January 9, 1909)" << notADate;
     QTest::newRow("a non-ASCII letter that folds to an ASCII one")
         << QStringLiteral("Augu\u017Ft 9, 1909") << notADate;
 
@@ -83,15 +126,41 @@ void TestBuiltOn::inputsRefused_data()
     QTest::newRow("month 13 is not in the calendar")
         << "1909-13-01"
         << "not a day of the calendar: there is no month 13";
+    QTest::newRow("between dots, month 13 is not in the calendar")
+        << "09.13.1909"
+        << "not a day of the calendar: there is no month 13";
+    QTest::newRow("between hyphens, February 29 of a common year is not in the calendar")
+        << "29-Feb-1910"
+        << "not a day of the calendar: February 1910 has 28 days";
+
+    QTest::newRow("hour 24 is no time of day") << "1909-01-09 24:00"
+                                               << "not a time of day: 24:00";
+    QTest::newRow("second 60 is no time of day") << "1909-01-09T23:59:60"
+                                                 << "not a time of day: 23:59:60";
+
+    const QString twoDigitYear(
+        "a year of two digits names no century: write the year with four digits, as 1909");
+    QTest::newRow("between dots, a year of two digits") << "09.01.09" << twoDigitYear;
+    QTest::newRow("between hyphens, a year of two digits") << "9-Jan-09" << twoDigitYear;
 
     const QString outside("outside the production of October 1908 to December 1927");
     QTest::newRow("the day before the production") << "September 30, 1908" << outside;
     QTest::newRow("the day after the production") << "1928-01-01" << outside;
+    QTest::newRow("abbreviated, the day before the production") << "Sep 30, 1908" << outside;
 
     const QString octDec("October to December 1912 are one production month: write the day as "
                          "Oct-Dec D, 1912, D from 1 to 31");
     QTest::newRow("October 1912 by name points to Oct-Dec") << "October 9, 1912" << octDec;
     QTest::newRow("November 1912 in ISO points to Oct-Dec") << "1912-11-01" << octDec;
+    QTest::newRow("October 1912 in ISO with a time points to Oct-Dec")
+        << "1912-10-09 00:00" << octDec;
+    QTest::newRow("October 1912 abbreviated points to Oct-Dec") << "Oct 9, 1912" << octDec;
+    QTest::newRow("October 1912 between hyphens points to Oct-Dec") << "9-Oct-1912" << octDec;
+    QTest::newRow("December 1912 between dots points to Oct-Dec") << "31.12.1912" << octDec;
+    QTest::newRow("October 1912 year first with slashes points to Oct-Dec")
+        << "1912/10/09" << octDec;
+    QTest::newRow("Oct-Dec without its comma points to its form") << "Oct-Dec 9 1912" << octDec;
+    QTest::newRow("Oct-Dec between hyphens points to its form") << "9-Oct-Dec-1912" << octDec;
     QTest::newRow("Oct-Dec in another year") << "Oct-Dec 9, 1913"
                                              << "Oct-Dec names October to December 1912 only";
     QTest::newRow("Oct-Dec day 32") << "Oct-Dec 32, 1912"
@@ -102,12 +171,73 @@ void TestBuiltOn::inputsRefused()
 {
     QFETCH(QString, input);
     QFETCH(QString, message);
-    const BuildDayReading reading = readBuildDay(input);
-    QVERIFY2(!reading.day, qPrintable(buildDayText(reading.day.value_or(BuildDay{}))));
-    QCOMPARE(reading.message, message);
-    const BuiltOnAnswer answer = DaySerialFinder().answer(input);
-    QVERIFY(!answer.answered());
-    QCOMPARE(answer.message, message);
+    for (const SlashDateOrder slashDates : {SlashDateOrder::DayFirst, SlashDateOrder::MonthFirst}) {
+        const BuildDayReading reading = readBuildDay(input, slashDates);
+        QVERIFY2(!reading.day, qPrintable(buildDayText(reading.day.value_or(BuildDay{}))));
+        QCOMPARE(reading.message, message);
+        const BuiltOnAnswer answer = DaySerialFinder().answer(input, slashDates);
+        QVERIFY(!answer.answered());
+        QCOMPARE(answer.message, message);
+    }
+}
+
+// A slash date with the year last: its day and month come in the order of the locale's dates.
+void TestBuiltOn::slashDatesRead_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("monthFirst");
+    QTest::addColumn<QString>("reading"); // the day as the sentence writes it, or the message
+    QTest::newRow("month first, 1/9/1909 is January 9") << "1/9/1909" << true << "January 9, 1909";
+    QTest::newRow("day first, 1/9/1909 is September 1")
+        << "1/9/1909" << false << "September 1, 1909";
+    QTest::newRow("day first, with leading zeros") << "09/01/1909" << false << "January 9, 1909";
+    QTest::newRow("month first, quoted, the last day of the production")
+        << R"("12/31/1927")" << true << "December 31, 1927";
+    QTest::newRow("month first, a month 13 that day first reads says the order")
+        << "13/1/1909" << true
+        << "not a day of the calendar: there is no month 13; slash dates are read as "
+           "month/day/year, the order of this system's locale";
+    QTest::newRow("day first, February 29 written month first says the order")
+        << "2/29/1924" << false
+        << "not a day of the calendar: there is no month 29; slash dates are read as "
+           "day/month/year, the order of this system's locale";
+    QTest::newRow("day first, a day in no order of the calendar does not name the order")
+        << "31/4/1915" << false << "not a day of the calendar: April 1915 has 30 days";
+    QTest::newRow("month first, October 1912 points to Oct-Dec")
+        << "10/9/1912" << true
+        << "October to December 1912 are one production month: write the day as Oct-Dec D, "
+           "1912, D from 1 to 31";
+    QTest::newRow("month first, a year of two digits")
+        << "1/9/09" << true
+        << "a year of two digits names no century: write the year with four digits, as 1909";
+}
+
+void TestBuiltOn::slashDatesRead()
+{
+    QFETCH(QString, input);
+    QFETCH(bool, monthFirst);
+    QFETCH(QString, reading);
+    const BuildDayReading read =
+        readBuildDay(input, monthFirst ? SlashDateOrder::MonthFirst : SlashDateOrder::DayFirst);
+    QCOMPARE(read.day ? buildDayText(*read.day) : read.message, reading);
+    QCOMPARE(read.day.has_value(), read.message.isEmpty());
+}
+
+void TestBuiltOn::slashDateOrderOfLocales_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("monthFirst");
+    QTest::newRow("en_US writes M/d/yy: month first") << "en_US" << true;
+    QTest::newRow("en_GB writes dd/MM/yyyy: day first") << "en_GB" << false;
+    QTest::newRow("ja_JP writes yyyy/MM/dd: month before day") << "ja_JP" << true;
+    QTest::newRow("the C locale writes d MMM yyyy: day first") << "C" << false;
+}
+
+void TestBuiltOn::slashDateOrderOfLocales()
+{
+    QFETCH(QString, locale);
+    QFETCH(bool, monthFirst);
+    QCOMPARE(slashDateOrder(QLocale(locale)) == SlashDateOrder::MonthFirst, monthFirst);
 }
 
 void TestBuiltOn::everyDayReadsBackFromItsTexts()
@@ -120,16 +250,20 @@ void TestBuiltOn::everyDayReadsBackFromItsTexts()
     for (std::size_t i = 0; i < days.size(); ++i) {
         const BuildDay& day = days[i];
         const QString text = buildDayText(day);
-        QCOMPARE(readBuildDay(text).day, day);
-        QCOMPARE(readBuildDay(text.toUpper()).day, day);
+        QCOMPARE(readBuildDay(text, SlashDateOrder::DayFirst).day, day);
+        QCOMPARE(readBuildDay(text.toUpper(), SlashDateOrder::MonthFirst).day, day);
         if (day.month == DateCalculators::Month::OctDec) {
             ++octDecDays;
         } else {
-            const QString iso = QStringLiteral("%1-%2-%3")
-                                    .arg(day.year)
-                                    .arg(int(day.month), 2, 10, QLatin1Char('0'))
-                                    .arg(day.day, 2, 10, QLatin1Char('0'));
-            QCOMPARE(readBuildDay(iso).day, day);
+            // The day as Qt writes it in the forms that spreadsheets use.
+            const QDateTime date(QDate(day.year, int(day.month), day.day), QTime(23, 59, 59),
+                                 Qt::UTC);
+            for (const char* format :
+                 {"yyyy-MM-dd", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd'T'HH:mm", "d-MMM-yyyy",
+                  "MMM d, yyyy", "MMMM d yyyy", "dd.MM.yyyy", "yyyy/M/d", "d/M/yyyy"}) {
+                const QString written = date.toString(QLatin1String(format));
+                QCOMPARE(readBuildDay(written, SlashDateOrder::DayFirst).day, day);
+            }
         }
         if (day.month == DateCalculators::Month::Feb && day.day == 29)
             ++leapDays;
@@ -199,7 +333,7 @@ void TestBuiltOn::serialsOfADay()
 {
     QFETCH(QString, input);
     QFETCH(QString, line);
-    const BuiltOnAnswer answer = DaySerialFinder().answer(input);
+    const BuiltOnAnswer answer = DaySerialFinder().answer(input, SlashDateOrder::MonthFirst);
     QVERIFY2(answer.answered(), qPrintable(answer.message));
     QVERIFY(answer.day);
     QCOMPARE(answer.line(), line);

@@ -157,29 +157,51 @@ input_seeds = {
 }
 
 
-TEXT, DESCRIBED = 0, 1  # fuzz_builton: the first byte's lowest bit
-SENTENCE_FORM, ISO_FORM, TWO_DIGITS = 0, 1, 2
+TEXT, DESCRIBED, MONTH_FIRST = 0, 1, 2  # fuzz_builton: the first byte's two lowest bits
+(SENTENCE, SENTENCE_NO_COMMA, ISO, ISO_TIME, DASHED, DOTTED, SLASH_YEAR_LAST,
+ SLASH_YEAR_FIRST) = range(8)
+ZEROS, QUOTED, TWO_DIGIT_YEAR, ABBREVIATED, SEPT, SECONDS, T = 1, 2, 4, 8, 16, 32, 64
 
 
-def described(year, month, day, form=SENTENCE_FORM, case=0, blanks=(0, 1, 0, 1, 0)):
-    """A day described field by field: month 13 is Oct-Dec; each blank byte picks "", " ", a tab..."""
-    return bytes([DESCRIBED, year - 1900, month, day, form, case] + list(blanks))
+def described(year, month, day, form=SENTENCE, flags=0, case=0, blanks=(0, 1, 0, 1, 0),
+              time=(0, 0, 0), order=0):
+    """A day described field by field: month 13 is Oct-Dec; each blank byte picks "", " ", a tab...;
+    time is hour, minute, second."""
+    return bytes([DESCRIBED | order, year - 1900, month, day, form, flags, case]
+                 + list(blanks) + list(time))
+
+
+def day_text(value, order=0):
+    return bytes([TEXT | order]) + value
 
 
 builton = {
-    "sentence": bytes([TEXT]) + b"January 9, 1909",
-    "iso": bytes([TEXT]) + b"1909-01-09",
-    "oct-dec": bytes([TEXT]) + b"Oct-Dec 9, 1912",
-    "blanks-and-case": bytes([TEXT]) + b" \tfEBRUARY  29 ,1924 ",
-    "not-in-calendar": bytes([TEXT]) + b"February 29, 1910",
-    "outside": bytes([TEXT]) + b"1928-01-01",
-    "october-1912": bytes([TEXT]) + b"October 9, 1912",
-    "invalid-utf8": bytes([TEXT]) + b"Janu\xc3ry 9, 1909",
+    "sentence": day_text(b"January 9, 1909"),
+    "iso": day_text(b"1909-01-09"),
+    "oct-dec": day_text(b"Oct-Dec 9, 1912"),
+    "blanks-and-case": day_text(b" \tfEBRUARY  29 ,1924 "),
+    "not-in-calendar": day_text(b"February 29, 1910"),
+    "outside": day_text(b"1928-01-01"),
+    "october-1912": day_text(b"October 9, 1912"),
+    "invalid-utf8": day_text(b"Janu\xc3ry 9, 1909"),
+    "quoted": day_text(b'"January 9, 1909"'),
+    "iso-time": day_text(b"1909-01-09 00:00:00"),
+    "dashed": day_text(b"9-Jan-1909"),
+    "dotted": day_text(b"09.01.1909"),
+    "slash-month-first": day_text(b"1/9/1909", MONTH_FIRST),
+    "slash-day-first": day_text(b"13/1/1909"),
     "described-first-day": described(1908, 10, 21),
-    "described-shared-serials": described(1924, 2, 13, ISO_FORM),
-    "described-oct-dec-last": described(1912, 13, 31, TWO_DIGITS, case=0b1010),
+    "described-shared-serials": described(1924, 2, 13, ISO),
+    "described-oct-dec-last": described(1912, 13, 31, flags=ZEROS, case=0b1010),
     "described-day-32": described(1912, 13, 32),
-    "described-month-14": described(1920, 14, 1, ISO_FORM),
+    "described-month-14": described(1920, 14, 1, ISO),
+    "described-iso-time": described(1909, 1, 9, ISO_TIME, flags=SECONDS | T, time=(23, 59, 59)),
+    "described-hour-24": described(1909, 1, 9, ISO_TIME, time=(24, 0, 0)),
+    "described-sept": described(1915, 9, 30, SENTENCE_NO_COMMA, flags=ABBREVIATED | SEPT),
+    "described-dashed-oct-1912": described(1912, 10, 9, DASHED, flags=ABBREVIATED | QUOTED),
+    "described-dotted-two-digit-year": described(1909, 1, 9, DOTTED, flags=TWO_DIGIT_YEAR),
+    "described-slash-leap-day": described(1924, 2, 29, SLASH_YEAR_LAST, order=MONTH_FIRST),
+    "described-slash-year-first": described(1927, 12, 31, SLASH_YEAR_FIRST, flags=ZEROS),
 }
 
 
