@@ -119,8 +119,13 @@ bool isText(const QByteArray& line, InputText::Encoding encoding)
 // dropped (as decoding a line drops it).
 bool isBlank(const QByteArray& line, InputText::Encoding encoding)
 {
-    QString text = encoding == InputText::Encoding::Utf8 ? QString::fromUtf8(line)
-                                                         : utf16Units(line, encoding);
+    QString text;
+    if (encoding == InputText::Encoding::Utf8) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        text = decoder(line);
+    } else {
+        text = utf16Units(line, encoding);
+    }
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return std::ranges::all_of(

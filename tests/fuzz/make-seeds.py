@@ -146,6 +146,10 @@ input_seeds = {
     "lines-utf16be-odd": bytes([LINES, 2, 40]) + "\ufeff4\n".encode("utf-16-be") + b"5",
     "lines-long": bytes([LINES, 7, 8]) + b"123456789012\n400\n" + b"9" * 30,
     "lines-escapes": bytes([LINES, 16, 60]) + b"\x1b]0;X\x07\n\xe2\x80\xaeab\\x\n",
+    "lines-blank": bytes([LINES, 3, 32])
+    + b"\n \t\n\xef\xbb\xbf\n\xef\xbb\xbf\xef\xbb\xbf\nx\n\x0b\x0c\r\n",
+    "lines-blank-utf16le": bytes([LINES, 5, 63])
+    + "\ufeff \n\ufeff\n\t\r\nx".encode("utf-16-le"),
     "csv-raw-quotes": bytes([CSV_RAW, 4, 60]) + b'a,b\r\n"x,""y""\nz",1\n"unterminated',
     "csv-raw-semicolon-long": bytes([CSV_RAW, 9, 10]) + b'a;b\n"' + b"x" * 40 + b'";1\n2;3\n',
     "csv-built-detect": bytes([CSV_BUILT, 6, 64]) + b"\x05" + b"\x00" + FIELD + b"\x01"
