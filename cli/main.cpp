@@ -3,6 +3,7 @@
 #include "InputText.h"
 #include "Messages.h"
 #include "OutputSink.h"
+#include "SystemIo.h"
 
 #include "app/Identity.h"
 
@@ -94,6 +95,9 @@ std::optional<QByteArray> valueOf(const char* name, int argc, char** argv, int& 
 
 int main(int argc, char** argv)
 {
+    SystemIo::prepareStandardStreams();
+    const SystemIo::Utf8Arguments utf8Arguments(argc, argv);
+    argv = utf8Arguments.argv();
     BatchOptions options;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {

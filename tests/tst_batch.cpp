@@ -169,6 +169,9 @@ void TestBatch::arguments_data()
     QTest::newRow("a fraction is rounded as the serial field does")
         << QStringList{"5.5"} << QByteArray("6 was built on October 26, 1908.\n") << QByteArray()
         << 0;
+    QTest::newRow("an accented argument is echoed in UTF-8")
+        << QStringList{QStringLiteral("\u00C9t\u00E9")} << QByteArray()
+        << QByteArray("tarnwick-estimate: \xC3\x89t\xC3\xA9: not a serial number\n") << 1;
     QTest::newRow("after -- everything is a serial")
         << QStringList{"--", "--csv"} << QByteArray()
         << QByteArray("tarnwick-estimate: --csv: not a serial number\n") << 1;
