@@ -4,7 +4,11 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test bench package fuzz test-sanitize lint clean
+.PHONY: all deps configure build run test bench package fuzz test-sanitize lint clean windows
+
+# Windows: cross-built into WINDOWS_BUILD; QT_WINDOWS_ARCHIVE may name a prebuilt Qt for Windows.
+WINDOWS_BUILD ?= build-windows
+QT_WINDOWS_ARCHIVE ?=
 
 FUZZ_SECONDS ?= 60
 
@@ -38,6 +42,10 @@ fuzz: deps
 
 test-sanitize: deps
 	@tools/test-sanitize.sh
+
+windows:
+	@tools/install-deps.sh --windows
+	@JOBS=$(JOBS) QT_WINDOWS_ARCHIVE=$(QT_WINDOWS_ARCHIVE) tools/windows/build.sh $(WINDOWS_BUILD)
 
 lint: configure
 	@tools/lint.sh $(BUILD)
