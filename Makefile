@@ -4,7 +4,8 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test bench package fuzz test-sanitize lint clean windows
+.PHONY: all deps configure build run test bench package fuzz test-sanitize lint clean windows \
+        test-windows
 
 # Windows: cross-built into WINDOWS_BUILD; QT_WINDOWS_ARCHIVE may name a prebuilt Qt for Windows.
 WINDOWS_BUILD ?= build-windows
@@ -46,6 +47,9 @@ test-sanitize: deps
 windows:
 	@tools/install-deps.sh --windows
 	@JOBS=$(JOBS) QT_WINDOWS_ARCHIVE=$(QT_WINDOWS_ARCHIVE) tools/windows/build.sh $(WINDOWS_BUILD)
+
+test-windows: windows build
+	@tools/windows/test.sh $(WINDOWS_BUILD) $(BUILD)
 
 lint: configure
 	@tools/lint.sh $(BUILD)
