@@ -4,7 +4,12 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test bench package fuzz test-sanitize lint clean
+.PHONY: all deps configure build run test bench package fuzz test-sanitize lint clean windows \
+        test-windows
+
+# Windows: cross-built into WINDOWS_BUILD; QT_WINDOWS_ARCHIVE may name a prebuilt Qt for Windows.
+WINDOWS_BUILD ?= build-windows
+QT_WINDOWS_ARCHIVE ?=
 
 FUZZ_SECONDS ?= 60
 
@@ -38,6 +43,13 @@ fuzz: deps
 
 test-sanitize: deps
 	@tools/test-sanitize.sh
+
+windows:
+	@tools/install-deps.sh --windows
+	@JOBS=$(JOBS) QT_WINDOWS_ARCHIVE=$(QT_WINDOWS_ARCHIVE) tools/windows/build.sh $(WINDOWS_BUILD)
+
+test-windows: windows build
+	@tools/windows/test.sh $(WINDOWS_BUILD) $(BUILD)
 
 lint: configure
 	@tools/lint.sh $(BUILD)

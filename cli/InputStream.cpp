@@ -1,11 +1,9 @@
 #include "InputStream.h"
 
 #include "OutputSink.h"
+#include "SystemIo.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <poll.h>
-#include <unistd.h>
 
 InputStream::InputStream(int fd, OutputSink* flushFirst)
     : fd_(fd)
@@ -45,11 +43,7 @@ qsizetype InputStream::appendBlock(QByteArray& buffer)
     return n;
 }
 
-bool InputStream::wouldWait() const
-{
-    pollfd ready{fd_, POLLIN, 0};
-    return ::poll(&ready, 1, 0) == 0;
-}
+bool InputStream::wouldWait() const { return SystemIo::readWouldWait(fd_); }
 
 qsizetype InputStream::read(char* into, qsizetype capacity)
 {
@@ -61,21 +55,9 @@ qsizetype InputStream::read(char* into, qsizetype capacity)
     }
     if (largestRead_ > 0)
         capacity = std::min(capacity, largestRead_);
-    for (;;) {
-        const ssize_t n = ::read(fd_, into, static_cast<size_t>(capacity));
-        if (n > 0)
-            return n;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // A descriptor left non-blocking by whoever started us: wait for it.
-            pollfd ready{fd_, POLLIN, 0};
-            ::poll(&ready, 1, -1);
-            continue;
-        }
-        if (n < 0)
-            error_ = errno;
-        ended_ = true;
-        return 0;
-    }
+    const qsizetype n = SystemIo::read(fd_, into, capacity, error_);
+    if (n > 0)
+        return n;
+    ended_ = true;
+    return 0;
 }

@@ -1,19 +1,6 @@
 #include "OutputSink.h"
 
-#include <cerrno>
-#include <poll.h>
-#include <unistd.h>
-
-namespace {
-
-// A descriptor left non-blocking by whoever started us.
-void waitUntilWritable(int fd)
-{
-    pollfd ready{fd, POLLOUT, 0};
-    ::poll(&ready, 1, -1);
-}
-
-} // namespace
+#include "SystemIo.h"
 
 OutputSink::OutputSink(int fd)
     : fd_(fd)
@@ -38,19 +25,4 @@ bool OutputSink::flush()
     return !failed();
 }
 
-int writeAll(int fd, QByteArrayView bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, std::size_t(bytes.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            waitUntilWritable(fd);
-        else if (n < 0 && errno != EINTR)
-            return errno;
-        else if (n == 0)
-            return EIO;
-    }
-    return 0;
-}
+int writeAll(int fd, QByteArrayView bytes) { return SystemIo::writeAll(fd, bytes); }

@@ -2,6 +2,7 @@
 #include "Messages.h"
 #include "Modes.h"
 #include "OutputSink.h"
+#include "SystemIo.h"
 
 #include "app/Identity.h"
 
@@ -67,6 +68,9 @@ std::optional<char> delimiterFrom(const QByteArray& text)
 int main(int argc, char** argv)
 {
     using Messages::UsageError;
+    SystemIo::prepareStandardStreams();
+    const SystemIo::Utf8Arguments utf8Arguments(argc, argv);
+    argv = utf8Arguments.argv();
     BatchOptions options;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {

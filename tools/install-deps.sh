@@ -1,12 +1,28 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when any is missing.
-# Usage: tools/install-deps.sh [extra-package ...]
+# Usage: tools/install-deps.sh [--windows] [extra-package ...]
+#   --windows  also what `make windows` and `make test-windows` need: MinGW-w64, Ninja and ccache
+#              for the cross-build (and for building Qt for Windows: perl, xz-utils; dpkg-dev
+#              fetches Debian's sources), NSIS for the installer, and Wine, Xvfb, openbox,
+#              xdotool, ImageMagick, tesseract (OCR) and script (bsdutils) for the tests under Wine.
 set -euo pipefail
+
+windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-build ccache perl
+                  xz-utils nsis wine64 xvfb openbox xdotool imagemagick tesseract-ocr
+                  tesseract-ocr-eng bsdutils)
+extra=()
+for argument in "$@"; do
+    if [ "$argument" = --windows ]; then
+        extra+=("${windows_packages[@]}")
+    else
+        extra+=("$argument")
+    fi
+done
 
 packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev libcsv-dev fonts-liberation
           libbenchmark-dev bc time xauth xvfb
           dpkg-dev file desktop-file-utils appstream binutils-mingw-w64-x86-64 mandoc
-          python3 procps orca at-spi2-core openbox xdotool dbus-bin dbus-daemon "$@")
+          python3 procps orca at-spi2-core openbox xdotool dbus-bin dbus-daemon "${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
