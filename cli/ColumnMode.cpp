@@ -11,6 +11,7 @@
 #include "InputText.h"
 #include "Messages.h"
 #include "OutputSink.h"
+#include "TableRow.h"
 
 #include <unistd.h>
 
@@ -42,6 +43,13 @@ std::optional<qsizetype> chooseColumn(const QList<QByteArray>& header, const QSt
     return std::nullopt;
 }
 
+// Each repair of the record's quoting, on standard error after the record is out.
+void sayRepairs(OutputSink& out, const CsvReader& reader)
+{
+    for (const CsvReader::RepairAt& at : reader.repairs())
+        Messages::repaired(out, at.line, at.repair);
+}
+
 } // namespace
 
 int runColumn(const BatchOptions& options, const NumberRules::Separators& separators)
@@ -63,32 +71,32 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
     if (input.hadByteOrderMark())
         out.append("\xEF\xBB\xBF");
     CsvRecord names(out, reader.delimiter());
-    for (const QByteArray& name : header)
-        names.field(name);
+    for (const QByteArray& name : reader.written())
+        names.writtenField(name);
     names.fields(BatchEstimator::kColumns, "estimate_").end();
+    sayRepairs(out, reader);
 
+    TableRow row(out, reader.delimiter(), header.size(), estimator);
+    reader.setOverflow(&row);
     bool allCalculated = true;
     while (!out.failed() && reader.next()) {
-        const QList<QByteArray>& row = reader.fields();
-        const std::optional<QString> serial = InputText::decode(
-            *column < row.size() ? QByteArrayView(row[*column]) : QByteArrayView(),
-            InputText::Encoding::Utf8);
-        const bool calculated = !reader.tooLong() && serial && estimator.estimate(*serial);
-        allCalculated = allCalculated && calculated;
-        const QString error = calculated         ? QString()
-                              : reader.tooLong() ? Messages::lineTooLong()
-                              : !serial          ? Messages::notASerialNumber()
-                                                 : estimator.message();
-        // A row shorter than the header is filled up with empty fields so that the estimate
-        // stays under its names; empty fields past the header's last are dropped.
-        qsizetype width = row.size();
-        while (width > header.size() && row[width - 1].isEmpty())
-            --width;
-        CsvRecord record(out, reader.delimiter());
-        for (qsizetype i = 0; i < std::max(width, header.size()); ++i)
-            record.field(i < width ? QByteArrayView(row[i]) : QByteArrayView());
-        estimator.appendColumns(record, error);
-        record.end();
+        if (reader.tooLong()) {
+            row.endParts();
+            allCalculated = false;
+        } else if (reader.blank()) {
+            row.writeBlank(reader.written());
+        } else {
+            const QList<QByteArray>& fields = reader.fields();
+            const std::optional<QString> serial = InputText::decode(
+                *column < fields.size() ? QByteArrayView(fields[*column]) : QByteArrayView(),
+                InputText::Encoding::Utf8);
+            const bool calculated = serial && estimator.estimate(*serial);
+            allCalculated = allCalculated && calculated;
+            row.write(reader.written(), calculated ? QString()
+                                        : !serial  ? Messages::notASerialNumber()
+                                                   : estimator.message());
+        }
+        sayRepairs(out, reader);
     }
     return Messages::finish(out, input.error(), allCalculated);
 }

@@ -79,6 +79,28 @@ QString notASerialNumber() { return QStringLiteral("not a serial number"); }
 
 QString lineTooLong() { return QStringLiteral("line too long"); }
 
+void repaired(OutputSink& out, qsizetype line, CsvRepair repair)
+{
+    QString text;
+    switch (repair) {
+    case CsvRepair::TextAfterClosingQuote:
+        text = QStringLiteral("text after a closing quote is kept in its field");
+        break;
+    case CsvRepair::ByteOrderMark:
+        text = QStringLiteral("a byte-order mark inside the text is dropped");
+        break;
+    case CsvRepair::UnclosedQuote:
+        text = QStringLiteral("a quote is never closed: its field ends at the end of its line");
+        break;
+    case CsvRepair::UnclosedQuoteToEnd:
+        text = QStringLiteral("a quote is never closed: its row is too long and runs to the end "
+                              "of the input");
+        break;
+    }
+    if (out.flush())
+        say(QStringLiteral("line %1: ").arg(line) + text);
+}
+
 void inputFailed(OutputSink& out, const QString& shownInput, const QString& message)
 {
     if (out.flush())

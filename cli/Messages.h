@@ -7,6 +7,13 @@
 
 class OutputSink;
 
+enum class CsvRepair {
+    TextAfterClosingQuote,
+    ByteOrderMark,
+    UnclosedQuote,      // the field ends at the end of its line
+    UnclosedQuoteToEnd, // in a row too long to keep, which then runs to the end of the input
+};
+
 // Everything the command says on standard error, each line "tarnwick-estimate: TEXT", and the
 // exit status that goes with it.
 namespace Messages {
@@ -40,6 +47,10 @@ int noSuchColumn(const QList<QByteArray>& header, const QString& column);
 // serial field takes none of them), or its line is too long to keep.
 QString notASerialNumber();
 QString lineTooLong();
+
+// A repair of malformed CSV quoting at a line of the input, said after what standard output
+// holds so far.
+void repaired(OutputSink& out, qsizetype line, CsvRepair repair);
 
 // "tarnwick-estimate: INPUT: MESSAGE" for an input that was not answered, INPUT as it is shown
 // escaped; written after what standard output holds so far, so that both streams read in order

@@ -504,9 +504,10 @@ void TestBatch::column_data()
                       "A;B;C,400,400,January,9,1909,310,646,336,11,246,22,"
                       "\"400 was built on January 9, 1909.\",\r\n")
         << QByteArray() << 0;
-    QTest::newRow("a row over 1 MiB fails alone, memory bounded")
+    QTest::newRow("a row over 1 MiB keeps its bytes and fails alone, memory bounded")
         << QStringList{"--column", "s"} << "s\n\"" + QByteArray(2 << 20, 'x') + "\"\n400\n"
-        << "s," + estimateNames(',') + "\r\n," + failedEstimate(',', "line too long") + "\r\n400," +
+        << "s," + estimateNames(',') + "\r\n\"" + QByteArray(2 << 20, 'x') + "\"," +
+               failedEstimate(',', "line too long") + "\r\n400," +
                estimateOf400(',') + "\r\n"
         << QByteArray() << 1;
     QTest::newRow("a header without the column is a usage error")
