@@ -89,10 +89,8 @@ private:
     qsizetype fieldStart_ = 0;     // of the written bytes not yet kept, in buffer_
     qsizetype unclosedQuote_ = -1; // after recordStart_: the quote that is never closed
     qsizetype lineNumber_ = 1;     // of pos_
-    qsizetype recordBytes_ = 0;    // before fieldStart_, of a record too long
     State state_ = State::FieldStart;
     bool quoted_ = false;    // the field started with a quote
-    bool changed_ = false;   // its text differs from what was written: built in text_
     QByteArray writtenPart_; // of the field, before fieldStart_
     QByteArray text_;
 
