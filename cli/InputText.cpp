@@ -90,7 +90,9 @@ QString escapedUtf8(QByteArrayView bytes)
             ++i;
             continue;
         }
-        const QString character = QString::fromUtf8(bytes.sliced(i, length));
+        // A byte-order mark is a character here: it is shown, not taken away.
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        const QString character = decoder(bytes.sliced(i, length));
         appendCharacter(out, character.toUcs4().value(0));
         i += length;
     }

@@ -432,6 +432,9 @@ void TestBatch::echoedInputIsEscaped_data()
     QTest::newRow("a right-to-left override") << QByteArray("\xE2\x80\xAE"
                                                             "004")
                                               << QByteArray("\\u202E004");
+    QTest::newRow("a byte-order mark inside is shown as it is") << QByteArray("a\xEF\xBB\xBF"
+                                                                              "b")
+                                                                << QByteArray("a\\uFEFFb");
     QTest::newRow("a backslash is doubled, other text is kept")
         << QByteArray("\\x1B \xC3\xA9") << QByteArray("\\\\x1B \xC3\xA9");
 }
