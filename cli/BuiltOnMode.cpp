@@ -25,14 +25,14 @@ int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separ
     if (options.csv)
         CsvRecord(out, ',').fields(BuiltOnAnswer::kCsvColumns).end();
 
-    bool allAnswered = true;
+    Messages::Tally tally;
     while (!out.failed() && inputs.next()) {
         const std::optional<QString>& text = inputs.text();
         const BuiltOnAnswer answer =
             text ? finder.answer(*text, slashDates)
                  : BuiltOnAnswer{{}, {}, inputs.tooLong() ? Messages::lineTooLong() : notADate()};
         const bool answered = answer.answered() && answer.day;
-        allAnswered = allAnswered && answered;
+        tally.count(answered);
         if (options.csv) {
             CsvRecord row(out, ',');
             row.inputField(text ? *text : inputs.shown(),
@@ -47,5 +47,6 @@ int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separ
             Messages::inputFailed(out, inputs.shown(), answer.message);
         }
     }
-    return Messages::finish(out, input.error(), allAnswered);
+    return Messages::finish(out, input.error(), tally,
+                            options.csv ? Messages::Inputs::CsvDays : Messages::Inputs::Days);
 }

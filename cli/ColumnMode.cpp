@@ -78,11 +78,11 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
 
     TableRow row(out, reader.delimiter(), header.size(), estimator);
     reader.setOverflow(&row);
-    bool allCalculated = true;
+    Messages::Tally tally;
     while (!out.failed() && reader.next()) {
         if (reader.tooLong()) {
             row.endParts();
-            allCalculated = false;
+            tally.count(false);
         } else if (reader.blank()) {
             row.writeBlank(reader.written());
         } else {
@@ -91,12 +91,12 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
                 *column < fields.size() ? QByteArrayView(fields[*column]) : QByteArrayView(),
                 InputText::Encoding::Utf8);
             const bool calculated = serial && estimator.estimate(*serial);
-            allCalculated = allCalculated && calculated;
+            tally.count(calculated);
             row.write(reader.written(), calculated ? QString()
                                         : !serial  ? Messages::notASerialNumber()
                                                    : estimator.message());
         }
         sayRepairs(out, reader);
     }
-    return Messages::finish(out, input.error(), allCalculated);
+    return Messages::finish(out, input.error(), tally, Messages::Inputs::TableRows);
 }

@@ -120,4 +120,33 @@ int finish(OutputSink& out, int readError, bool allAnswered)
     return allAnswered ? kAllCalculated : kNotAllCalculated;
 }
 
+int finish(OutputSink& out, int readError, const Tally& tally, Inputs inputs)
+{
+    const int status = finish(out, readError, tally.failed == 0);
+    if (tally.failed == 0 || out.failed())
+        return status;
+    // "1 of 3 rows was not dated", "2 of 3 rows were not dated"
+    const QString verb = tally.failed == 1 ? QStringLiteral("was") : QStringLiteral("were");
+    QString what;
+    QString where = QStringLiteral("see the error column");
+    switch (inputs) {
+    case Inputs::TableRows:
+        what = QStringLiteral("rows %1 not dated").arg(verb);
+        where = QStringLiteral("see the estimate_error column");
+        break;
+    case Inputs::Serials:
+    case Inputs::CsvSerials:
+        what = QStringLiteral("inputs %1 not dated").arg(verb);
+        break;
+    case Inputs::Days:
+    case Inputs::CsvDays:
+        what = QStringLiteral("inputs %1 not read as days").arg(verb);
+        break;
+    }
+    if (inputs == Inputs::Serials || inputs == Inputs::Days)
+        where = QStringLiteral("see the messages above");
+    say(QStringLiteral("%1 of %2 %3: %4").arg(tally.failed).arg(tally.total).arg(what, where));
+    return status;
+}
+
 } // namespace Messages

@@ -57,8 +57,30 @@ void repaired(OutputSink& out, qsizetype line, CsvRepair repair);
 // at a terminal, and not at all when that fails.
 void inputFailed(OutputSink& out, const QString& shownInput, const QString& message);
 
+// How many inputs a run had, and how many of them were not answered.
+struct Tally {
+    qsizetype total = 0;
+    qsizetype failed = 0;
+    void count(bool answered)
+    {
+        ++total;
+        failed += answered ? 0 : 1;
+    }
+};
+
+// What a run's inputs are, and where their failures are said.
+enum class Inputs {
+    TableRows,  // --column: in the estimate_error column
+    Serials,    // in the messages above
+    CsvSerials, // in the error column
+    Days,       // --built-on: in the messages above
+    CsvDays,    // in the error column
+};
+
 // The end of a run: what standard output still holds goes out, then a failed write or (with an
-// errno) read is said; gives the exit status.
+// errno) read is said, and last how many inputs were not answered and where to look; gives the
+// exit status.
+int finish(OutputSink& out, int readError, const Tally& tally, Inputs inputs);
 int finish(OutputSink& out, int readError, bool allAnswered);
 
 } // namespace Messages
