@@ -47,6 +47,8 @@ int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separ
             Messages::inputFailed(out, inputs.shown(), answer.message);
         }
     }
+    if (!input.spreadsheet().isEmpty())
+        return Messages::spreadsheetGiven(input.spreadsheet());
     return Messages::finish(out, input.error(), tally,
                             options.csv ? Messages::Inputs::CsvDays : Messages::Inputs::Days);
 }

@@ -58,6 +58,8 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
     InputStream input(STDIN_FILENO, &out);
     CsvReader reader(input);
     if (!reader.readHeader(options.delimiter)) {
+        if (!input.spreadsheet().isEmpty())
+            return Messages::spreadsheetGiven(input.spreadsheet());
         if (input.error() != 0)
             return Messages::finish(out, input.error(), false);
         return Messages::noHeaderRow(*options.column);

@@ -1,6 +1,7 @@
 #include "InputStream.h"
 
 #include "OutputSink.h"
+#include "SpreadsheetFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,11 +27,22 @@ qsizetype InputStream::append(QByteArray& buffer)
 void InputStream::readStart(QByteArray& buffer)
 {
     started_ = true;
+    readingStart_ = true;
     const qsizetype kept = buffer.size();
-    while (InputText::couldBeMarkPrefix(QByteArrayView(buffer).sliced(kept)) &&
+    const auto start = [&buffer, kept] {
+        return QByteArrayView(buffer).sliced(kept);
+    };
+    while ((InputText::couldBeMarkPrefix(start()) || SpreadsheetFile::couldBe(start())) &&
            appendBlock(buffer) > 0) {
     }
+    spreadsheet_ = SpreadsheetFile::kind(start());
+    if (!spreadsheet_.isEmpty()) {
+        buffer.truncate(kept);
+        ended_ = true;
+        return;
+    }
     const InputText::ByteOrderMark mark = InputText::sniff(QByteArrayView(buffer).sliced(kept));
+    readingStart_ = false;
     encoding_ = mark.encoding;
     hadByteOrderMark_ = mark.length > 0;
     buffer.remove(kept, mark.length);
@@ -55,7 +67,9 @@ qsizetype InputStream::read(char* into, qsizetype capacity)
 {
     if (ended_)
         return 0;
-    if (flushFirst_ && wouldWait() && !flushFirst_->flush()) {
+    // Nothing has been answered before the start is read: what waits (a header row) is kept
+    // until the input is known to be no spreadsheet.
+    if (started_ && !readingStart_ && flushFirst_ && wouldWait() && !flushFirst_->flush()) {
         ended_ = true;
         return 0;
     }

@@ -75,6 +75,13 @@ int noSuchColumn(const QList<QByteArray>& header, const QString& column)
     return kUsageError;
 }
 
+int spreadsheetGiven(const QString& extension)
+{
+    say(QStringLiteral("this is an %1 spreadsheet, not CSV: save it as CSV (UTF-8) first")
+            .arg(extension));
+    return kUsageError;
+}
+
 QString notASerialNumber() { return QStringLiteral("not a serial number"); }
 
 QString lineTooLong() { return QStringLiteral("line too long"); }

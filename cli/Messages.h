@@ -43,6 +43,10 @@ int usageError(UsageError error, QByteArrayView option = {});
 int noHeaderRow(const QString& column);
 int noSuchColumn(const QList<QByteArray>& header, const QString& column);
 
+// Standard input is a spreadsheet's file, not CSV (its extension, as SpreadsheetFile::kind
+// gives it); gives kUsageError. Nothing is written on standard output.
+int spreadsheetGiven(const QString& extension);
+
 // Why an input was not calculated when it is no serial at all: its bytes are not text (or the
 // serial field takes none of them), or its line is too long to keep.
 QString notASerialNumber();

@@ -43,6 +43,8 @@ int runSerials(const BatchOptions& options, const NumberRules::Separators& separ
             Messages::inputFailed(out, inputs.shown(), error);
         }
     }
+    if (!input.spreadsheet().isEmpty())
+        return Messages::spreadsheetGiven(input.spreadsheet());
     return Messages::finish(out, input.error(), tally,
                             options.csv ? Messages::Inputs::CsvSerials : Messages::Inputs::Serials);
 }

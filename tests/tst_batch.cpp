@@ -623,6 +623,25 @@ void TestBatch::tableComesBackWhole_data()
         << head + "A,\"400," + e400 + "\r\nB,400," + e400 + "\r\n"
         << said + "2: a quote is never closed: its field ends at the end of its line\n"
         << 0;
+    const QByteArray odsStart = QByteArray("PK\x03\x04", 4) + QByteArray(26, '\0') +
+                                "mimetypeapplication/vnd.oasis.opendocument.spreadsheetPK";
+    QTest::newRow("an .ods file is named, nothing is written")
+        << serial << odsStart << QByteArray()
+        << QByteArray("tarnwick-estimate: this is an .ods spreadsheet, not CSV: save it as CSV "
+                      "(UTF-8) first\n")
+        << 2;
+    QTest::newRow("any other zip file is an .xlsx, in the line modes too")
+        << QStringList{"--csv"} << QByteArray("PK\x03\x04\x14\0\x06\0[Content_Types].xml", 27)
+        << QByteArray()
+        << QByteArray("tarnwick-estimate: this is an .xlsx spreadsheet, not CSV: save it as CSV "
+                      "(UTF-8) first\n")
+        << 2;
+    QTest::newRow("an OLE2 file is an .xls")
+        << QStringList{"--column", "1"} << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10)
+        << QByteArray()
+        << QByteArray("tarnwick-estimate: this is an .xls spreadsheet, not CSV: save it as CSV "
+                      "(UTF-8) first\n")
+        << 2;
 }
 
 void TestBatch::tableComesBackWhole()
