@@ -7,6 +7,7 @@
 #include "BatchEstimator.h"
 #include "CsvReader.h"
 #include "CsvRecord.h"
+#include "HeaderColumn.h"
 #include "InputStream.h"
 #include "InputText.h"
 #include "Messages.h"
@@ -16,32 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Which column of the header the user meant: the column of that exact name, else the only one
-// that has that name apart from case and blanks around it, else a 1-based number.
-std::optional<qsizetype> chooseColumn(const QList<QByteArray>& header, const QString& wanted)
-{
-    const QByteArray exact = wanted.toUtf8();
-    if (const qsizetype i = header.indexOf(exact); i >= 0)
-        return i;
-
-    std::optional<qsizetype> loose;
-    for (qsizetype i = 0; i < header.size(); ++i) {
-        if (QString::fromUtf8(header[i]).trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive))
-            continue;
-        if (loose)
-            return std::nullopt; // two columns could be meant
-        loose = i;
-    }
-    if (loose)
-        return loose;
-
-    bool isNumber = false;
-    const qsizetype number = wanted.toLongLong(&isNumber);
-    if (isNumber && number >= 1 && number <= header.size() && !wanted.startsWith(u'+'))
-        return number - 1;
-    return std::nullopt;
-}
 
 // Each repair of the record's quoting, on standard error after the record is out.
 void sayRepairs(OutputSink& out, const CsvReader& reader)
@@ -65,9 +40,12 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
         return Messages::noHeaderRow(*options.column);
     }
     const QList<QByteArray> header = reader.fields();
-    const std::optional<qsizetype> column = chooseColumn(header, *options.column);
-    if (!column)
+    const HeaderColumn chosen = HeaderColumn::choose(header, *options.column);
+    if (!chosen.sharing.isEmpty())
+        return Messages::sharedColumn(*options.column, chosen.sharing);
+    if (chosen.index < 0)
         return Messages::noSuchColumn(header, *options.column);
+    const qsizetype column = chosen.index;
 
     BatchEstimator estimator(separators);
     if (input.hadByteOrderMark())
@@ -90,7 +68,7 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
         } else {
             const QList<QByteArray>& fields = reader.fields();
             const std::optional<QString> serial = InputText::decode(
-                *column < fields.size() ? QByteArrayView(fields[*column]) : QByteArrayView(),
+                column < fields.size() ? QByteArrayView(fields[column]) : QByteArrayView(),
                 InputText::Encoding::Utf8);
             const bool calculated = serial && estimator.estimate(*serial);
             tally.count(calculated);

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 #include <cstring>
 #include <unistd.h>
 
@@ -67,9 +69,13 @@ int noHeaderRow(const QString& column)
 
 int noSuchColumn(const QList<QByteArray>& header, const QString& column)
 {
+    // The first twenty, then how many more.
+    constexpr qsizetype kShown = 20;
     QStringList names;
-    for (const QByteArray& name : header)
+    for (const QByteArray& name : header.first(std::min(kShown, header.size())))
         names << quoted(name);
+    if (header.size() > kShown)
+        names << QStringLiteral("and %1 more").arg(header.size() - kShown);
     say(QStringLiteral("no column %1 in the header row; its columns are %2")
             .arg(quoted(column.toUtf8()), names.join(QStringLiteral(", "))));
     return kUsageError;
@@ -79,6 +85,19 @@ int spreadsheetGiven(const QString& extension)
 {
     say(QStringLiteral("this is an %1 spreadsheet, not CSV: save it as CSV (UTF-8) first")
             .arg(extension));
+    return kUsageError;
+}
+
+int sharedColumn(const QString& column, const QList<qsizetype>& sharing)
+{
+    QStringList numbers;
+    for (const qsizetype i : sharing)
+        numbers << QString::number(i + 1);
+    const QString last = numbers.takeLast();
+    const QString named = numbers.size() == 1 ? QStringLiteral("both") : QStringLiteral("all");
+    say(QStringLiteral("columns %1 and %2 are %3 named %4: give the number of the one to read "
+                       "with --column")
+            .arg(numbers.join(QStringLiteral(", ")), last, named, quoted(column.toUtf8())));
     return kUsageError;
 }
 

@@ -42,6 +42,8 @@ int usageError(UsageError error, QByteArrayView option = {});
 // The table on standard input has no header row, or no column NAME in it; gives kUsageError.
 int noHeaderRow(const QString& column);
 int noSuchColumn(const QList<QByteArray>& header, const QString& column);
+// Several columns (0-based) have the name NAME; gives kUsageError.
+int sharedColumn(const QString& column, const QList<qsizetype>& sharing);
 
 // Standard input is a spreadsheet's file, not CSV (its extension, as SpreadsheetFile::kind
 // gives it); gives kUsageError. Nothing is written on standard output.

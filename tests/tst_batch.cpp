@@ -642,6 +642,28 @@ void TestBatch::tableComesBackWhole_data()
         << QByteArray("tarnwick-estimate: this is an .xls spreadsheet, not CSV: save it as CSV "
                       "(UTF-8) first\n")
         << 2;
+    QTest::newRow("a name two columns share: both positions, give the number")
+        << serial << QByteArray("Serial,x,Serial\n400,1,2\n") << QByteArray()
+        << QByteArray("tarnwick-estimate: columns 1 and 3 are both named \"Serial\": give the "
+                      "number of the one to read with --column\n")
+        << 2;
+    QTest::newRow("a name apart from case shared by three columns")
+        << serial << QByteArray("serial,SERIAL,x,Serial \n400,1,2,3\n") << QByteArray()
+        << QByteArray("tarnwick-estimate: columns 1, 2 and 4 are all named \"Serial\": give the "
+                      "number of the one to read with --column\n")
+        << 2;
+    QTest::newRow("a name matches apart from case and Unicode normalisation")
+        << QStringList{"--column", "NUM\xC3\x89RO"} << QByteArray("Nume\xCC\x81ro\n400\n")
+        << "Nume\xCC\x81ro," + estimateNames(',') + "\r\n400," + e400 + "\r\n"
+        << QByteArray() << 0;
+    QTest::newRow("the columns named in an error are the first twenty, then how many more")
+        << QStringList{"--column", "x"}
+        << QByteArray("1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22\n") << QByteArray()
+        << QByteArray("tarnwick-estimate: no column \"x\" in the header row; its columns are "
+                      "\"1\", \"2\", \"3\", \"4\", \"5\", \"6\", \"7\", \"8\", \"9\", \"10\", "
+                      "\"11\", \"12\", \"13\", \"14\", \"15\", \"16\", \"17\", \"18\", \"19\", "
+                      "\"20\", and 2 more\n")
+        << 2;
 }
 
 void TestBatch::tableComesBackWhole()
