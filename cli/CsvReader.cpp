@@ -83,7 +83,7 @@ bool CsvReader::readUtf8(QByteArray& block)
 
 bool CsvReader::readMore()
 {
-    if (!tooLong_ && !recordDone_ && pos_ - recordStart_ > maxRowBytes_)
+    if (!tooLong_ && !recordDone_ && pos_ - recordStart_ - dropped_ > maxRowBytes_)
         startOverflow(true);
     if (tooLong_) {
         keepWritten();
@@ -140,6 +140,7 @@ bool CsvReader::next()
     overflowFields_ = 0;
     blank_ = false;
     recordDone_ = false;
+    dropped_ = 0;
     recordStart_ = pos_;
     fieldStart_ = pos_;
     recordLine_ = lineNumber_;
@@ -209,6 +210,7 @@ bool CsvReader::dropMark()
     keepWritten();
     pos_ += kByteOrderMark.size();
     fieldStart_ = pos_;
+    dropped_ += kByteOrderMark.size();
     const bool said = std::ranges::any_of(
         repairs_, [](const RepairAt& at) { return at.repair == Repair::ByteOrderMark; });
     if (!said)
@@ -228,6 +230,7 @@ bool CsvReader::parseRecord()
                 pos_ = recordStart_;
                 fieldStart_ = pos_;
                 lineNumber_ = recordLine_;
+                dropped_ = 0;
                 fields_.clear();
                 written_.clear();
                 repairs_.clear();

@@ -88,6 +88,7 @@ private:
     qsizetype recordStart_ = 0;    // in buffer_
     qsizetype fieldStart_ = 0;     // of the written bytes not yet kept, in buffer_
     qsizetype unclosedQuote_ = -1; // after recordStart_: the quote that is never closed
+    qsizetype dropped_ = 0;        // bytes of marks dropped from the record
     qsizetype lineNumber_ = 1;     // of pos_
     State state_ = State::FieldStart;
     bool quoted_ = false;    // the field started with a quote

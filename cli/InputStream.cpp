@@ -32,7 +32,8 @@ void InputStream::readStart(QByteArray& buffer)
     const auto start = [&buffer, kept] {
         return QByteArrayView(buffer).sliced(kept);
     };
-    while ((InputText::couldBeMarkPrefix(start()) || SpreadsheetFile::couldBe(start())) &&
+    while ((InputText::couldBeMarkPrefix(start()) || SpreadsheetFile::couldBe(start()) ||
+            InputText::couldBeUtf16(start())) &&
            appendBlock(buffer) > 0) {
     }
     spreadsheet_ = SpreadsheetFile::kind(start());
@@ -45,6 +46,8 @@ void InputStream::readStart(QByteArray& buffer)
     readingStart_ = false;
     encoding_ = mark.encoding;
     hadByteOrderMark_ = mark.length > 0;
+    if (!hadByteOrderMark_)
+        encoding_ = InputText::utf16FromZeros(start()).value_or(InputText::Encoding::Utf8);
     buffer.remove(kept, mark.length);
 }
 

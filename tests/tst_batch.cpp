@@ -352,12 +352,8 @@ void TestBatch::standardInput_data()
         << utf16(QStringLiteral("400\r\n\r\n5\r\n"), true) << k400 + k5 << QByteArray() << 0;
     QTest::newRow("UTF-16 BE with its mark, no last line ending")
         << utf16(QStringLiteral("400\n5"), false) << k400 + k5 << QByteArray() << 0;
-    QTest::newRow("UTF-16 without a mark is not guessed")
-        << utf16(QStringLiteral("400\n"), true).mid(2) << QByteArray()
-        << R"(tarnwick-estimate: 4\x000\x000\x00)" + kNotASerial + "tarnwick-estimate: \\x00" +
-               kNotASerial +
-               "tarnwick-estimate: 2 of 2 inputs were not dated: see the messages above\n"
-        << 1;
+    QTest::newRow("UTF-16 without a mark is told from its zero bytes")
+        << utf16(QStringLiteral("400\n5"), true).mid(2) << k400 + k5 << QByteArray() << 0;
     QTest::newRow("a lone UTF-16 surrogate fails its line")
         << utf16(QStringLiteral("4") + QChar(0xD800) + QStringLiteral("\n400"), true) << k400
         << "tarnwick-estimate: 4\\uD800" + kNotASerial +
@@ -664,6 +660,10 @@ void TestBatch::tableComesBackWhole_data()
                       "\"11\", \"12\", \"13\", \"14\", \"15\", \"16\", \"17\", \"18\", \"19\", "
                       "\"20\", and 2 more\n")
         << 2;
+    QTest::newRow("UTF-16 BE without a mark is told from its zero bytes")
+        << serial << utf16(QStringLiteral("Name,Serial\n\u00E9,400\n"), false).mid(2)
+        << "Name,Serial," + estimateNames(',') + "\r\n\xC3\xA9,400," + e400 + "\r\n"
+        << QByteArray() << 0;
 }
 
 void TestBatch::tableComesBackWhole()
