@@ -32,6 +32,7 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
     OutputSink out(STDOUT_FILENO);
     InputStream input(STDIN_FILENO, &out);
     CsvReader reader(input);
+    reader.setEncoding(options.encoding);
     if (!reader.readHeader(options.delimiter)) {
         if (!input.spreadsheet().isEmpty())
             return Messages::spreadsheetGiven(input.spreadsheet());
@@ -50,10 +51,16 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
     BatchEstimator estimator(separators);
     if (input.hadByteOrderMark())
         out.append("\xEF\xBB\xBF");
+    if (!reader.separatorLine().isEmpty()) {
+        out.append(reader.separatorLine());
+        out.append("\r\n");
+    }
     CsvRecord names(out, reader.delimiter());
     for (const QByteArray& name : reader.written())
         names.writtenField(name);
     names.fields(BatchEstimator::kColumns, "estimate_").end();
+    if (!reader.assumedEncoding().isEmpty())
+        Messages::encodingAssumed(out, reader.assumedEncoding());
     sayRepairs(out, reader);
 
     TableRow row(out, reader.delimiter(), header.size(), estimator);

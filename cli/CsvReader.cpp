@@ -65,20 +65,40 @@ bool CsvReader::readUtf8(QByteArray& block)
             }
             return false;
         }
-        if (input_.encoding() == InputText::Encoding::Utf8) {
+        if (!decoder_.isValid() && !firstBlockDecoded()) {
             block.swap(raw_);
         } else {
-            if (!decoder_.isValid()) // the first block: the mark is behind
-                decoder_ = QStringDecoder(input_.encoding() == InputText::Encoding::Utf16LE
-                                              ? QStringDecoder::Utf16LE
-                                              : QStringDecoder::Utf16BE,
-                                          QStringDecoder::Flag::ConvertInitialBom);
-            oddByte_ = oddByte_ != (raw_.size() % 2 != 0);
+            oddByte_ = utf16_ && oddByte_ != (raw_.size() % 2 != 0);
             block = QString(decoder_(raw_)).toUtf8();
         }
         raw_.clear();
     }
     return true;
+}
+
+// Sets up the decoder from the first block, when the input needs one: an encoding given, UTF-16,
+// or an input that is not UTF-8 (a sequence cut at the block's end aside).
+bool CsvReader::firstBlockDecoded()
+{
+    if (started_)
+        return false;
+    started_ = true;
+    QString name = encodingName_;
+    if (name.isEmpty() && input_.encoding() != InputText::Encoding::Utf8)
+        name = input_.encoding() == InputText::Encoding::Utf16LE ? QStringLiteral("UTF-16LE")
+                                                                 : QStringLiteral("UTF-16BE");
+    if (name.isEmpty()) {
+        const QByteArrayView start(raw_);
+        bool utf8 = false;
+        for (qsizetype cut = 0; cut < 4 && cut <= start.size() && !utf8; ++cut)
+            utf8 = start.chopped(cut).isValidUtf8();
+        if (utf8)
+            return false;
+        name = assumed_ = QStringLiteral("Windows-1252");
+    }
+    decoder_ = QStringDecoder(name.toUtf8().constData(), QStringDecoder::Flag::ConvertInitialBom);
+    utf16_ = name.startsWith(QStringLiteral("UTF-16"), Qt::CaseInsensitive);
+    return decoder_.isValid();
 }
 
 bool CsvReader::readMore()
@@ -125,8 +145,36 @@ char CsvReader::findDelimiter()
     }
 }
 
+// A first line "sep=X", as some spreadsheet programs write and read it.
+void CsvReader::readSeparatorLine()
+{
+    constexpr QByteArrayView kSep = "sep=";
+    while (buffer_.size() < kSep.size() + 2 && readMore()) {
+    }
+    if (!QByteArrayView(buffer_).startsWith(kSep) || buffer_.size() < kSep.size() + 1)
+        return;
+    const char separator = buffer_[kSep.size()];
+    const qsizetype end = kSep.size() + 1;
+    if (separator == '"' || separator == '\r' || separator == '\n' ||
+        (end < buffer_.size() && buffer_[end] != '\r' && buffer_[end] != '\n'))
+        return;
+    separatorLine_ = buffer_.first(end);
+    pos_ = end;
+    if (pos_ < buffer_.size() && buffer_[pos_] == '\r')
+        ++pos_;
+    if ((pos_ < buffer_.size() || readMore()) && buffer_[pos_] == '\n')
+        ++pos_;
+    ++lineNumber_;
+    recordStart_ = pos_;
+    buffer_.remove(0, pos_);
+    pos_ = recordStart_ = 0;
+}
+
 bool CsvReader::readHeader(std::optional<char> delimiter)
 {
+    readSeparatorLine();
+    if (!delimiter && !separatorLine_.isEmpty())
+        delimiter = separatorLine_.back();
     delimiter_ = delimiter ? *delimiter : findDelimiter();
     return next();
 }

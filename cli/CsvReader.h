@@ -47,8 +47,16 @@ public:
     explicit CsvReader(InputStream& input, qsizetype maxRowBytes = kMaxRowBytes);
 
     void setOverflow(Overflow* overflow) { overflow_ = overflow; }
+    // Reads the input in this encoding (a name QStringDecoder knows), whatever its start says.
+    void setEncoding(const QString& name) { encodingName_ = name; }
+    // The encoding assumed for an input that is not valid UTF-8 and has no mark: Windows-1252,
+    // as spreadsheet programs save "ANSI" text; empty when none was.
+    const QString& assumedEncoding() const { return assumed_; }
+    // A first line "sep=X", which sets the delimiter, as it was written; empty when none.
+    const QByteArray& separatorLine() const { return separatorLine_; }
 
-    // To the first record, once the delimiter is settled; false when the input holds none.
+    // To the first record, once the delimiter is settled (a "sep=X" line before it settles it,
+    // unless it is given); false when the input holds none.
     bool readHeader(std::optional<char> delimiter);
     // To the next record; false at the end of the input.
     bool next();
@@ -68,6 +76,8 @@ private:
     bool readUtf8(QByteArray& block);
     bool readMore();
     char findDelimiter();
+    void readSeparatorLine();
+    bool firstBlockDecoded();
     bool parseRecord();
     bool dropMark();
     void endField();
@@ -75,9 +85,14 @@ private:
     void keepWritten();
 
     InputStream& input_;
-    QByteArray raw_;         // as read, before a conversion
-    bool oddByte_ = false;   // an odd number of UTF-16 bytes so far
-    QStringDecoder decoder_; // from UTF-16
+    QByteArray raw_;       // as read, before a conversion
+    bool oddByte_ = false; // an odd number of UTF-16 bytes so far
+    bool started_ = false; // the first block has been read
+    bool utf16_ = false;
+    QStringDecoder decoder_; // from UTF-16, or another encoding than UTF-8
+    QString encodingName_;
+    QString assumed_;
+    QByteArray separatorLine_;
     qsizetype maxRowBytes_;
     Overflow* overflow_ = nullptr;
     char delimiter_ = ',';

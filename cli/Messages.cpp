@@ -47,6 +47,14 @@ QString usageText(UsageError error, QByteArrayView option)
         return QStringLiteral("--csv and --column cannot be given together");
     case UsageError::DelimiterWithoutColumn:
         return QStringLiteral("--delimiter needs --column");
+    case UsageError::BadEncoding:
+        return option.isEmpty()
+                   ? QStringLiteral("--encoding takes the name of an encoding")
+                   : QStringLiteral("unknown encoding '%1': give UTF-8, UTF-16LE, UTF-16BE or "
+                                    "windows-1252, for example")
+                         .arg(InputText::escaped(option, InputText::Encoding::Utf8));
+    case UsageError::EncodingWithoutColumn:
+        return QStringLiteral("--encoding needs --column");
     }
     return {};
 }
@@ -99,6 +107,14 @@ int sharedColumn(const QString& column, const QList<qsizetype>& sharing)
                        "with --column")
             .arg(numbers.join(QStringLiteral(", ")), last, named, quoted(column.toUtf8())));
     return kUsageError;
+}
+
+void encodingAssumed(OutputSink& out, const QString& encoding)
+{
+    if (out.flush())
+        say(QStringLiteral("the input is not UTF-8: it was read as %1; give --encoding if it is "
+                           "another")
+                .arg(encoding));
 }
 
 QString notASerialNumber() { return QStringLiteral("not a serial number"); }

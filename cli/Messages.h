@@ -23,7 +23,7 @@ enum ExitStatus : int { kAllCalculated = 0, kNotAllCalculated = 1, kUsageError =
 // The synopsis: after a usage error, and at the head of --help.
 inline constexpr QByteArrayView kUsage =
     "usage: tarnwick-estimate [--csv] [SERIAL ...]\n"
-    "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n"
+    "       tarnwick-estimate --column NAME [--delimiter C] [--encoding NAME] < table.csv\n"
     "       tarnwick-estimate --built-on [--csv] [DATE ...]\n";
 
 enum class UsageError {
@@ -34,6 +34,8 @@ enum class UsageError {
     ColumnWithBuiltOn,
     ColumnWithCsv,
     DelimiterWithoutColumn,
+    BadEncoding, // none, or one not known (named, escaped)
+    EncodingWithoutColumn,
 };
 
 // The error's message, then the synopsis; gives kUsageError.
@@ -48,6 +50,9 @@ int sharedColumn(const QString& column, const QList<qsizetype>& sharing);
 // Standard input is a spreadsheet's file, not CSV (its extension, as SpreadsheetFile::kind
 // gives it); gives kUsageError. Nothing is written on standard output.
 int spreadsheetGiven(const QString& extension);
+
+// The CSV was not UTF-8 and was read as `encoding`, said after what standard output holds.
+void encodingAssumed(OutputSink& out, const QString& encoding);
 
 // Why an input was not calculated when it is no serial at all: its bytes are not text (or the
 // serial field takes none of them), or its line is too long to keep.

@@ -230,10 +230,12 @@ void TestBatch::usageErrors()
     QFETCH(QByteArray, message);
     const Run run = runEstimate(arguments, "Serial\n400\n");
     QCOMPARE(run.out, QByteArray());
-    QCOMPARE(run.err, "tarnwick-estimate: " + message +
-                          "\nusage: tarnwick-estimate [--csv] [SERIAL ...]\n"
-                          "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n"
-                          "       tarnwick-estimate --built-on [--csv] [DATE ...]\n");
+    QCOMPARE(
+        run.err,
+        "tarnwick-estimate: " + message +
+            "\nusage: tarnwick-estimate [--csv] [SERIAL ...]\n"
+            "       tarnwick-estimate --column NAME [--delimiter C] [--encoding NAME] < table.csv\n"
+            "       tarnwick-estimate --built-on [--csv] [DATE ...]\n");
     QCOMPARE(run.status, 2);
 }
 
@@ -663,6 +665,26 @@ void TestBatch::tableComesBackWhole_data()
     QTest::newRow("UTF-16 BE without a mark is told from its zero bytes")
         << serial << utf16(QStringLiteral("Name,Serial\n\u00E9,400\n"), false).mid(2)
         << "Name,Serial," + estimateNames(',') + "\r\n\xC3\xA9,400," + e400 + "\r\n"
+        << QByteArray() << 0;
+    QTest::newRow("a Windows-1252 export is read as such, written as UTF-8, said")
+        << QStringList{"--column", "Num\xC3\xA9ro"}
+        << QByteArray("Nom;Num\xE9ro\r\nL\xE9"
+                      "a;400\r\n")
+        << "Nom;Num\xC3\xA9ro;" + estimateNames(';') +
+               "\r\nL\xC3\xA9"
+               "a;400;" +
+               estimateOf400(';') + "\r\n"
+        << QByteArray("tarnwick-estimate: the input is not UTF-8: it was read as Windows-1252; "
+                      "give --encoding if it is another\n")
+        << 0;
+    QTest::newRow("--encoding says it outright")
+        << QStringList{"--column", "2", "--encoding", "latin1"} << QByteArray("A,S\xE9\n\xC0,400\n")
+        << "A,S\xC3\xA9," + estimateNames(',') + "\r\n\xC3\x80,400," + e400 + "\r\n"
+        << QByteArray() << 0;
+    QTest::newRow("a sep= first line sets the delimiter and is kept")
+        << serial << QByteArray("sep=;\nName;Serial\n\"a,b\";400\n")
+        << "sep=;\r\nName;Serial;" + estimateNames(';') + "\r\n\"a,b\";400;" + estimateOf400(';') +
+               "\r\n"
         << QByteArray() << 0;
 }
 

@@ -315,9 +315,9 @@ QByteArray encoded(const QByteArray& utf8, unsigned encoding)
 // inside the input is dropped, so such inputs are left out.
 void checkAnyBytes(const QByteArray& data, const Read& read)
 {
-    // Not UTF-8 (converted), or a spreadsheet's file (not read).
+    // Not UTF-8 (converted, Windows-1252 assumed), or a spreadsheet's file (not read).
     if (data.contains("\xEF\xBB\xBF") || data.startsWith("\xFE\xFF") ||
-        data.startsWith("\xFF\xFE") || InputText::utf16FromZeros(data) ||
+        data.startsWith("\xFF\xFE") || InputText::utf16FromZeros(data) || !data.isValidUtf8() ||
         !SpreadsheetFile::kind(data).isEmpty())
         return;
     qsizetype at = 0;
