@@ -45,7 +45,7 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
     if (!chosen.sharing.isEmpty())
         return Messages::sharedColumn(*options.column, chosen.sharing);
     if (chosen.index < 0)
-        return Messages::noSuchColumn(header, *options.column);
+        return Messages::noSuchColumn(header, *options.column, reader.delimiterUndecided());
     const qsizetype column = chosen.index;
 
     BatchEstimator estimator(separators);

@@ -140,6 +140,10 @@ char CsvReader::findDelimiter()
                 if (counts[i].fields > counts[best].fields)
                     best = i;
             }
+            for (std::size_t i = 0; i < kCandidates.size(); ++i) {
+                if (i != best && counts[i].fields == counts[best].fields && counts[i].fields > 1)
+                    undecided_ = true;
+            }
             return kCandidates[best];
         }
     }

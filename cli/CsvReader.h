@@ -69,6 +69,8 @@ public:
     qsizetype line() const { return recordLine_; }               // where it starts, from 1
     const QList<RepairAt>& repairs() const { return repairs_; }  // made in this record
     char delimiter() const { return delimiter_; }
+    // The header splits into as many fields at another candidate: the delimiter is a guess.
+    bool delimiterUndecided() const { return undecided_; }
 
 private:
     enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted, AfterQuote, ToLineEnd };
@@ -96,6 +98,7 @@ private:
     qsizetype maxRowBytes_;
     Overflow* overflow_ = nullptr;
     char delimiter_ = ',';
+    bool undecided_ = false;
     bool ended_ = false; // the input has ended
 
     QByteArray buffer_;            // the record being read starts at recordStart_

@@ -75,7 +75,7 @@ int noHeaderRow(const QString& column)
     return kUsageError;
 }
 
-int noSuchColumn(const QList<QByteArray>& header, const QString& column)
+int noSuchColumn(const QList<QByteArray>& header, const QString& column, bool undecided)
 {
     // The first twenty, then how many more.
     constexpr qsizetype kShown = 20;
@@ -84,8 +84,11 @@ int noSuchColumn(const QList<QByteArray>& header, const QString& column)
         names << quoted(name);
     if (header.size() > kShown)
         names << QStringLiteral("and %1 more").arg(header.size() - kShown);
-    say(QStringLiteral("no column %1 in the header row; its columns are %2")
-            .arg(quoted(column.toUtf8()), names.join(QStringLiteral(", "))));
+    const QString hint = undecided ? QStringLiteral(" (the header splits as well at another "
+                                                    "separator: give --delimiter)")
+                                   : QString();
+    say(QStringLiteral("no column %1 in the header row; its columns are %2%3")
+            .arg(quoted(column.toUtf8()), names.join(QStringLiteral(", ")), hint));
     return kUsageError;
 }
 

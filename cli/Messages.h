@@ -43,7 +43,8 @@ int usageError(UsageError error, QByteArrayView option = {});
 
 // The table on standard input has no header row, or no column NAME in it; gives kUsageError.
 int noHeaderRow(const QString& column);
-int noSuchColumn(const QList<QByteArray>& header, const QString& column);
+// With `undecided`, the header's delimiter was a guess: the message says to give --delimiter.
+int noSuchColumn(const QList<QByteArray>& header, const QString& column, bool undecided = false);
 // Several columns (0-based) have the name NAME; gives kUsageError.
 int sharedColumn(const QString& column, const QList<qsizetype>& sharing);
 

@@ -686,6 +686,12 @@ void TestBatch::tableComesBackWhole_data()
         << "sep=;\r\nName;Serial;" + estimateNames(';') + "\r\n\"a,b\";400;" + estimateOf400(';') +
                "\r\n"
         << QByteArray() << 0;
+    QTest::newRow("a header that does not decide the separator says to give --delimiter")
+        << QStringList{"--column", "Notes"} << QByteArray("Owner;Notes,Serial\n") << QByteArray()
+        << QByteArray("tarnwick-estimate: no column \"Notes\" in the header row; its columns are "
+                      "\"Owner;Notes\", \"Serial\" (the header splits as well at another "
+                      "separator: give --delimiter)\n")
+        << 2;
 }
 
 void TestBatch::tableComesBackWhole()
