@@ -83,7 +83,7 @@ QByteArray estimateNames(char d)
     return QByteArray("estimate_serial,estimate_month,estimate_day,estimate_year,"
                       "estimate_first_serial,estimate_last_serial,estimate_production_total,"
                       "estimate_daily_average,estimate_cars_to_month_end,"
-                      "estimate_days_to_month_end,estimate_sentence,estimate_error")
+                      "estimate_days_to_month_end,estimate_sentence,estimate_error,estimate_date")
         .replace(',', d);
 }
 
@@ -91,10 +91,13 @@ QByteArray estimateOf400(char d)
 {
     const QByteArray sentence("400 was built on January 9, 1909.");
     return QByteArray("400,January,9,1909,310,646,336,11,246,22,").replace(',', d) +
-           (d == ',' ? '"' + sentence + '"' : sentence) + d;
+           (d == ',' ? '"' + sentence + '"' : sentence) + d + d + "1909-01-09";
 }
 
-QByteArray failedEstimate(char d, const QByteArray& message) { return QByteArray(11, d) + message; }
+QByteArray failedEstimate(char d, const QByteArray& message)
+{
+    return QByteArray(11, d) + message + d;
+}
 
 } // namespace
 
@@ -248,22 +251,22 @@ void TestBatch::csv_data()
     QTest::newRow("a calculated row holds every field")
         << QStringList{"--csv", "400"}
         << QByteArray("400,400,January,9,1909,310,646,336,11,246,22,\"400 was built on January 9, "
-                      "1909.\",\r\n")
+                      "1909.\",,1909-01-09\r\n")
         << QByteArray() << 0;
     QTest::newRow("a row that was not calculated holds only the input and the message")
         << QStringList{"--csv", "0"}
-        << QByteArray("0,,,,,,,,,,,,Please enter a serial number between 1 and 15076231\r\n")
+        << QByteArray("0,,,,,,,,,,,,Please enter a serial number between 1 and 15076231,\r\n")
         << QByteArray("tarnwick-estimate: 1 of 1 inputs was not dated: see the error column\n")
         << 1;
     QTest::newRow("quotes and commas in the input are quoted")
         << QStringList{"--csv", "x,\"y"}
-        << QByteArray("\"x,\"\"y\",,,,,,,,,,,,not a serial number\r\n")
+        << QByteArray("\"x,\"\"y\",,,,,,,,,,,,not a serial number,\r\n")
         << QByteArray("tarnwick-estimate: 1 of 1 inputs was not dated: see the error column\n")
         << 1;
     QTest::newRow("the input column keeps what was given")
         << QStringList{"--csv", " 0400 "}
         << QByteArray(" 0400 ,400,January,9,1909,310,646,336,11,246,22,\"400 was built on January "
-                      "9, 1909.\",\r\n")
+                      "9, 1909.\",,1909-01-09\r\n")
         << QByteArray() << 0;
 }
 
@@ -274,8 +277,9 @@ void TestBatch::csv()
     QFETCH(QByteArray, err);
     QFETCH(int, status);
     const Run run = runEstimate(arguments);
-    const QByteArray header("input,serial,month,day,year,first_serial,last_serial,production_total,"
-                            "daily_average,cars_to_month_end,days_to_month_end,sentence,error\r\n");
+    const QByteArray header(
+        "input,serial,month,day,year,first_serial,last_serial,production_total,"
+        "daily_average,cars_to_month_end,days_to_month_end,sentence,error,date\r\n");
     QCOMPARE(run.out, header + rows);
     QCOMPARE(run.err, err);
     QCOMPARE(run.status, status);
@@ -536,9 +540,9 @@ void TestBatch::column_data()
                       "estimate_year,estimate_first_serial,estimate_last_serial,"
                       "estimate_production_total,estimate_daily_average,"
                       "estimate_cars_to_month_end,estimate_days_to_month_end,estimate_sentence,"
-                      "estimate_error\r\n"
+                      "estimate_error,estimate_date\r\n"
                       "A;B;C,400,400,January,9,1909,310,646,336,11,246,22,"
-                      "\"400 was built on January 9, 1909.\",\r\n")
+                      "\"400 was built on January 9, 1909.\",,1909-01-09\r\n")
         << QByteArray() << 0;
     QTest::newRow("a row over 1 MiB keeps its bytes and fails alone, memory bounded")
         << QStringList{"--column", "s"} << "s\n\"" + QByteArray(2 << 20, 'x') + "\"\n400\n"
@@ -580,7 +584,7 @@ void TestBatch::tableComesBackWhole_data()
         << QByteArray() << 0;
     QTest::newRow("a blank line stays an empty row with empty estimate columns")
         << serial << QByteArray("Name,Serial\nA,400\n\nB,400\n")
-        << head + "A,400," + e400 + "\r\n" + QByteArray(13, ',') + "\r\nB,400," + e400 + "\r\n"
+        << head + "A,400," + e400 + "\r\n" + QByteArray(14, ',') + "\r\nB,400," + e400 + "\r\n"
         << QByteArray() << 0;
     QTest::newRow("cells past the header's width follow the estimate columns")
         << serial << QByteArray("Name,Serial\nA,400,x,\"y,z\",\n")
@@ -692,6 +696,11 @@ void TestBatch::tableComesBackWhole_data()
                       "\"Owner;Notes\", \"Serial\" (the header splits as well at another "
                       "separator: give --delimiter)\n")
         << 2;
+    QTest::newRow("estimate_date is empty for the October to December 1912 month")
+        << serial << QByteArray("Name,Serial\nA,164600\n")
+        << head + "A,164600,164600,Oct-Dec,9,1912,157425,183563,26138,843,18963,22,\"164600 "
+                  "was built on Oct-Dec 9, 1912.\",,\r\n"
+        << QByteArray() << 0;
 }
 
 void TestBatch::tableComesBackWhole()
