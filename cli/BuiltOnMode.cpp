@@ -1,7 +1,8 @@
 // --built-on: each DATE, else each line of standard input, is read as a day, and the serials
 // that the estimate puts on that day are found (DaySerialFinder). Plain output is one line per
 // day on standard output, or a message on standard error; --csv writes a header row, then one row
-// per input: the input, the day and its serials.
+// per input: the input, the day and its serials. A first line of standard input without a digit
+// is a header (a spreadsheet's column) and is passed over.
 #include "Modes.h"
 
 #include "CsvRecord.h"
@@ -13,7 +14,19 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <unistd.h>
+#include <utility>
+
+namespace {
+
+// A first line that holds no digit is a column's name, such as "Built on", not a day.
+bool isHeader(const QString& line)
+{
+    return std::ranges::none_of(line, [](QChar c) { return c.isDigit(); });
+}
+
+} // namespace
 
 int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separators)
 {
@@ -26,8 +39,11 @@ int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separ
         CsvRecord(out, ',').fields(BuiltOnAnswer::kCsvColumns).end();
 
     Messages::Tally tally;
+    bool firstLine = options.inputs.isEmpty(); // of standard input
     while (!out.failed() && inputs.next()) {
         const std::optional<QString>& text = inputs.text();
+        if (std::exchange(firstLine, false) && text && isHeader(*text))
+            continue;
         const BuiltOnAnswer answer =
             text ? finder.answer(*text, slashDates)
                  : BuiltOnAnswer{{}, {}, inputs.tooLong() ? Messages::lineTooLong() : notADate()};

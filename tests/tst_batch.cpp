@@ -732,6 +732,14 @@ void TestBatch::builtOn_data()
                "1910 has 28 days\n"
                "tarnwick-estimate: 1 of 2 inputs was not read as days: see the messages above\n")
         << 1;
+    QTest::newRow("a first line without a digit is a header, passed over")
+        << QStringList{"--built-on"} << QByteArray("Built on\r\n\"January 9, 1909\"\r\nDate\r\n")
+        << QByteArray("January 9, 1909: serials 399 to 409 (11 cars).\n")
+        << QByteArray("tarnwick-estimate: Date: not a date: write it as January 9, 1909 or "
+                      "1909-01-09\n"
+                      "tarnwick-estimate: 1 of 2 inputs was not read as days: see the messages "
+                      "above\n")
+        << 1;
     QTest::newRow("CSV: a day, a day without serials, a guarded failure")
         << QStringList{"--built-on", "--csv"} << QByteArray("1909-01-09\n1921-01-05\n=1+1\n")
         << QByteArray("input,month,day,year,first_serial,last_serial,count,error\r\n"
