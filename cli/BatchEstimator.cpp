@@ -81,3 +81,18 @@ QString BatchEstimator::isoDate() const
     const QDate day(fields().text(txtYear).toInt(), int(month) + 1, fields().text(txtDate).toInt());
     return month < 0 || !day.isValid() ? QString() : day.toString(Qt::ISODate);
 }
+
+QString BatchEstimator::serialReadOtherwise(const QString& input) const
+{
+    QString digits;
+    bool text = false;
+    for (const QChar c : input) {
+        if (c.isDigit())
+            digits += QChar(u'0' + c.digitValue());
+        text = text || c.isLetter();
+    }
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits.remove(0, 1);
+    const QString serial = fields().text(txtSerial);
+    return text || digits != serial ? serial : QString();
+}

@@ -39,6 +39,10 @@ public:
     // calculated; else message() says why not.
     bool estimate(const QString& input);
     const QString& message() const { return message_; }
+    // After an estimate: the serial it read, when that is not the number the input's digits
+    // write (a group separator read as a decimal point, a fraction rounded, text left out);
+    // else empty.
+    QString serialReadOtherwise(const QString& input) const;
 
     const FieldSet& fields() const { return form_.fields(); }
 

@@ -79,6 +79,15 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
                 InputText::Encoding::Utf8);
             const bool calculated = serial && estimator.estimate(*serial);
             tally.count(calculated);
+            if (calculated) {
+                if (const QString read = estimator.serialReadOtherwise(*serial); !read.isEmpty())
+                    Messages::serialReadAs(
+                        out,
+                        QStringLiteral("line %1: \"%2\"")
+                            .arg(reader.line())
+                            .arg(InputText::escaped(fields[column], InputText::Encoding::Utf8)),
+                        read);
+            }
             row.write(reader.written(), calculated ? QString()
                                         : !serial  ? Messages::notASerialNumber()
                                                    : estimator.message());

@@ -120,6 +120,13 @@ void encodingAssumed(OutputSink& out, const QString& encoding)
                 .arg(encoding));
 }
 
+void serialReadAs(OutputSink& out, const QString& where, const QString& serial)
+{
+    if (out.flush())
+        say(QStringLiteral("%1: read as serial %2, which is not the number its digits write")
+                .arg(where, serial));
+}
+
 QString notASerialNumber() { return QStringLiteral("not a serial number"); }
 
 QString lineTooLong() { return QStringLiteral("line too long"); }

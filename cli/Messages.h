@@ -55,6 +55,10 @@ int spreadsheetGiven(const QString& extension);
 // The CSV was not UTF-8 and was read as `encoding`, said after what standard output holds.
 void encodingAssumed(OutputSink& out, const QString& encoding);
 
+// An input whose serial was read otherwise than its digits write it; `where` names it (an input
+// as shown, or "line N" of a table). Said after what standard output holds.
+void serialReadAs(OutputSink& out, const QString& where, const QString& serial);
+
 // Why an input was not calculated when it is no serial at all: its bytes are not text (or the
 // serial field takes none of them), or its line is too long to keep.
 QString notASerialNumber();

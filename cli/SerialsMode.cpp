@@ -27,6 +27,10 @@ int runSerials(const BatchOptions& options, const NumberRules::Separators& separ
         const std::optional<QString>& text = inputs.text();
         const bool calculated = text && estimator.estimate(*text);
         tally.count(calculated);
+        if (calculated) {
+            if (const QString serial = estimator.serialReadOtherwise(*text); !serial.isEmpty())
+                Messages::serialReadAs(out, inputs.shown(), serial);
+        }
         const QString error = calculated         ? QString()
                               : inputs.tooLong() ? Messages::lineTooLong()
                               : !text            ? Messages::notASerialNumber()

@@ -179,8 +179,10 @@ void TestBatch::arguments_data()
     QTest::newRow("an input longer than the typing limit is not cut")
         << QStringList{"015076231"} << QByteArray("15076231 was built on December 31, 1927.\n")
         << QByteArray() << 0;
-    QTest::newRow("a fraction is rounded as the serial field does")
-        << QStringList{"5.5"} << QByteArray("6 was built on October 26, 1908.\n") << QByteArray()
+    QTest::newRow("a fraction is rounded as the serial field does, with a warning")
+        << QStringList{"5.5"} << QByteArray("6 was built on October 26, 1908.\n")
+        << QByteArray("tarnwick-estimate: 5.5: read as serial 6, which is not the number its "
+                      "digits write\n")
         << 0;
     QTest::newRow("after -- everything is a serial")
         << QStringList{"--", "--csv"} << QByteArray()
@@ -701,6 +703,12 @@ void TestBatch::tableComesBackWhole_data()
         << head + "A,164600,164600,Oct-Dec,9,1912,157425,183563,26138,843,18963,22,\"164600 "
                   "was built on Oct-Dec 9, 1912.\",,\r\n"
         << QByteArray() << 0;
+    QTest::newRow("a serial read otherwise than its digits write is warned of, by line")
+        << serial << QByteArray("Name,Serial\nA,400.4\nB,\"0400\"\n")
+        << head + "A,400.4," + e400 + "\r\nB,\"0400\"," + e400 + "\r\n"
+        << QByteArray("tarnwick-estimate: line 2: \"400.4\": read as serial 400, which is not the "
+                      "number its digits write\n")
+        << 0;
 }
 
 void TestBatch::tableComesBackWhole()
