@@ -84,15 +84,23 @@ QString BatchEstimator::isoDate() const
 
 QString BatchEstimator::serialReadOtherwise(const QString& input) const
 {
-    QString digits;
-    bool text = false;
+    // The input's digits, leading zeros aside, against the serial's, without a copy of either.
+    const QString& serial = fields().text(txtSerial);
+    qsizetype matched = 0;
+    bool leading = true;
     for (const QChar c : input) {
-        if (c.isDigit())
-            digits += QChar(u'0' + c.digitValue());
-        text = text || c.isLetter();
+        if (c.isLetter())
+            return serial;
+        if (!c.isDigit())
+            continue;
+        const int digit = c.digitValue();
+        if (leading && digit == 0)
+            continue;
+        leading = false;
+        if (matched >= serial.size() || serial[matched].digitValue() != digit)
+            return serial;
+        ++matched;
     }
-    while (digits.size() > 1 && digits.front() == u'0')
-        digits.remove(0, 1);
-    const QString serial = fields().text(txtSerial);
-    return text || digits != serial ? serial : QString();
+    const bool zero = leading && serial == u"0";
+    return matched == serial.size() || zero ? QString() : serial;
 }
