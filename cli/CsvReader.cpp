@@ -325,6 +325,7 @@ bool CsvReader::parseRecord()
             state_ = State::Unquoted;
             continue;
         case State::Quoted: {
+            const qsizetype runStart = pos_; // past it, a mark is looked for first
             qsizetype end = pos_;
             while (end < buffer_.size() && buffer_[end] != '"' && buffer_[end] != '\xEF')
                 ++end;
@@ -336,7 +337,7 @@ bool CsvReader::parseRecord()
             if (end < buffer_.size() && buffer_[end] == '"') {
                 state_ = State::QuoteInQuoted;
                 ++pos_;
-            } else if (end < buffer_.size()) { // a byte that begins no mark
+            } else if (end < buffer_.size() && end == runStart) { // a byte that begins no mark
                 if (!tooLong_)
                     text_ += '\xEF';
                 ++pos_;
@@ -363,6 +364,7 @@ bool CsvReader::parseRecord()
         }
         // Unquoted text: up to the delimiter (but not in a field read to its line's end), the
         // line's end, or a byte that may begin a mark.
+        const qsizetype runStart = pos_;
         qsizetype end = pos_;
         const bool toLineEnd = state_ == State::ToLineEnd;
         while (end < buffer_.size()) {
@@ -377,6 +379,8 @@ bool CsvReader::parseRecord()
         if (end >= buffer_.size())
             continue;
         const char d = buffer_[end];
+        if (d == '\xEF' && end > runStart)
+            continue; // a mark is looked for first
         if (d == '\xEF') {
             if (state_ != State::Unquoted && !tooLong_)
                 text_ += d;

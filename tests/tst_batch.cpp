@@ -617,6 +617,13 @@ void TestBatch::tableComesBackWhole_data()
         << head + "\"Smith\",400," + e400 + "\r\n"
         << said + "2: a byte-order mark inside the text is dropped\n"
         << 0;
+    QTest::newRow("a byte-order mark inside quotes and unquoted text is dropped too")
+        << serial
+        << QByteArray("Name,Serial\n\"a\xEF\xBB\xBF\",4\xEF\xBB\xBF"
+                      "00\n")
+        << head + "\"a\",400," + e400 + "\r\n"
+        << said + "2: a byte-order mark inside the text is dropped\n"
+        << 0;
     QTest::newRow("lines are counted across a quoted line break")
         << serial << QByteArray("Name,Serial\n\"a\nb\",400\n\"c\"d,400\n")
         << head + "\"a\nb\",400," + e400 + "\r\n\"c\"d,400," + e400 + "\r\n"
