@@ -4,6 +4,9 @@
 
 #include "app/Identity.h"
 
+#include <QDate>
+#include <QStringList>
+
 using enum Control;
 
 namespace {
@@ -21,7 +24,7 @@ constexpr std::array kFields{txtSerial,
                              txtEndOfMonthDays,
                              lblDate};
 
-static_assert(kFields.size() + 1 == BatchEstimator::kColumns.size());
+static_assert(kFields.size() + 2 == BatchEstimator::kColumns.size());
 
 } // namespace
 
@@ -63,4 +66,41 @@ void BatchEstimator::appendColumns(CsvRecord& record, const QString& error) cons
             record.field(QByteArrayView());
     }
     record.field(error);
+    record.field(error.isEmpty() ? isoDate() : QString());
+}
+
+// The estimate's day as YYYY-MM-DD; empty when its month is no calendar month.
+QString BatchEstimator::isoDate() const
+{
+    static const QStringList kMonths{
+        QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
+        QStringLiteral("April"),   QStringLiteral("May"),      QStringLiteral("June"),
+        QStringLiteral("July"),    QStringLiteral("August"),   QStringLiteral("September"),
+        QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")};
+    const qsizetype month = kMonths.indexOf(fields().text(txtMonth));
+    const QDate day(fields().text(txtYear).toInt(), int(month) + 1, fields().text(txtDate).toInt());
+    return month < 0 || !day.isValid() ? QString() : day.toString(Qt::ISODate);
+}
+
+QString BatchEstimator::serialReadOtherwise(const QString& input) const
+{
+    // The input's digits, leading zeros aside, against the serial's, without a copy of either.
+    const QString& serial = fields().text(txtSerial);
+    qsizetype matched = 0;
+    bool leading = true;
+    for (const QChar c : input) {
+        if (c.isLetter())
+            return serial;
+        if (!c.isDigit())
+            continue;
+        const int digit = c.digitValue();
+        if (leading && digit == 0)
+            continue;
+        leading = false;
+        if (matched >= serial.size() || serial[matched].digitValue() != digit)
+            return serial;
+        ++matched;
+    }
+    const bool zero = leading && serial == u"0";
+    return matched == serial.size() || zero ? QString() : serial;
 }

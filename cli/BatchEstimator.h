@@ -16,8 +16,10 @@ class BatchEstimator final : private FormHost {
 public:
     // An estimate as CSV fields: the serial that was calculated, the month, day and year, the
     // month's first and last serial, production total and daily average, the cars and days to
-    // the month's end, the sentence, then the error.
-    static constexpr std::array<QByteArrayView, 12> kColumns{"serial",
+    // the month's end, the sentence, then the error, and last the day as ISO 8601 (1909-01-09),
+    // for a spreadsheet to sort by: empty for October to December 1912, which is no calendar
+    // month.
+    static constexpr std::array<QByteArrayView, 13> kColumns{"serial",
                                                              "month",
                                                              "day",
                                                              "year",
@@ -28,7 +30,8 @@ public:
                                                              "cars_to_month_end",
                                                              "days_to_month_end",
                                                              "sentence",
-                                                             "error"};
+                                                             "error",
+                                                             "date"};
 
     explicit BatchEstimator(NumberRules::Separators separators);
 
@@ -36,14 +39,19 @@ public:
     // calculated; else message() says why not.
     bool estimate(const QString& input);
     const QString& message() const { return message_; }
+    // After an estimate: the serial it read, when that is not the number the input's digits
+    // write (a group separator read as a decimal point, a fraction rounded, text left out);
+    // else empty.
+    QString serialReadOtherwise(const QString& input) const;
 
     const FieldSet& fields() const { return form_.fields(); }
 
     // The fields of kColumns: those of the last estimate, or when `error` says why the input was
-    // not calculated, empty ones; then `error`.
+    // not calculated, empty ones; then `error`, then the date.
     void appendColumns(CsvRecord& record, const QString& error) const;
 
 private:
+    QString isoDate() const;
     Answer ask(const Message& message) override;
     void showAbout() override {}
     void endApplication() override {}

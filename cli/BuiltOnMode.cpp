@@ -1,7 +1,8 @@
 // --built-on: each DATE, else each line of standard input, is read as a day, and the serials
 // that the estimate puts on that day are found (DaySerialFinder). Plain output is one line per
 // day on standard output, or a message on standard error; --csv writes a header row, then one row
-// per input: the input, the day and its serials.
+// per input: the input, the day and its serials. A first line of standard input without a digit
+// is a header (a spreadsheet's column) and is passed over.
 #include "Modes.h"
 
 #include "CsvRecord.h"
@@ -13,7 +14,19 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <unistd.h>
+#include <utility>
+
+namespace {
+
+// A first line that holds no digit is a column's name, such as "Built on", not a day.
+bool isHeader(const QString& line)
+{
+    return std::ranges::none_of(line, [](QChar c) { return c.isDigit(); });
+}
+
+} // namespace
 
 int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separators)
 {
@@ -25,14 +38,17 @@ int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separ
     if (options.csv)
         CsvRecord(out, ',').fields(BuiltOnAnswer::kCsvColumns).end();
 
-    bool allAnswered = true;
+    Messages::Tally tally;
+    bool firstLine = options.inputs.isEmpty(); // of standard input
     while (!out.failed() && inputs.next()) {
         const std::optional<QString>& text = inputs.text();
+        if (std::exchange(firstLine, false) && text && isHeader(*text))
+            continue;
         const BuiltOnAnswer answer =
             text ? finder.answer(*text, slashDates)
                  : BuiltOnAnswer{{}, {}, inputs.tooLong() ? Messages::lineTooLong() : notADate()};
         const bool answered = answer.answered() && answer.day;
-        allAnswered = allAnswered && answered;
+        tally.count(answered);
         if (options.csv) {
             CsvRecord row(out, ',');
             row.inputField(text ? *text : inputs.shown(),
@@ -47,5 +63,8 @@ int runBuiltOn(const BatchOptions& options, const NumberRules::Separators& separ
             Messages::inputFailed(out, inputs.shown(), answer.message);
         }
     }
-    return Messages::finish(out, input.error(), allAnswered);
+    if (!input.spreadsheet().isEmpty())
+        return Messages::spreadsheetGiven(input.spreadsheet());
+    return Messages::finish(out, input.error(), tally,
+                            options.csv ? Messages::Inputs::CsvDays : Messages::Inputs::Days);
 }

@@ -7,39 +7,22 @@
 #include "BatchEstimator.h"
 #include "CsvReader.h"
 #include "CsvRecord.h"
+#include "HeaderColumn.h"
 #include "InputStream.h"
 #include "InputText.h"
 #include "Messages.h"
 #include "OutputSink.h"
+#include "TableRow.h"
 
 #include <unistd.h>
 
 namespace {
 
-// Which column of the header the user meant: the column of that exact name, else the only one
-// that has that name apart from case and blanks around it, else a 1-based number.
-std::optional<qsizetype> chooseColumn(const QList<QByteArray>& header, const QString& wanted)
+// Each repair of the record's quoting, on standard error after the record is out.
+void sayRepairs(OutputSink& out, const CsvReader& reader)
 {
-    const QByteArray exact = wanted.toUtf8();
-    if (const qsizetype i = header.indexOf(exact); i >= 0)
-        return i;
-
-    std::optional<qsizetype> loose;
-    for (qsizetype i = 0; i < header.size(); ++i) {
-        if (QString::fromUtf8(header[i]).trimmed().compare(wanted.trimmed(), Qt::CaseInsensitive))
-            continue;
-        if (loose)
-            return std::nullopt; // two columns could be meant
-        loose = i;
-    }
-    if (loose)
-        return loose;
-
-    bool isNumber = false;
-    const qsizetype number = wanted.toLongLong(&isNumber);
-    if (isNumber && number >= 1 && number <= header.size() && !wanted.startsWith(u'+'))
-        return number - 1;
-    return std::nullopt;
+    for (const CsvReader::RepairAt& at : reader.repairs())
+        Messages::repaired(out, at.line, at.repair);
 }
 
 } // namespace
@@ -49,46 +32,67 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
     OutputSink out(STDOUT_FILENO);
     InputStream input(STDIN_FILENO, &out);
     CsvReader reader(input);
+    reader.setEncoding(options.encoding);
     if (!reader.readHeader(options.delimiter)) {
+        if (!input.spreadsheet().isEmpty())
+            return Messages::spreadsheetGiven(input.spreadsheet());
         if (input.error() != 0)
             return Messages::finish(out, input.error(), false);
         return Messages::noHeaderRow(*options.column);
     }
     const QList<QByteArray> header = reader.fields();
-    const std::optional<qsizetype> column = chooseColumn(header, *options.column);
-    if (!column)
-        return Messages::noSuchColumn(header, *options.column);
+    const HeaderColumn chosen = HeaderColumn::choose(header, *options.column);
+    if (!chosen.sharing.isEmpty())
+        return Messages::sharedColumn(*options.column, chosen.sharing);
+    if (chosen.index < 0)
+        return Messages::noSuchColumn(header, *options.column, reader.delimiterUndecided());
+    const qsizetype column = chosen.index;
 
     BatchEstimator estimator(separators);
     if (input.hadByteOrderMark())
         out.append("\xEF\xBB\xBF");
-    CsvRecord names(out, reader.delimiter());
-    for (const QByteArray& name : header)
-        names.field(name);
-    names.fields(BatchEstimator::kColumns, "estimate_").end();
-
-    bool allCalculated = true;
-    while (!out.failed() && reader.next()) {
-        const QList<QByteArray>& row = reader.fields();
-        const std::optional<QString> serial = InputText::decode(
-            *column < row.size() ? QByteArrayView(row[*column]) : QByteArrayView(),
-            InputText::Encoding::Utf8);
-        const bool calculated = !reader.tooLong() && serial && estimator.estimate(*serial);
-        allCalculated = allCalculated && calculated;
-        const QString error = calculated         ? QString()
-                              : reader.tooLong() ? Messages::lineTooLong()
-                              : !serial          ? Messages::notASerialNumber()
-                                                 : estimator.message();
-        // A row shorter than the header is filled up with empty fields so that the estimate
-        // stays under its names; empty fields past the header's last are dropped.
-        qsizetype width = row.size();
-        while (width > header.size() && row[width - 1].isEmpty())
-            --width;
-        CsvRecord record(out, reader.delimiter());
-        for (qsizetype i = 0; i < std::max(width, header.size()); ++i)
-            record.field(i < width ? QByteArrayView(row[i]) : QByteArrayView());
-        estimator.appendColumns(record, error);
-        record.end();
+    if (!reader.separatorLine().isEmpty()) {
+        out.append(reader.separatorLine());
+        out.append("\r\n");
     }
-    return Messages::finish(out, input.error(), allCalculated);
+    CsvRecord names(out, reader.delimiter());
+    for (const QByteArray& name : reader.written())
+        names.writtenField(name);
+    names.fields(BatchEstimator::kColumns, "estimate_").end();
+    if (!reader.assumedEncoding().isEmpty())
+        Messages::encodingAssumed(out, reader.assumedEncoding());
+    sayRepairs(out, reader);
+
+    TableRow row(out, reader.delimiter(), header.size(), estimator);
+    reader.setOverflow(&row);
+    Messages::Tally tally;
+    while (!out.failed() && reader.next()) {
+        if (reader.tooLong()) {
+            row.endParts();
+            tally.count(false);
+        } else if (reader.blank()) {
+            row.writeBlank(reader.written());
+        } else {
+            const QList<QByteArray>& fields = reader.fields();
+            const std::optional<QString> serial = InputText::decode(
+                column < fields.size() ? QByteArrayView(fields[column]) : QByteArrayView(),
+                InputText::Encoding::Utf8);
+            const bool calculated = serial && estimator.estimate(*serial);
+            tally.count(calculated);
+            if (calculated) {
+                if (const QString read = estimator.serialReadOtherwise(*serial); !read.isEmpty())
+                    Messages::serialReadAs(
+                        out,
+                        QStringLiteral("line %1: \"%2\"")
+                            .arg(reader.line())
+                            .arg(InputText::escaped(fields[column], InputText::Encoding::Utf8)),
+                        read);
+            }
+            row.write(reader.written(), calculated ? QString()
+                                        : !serial  ? Messages::notASerialNumber()
+                                                   : estimator.message());
+        }
+        sayRepairs(out, reader);
+    }
+    return Messages::finish(out, input.error(), tally, Messages::Inputs::TableRows);
 }

@@ -29,6 +29,21 @@ CsvRecord& CsvRecord::field(QByteArrayView utf8)
     return *this;
 }
 
+CsvRecord& CsvRecord::writtenField(QByteArrayView written)
+{
+    if (!first_)
+        out_.buffer() += delimiter_;
+    first_ = false;
+    return more(written);
+}
+
+CsvRecord& CsvRecord::more(QByteArrayView written)
+{
+    out_.append(written);
+    out_.written();
+    return *this;
+}
+
 CsvRecord& CsvRecord::field(QStringView text)
 {
     // The estimate's own texts are ASCII: they are copied as they are, without a conversion.

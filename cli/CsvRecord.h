@@ -24,6 +24,10 @@ public:
     CsvRecord& field(const QByteArray& utf8) { return field(QByteArrayView(utf8)); }
     CsvRecord& field(QStringView text);
     CsvRecord& field(const QString& text) { return field(QStringView(text)); }
+    // A field as it was written in a CSV of the same delimiter: its bytes go out as they are.
+    CsvRecord& writtenField(QByteArrayView written);
+    // More bytes of that field, when it comes in parts.
+    CsvRecord& more(QByteArrayView written);
     // Column names, each after `prefix`.
     CsvRecord& fields(std::span<const QByteArrayView> names, QByteArrayView prefix = {});
     // Text from the input. A spreadsheet takes text that begins with =, +, -, @, TAB or CR for a

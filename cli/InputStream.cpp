@@ -1,6 +1,7 @@
 #include "InputStream.h"
 
 #include "OutputSink.h"
+#include "SpreadsheetFile.h"
 #include "SystemIo.h"
 
 #include <algorithm>
@@ -24,13 +25,27 @@ qsizetype InputStream::append(QByteArray& buffer)
 void InputStream::readStart(QByteArray& buffer)
 {
     started_ = true;
+    readingStart_ = true;
     const qsizetype kept = buffer.size();
-    while (InputText::couldBeMarkPrefix(QByteArrayView(buffer).sliced(kept)) &&
+    const auto start = [&buffer, kept] {
+        return QByteArrayView(buffer).sliced(kept);
+    };
+    while ((InputText::couldBeMarkPrefix(start()) || SpreadsheetFile::couldBe(start()) ||
+            InputText::couldBeUtf16(start())) &&
            appendBlock(buffer) > 0) {
     }
+    spreadsheet_ = SpreadsheetFile::kind(start());
+    if (!spreadsheet_.isEmpty()) {
+        buffer.truncate(kept);
+        ended_ = true;
+        return;
+    }
     const InputText::ByteOrderMark mark = InputText::sniff(QByteArrayView(buffer).sliced(kept));
+    readingStart_ = false;
     encoding_ = mark.encoding;
     hadByteOrderMark_ = mark.length > 0;
+    if (!hadByteOrderMark_)
+        encoding_ = InputText::utf16FromZeros(start()).value_or(InputText::Encoding::Utf8);
     buffer.remove(kept, mark.length);
 }
 
@@ -49,7 +64,9 @@ qsizetype InputStream::read(char* into, qsizetype capacity)
 {
     if (ended_)
         return 0;
-    if (flushFirst_ && wouldWait() && !flushFirst_->flush()) {
+    // Nothing has been answered before the start is read: what waits (a header row) is kept
+    // until the input is known to be no spreadsheet.
+    if (started_ && !readingStart_ && flushFirst_ && wouldWait() && !flushFirst_->flush()) {
         ended_ = true;
         return 0;
     }

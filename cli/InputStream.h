@@ -3,12 +3,14 @@
 #include "InputText.h"
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 class OutputSink;
 
 // Standard input (or any descriptor) read in large blocks, in its own encoding: its start tells
-// which (InputText::sniff), and a byte-order mark there is left out. Before a read that would
+// which (InputText::sniff), and a byte-order mark there is left out. A spreadsheet's file is
+// told from its start too, and then reads as empty. Before a read that would
 // have to wait for more input, `flushFirst` is flushed, so that answers already made reach a
 // terminal or a co-process first; when that fails the stream stops without reading.
 class InputStream {
@@ -24,6 +26,9 @@ public:
     // What the start told; known once append() has been called.
     InputText::Encoding encoding() const { return encoding_; }
     bool hadByteOrderMark() const { return hadByteOrderMark_; }
+    // The extension of the spreadsheet file whose start this is (SpreadsheetFile::kind), then
+    // nothing is read; empty for anything else.
+    const QString& spreadsheet() const { return spreadsheet_; }
 
     int error() const { return error_; } // errno of the read error, 0 when there was none
 
@@ -39,8 +44,10 @@ private:
     int fd_;
     OutputSink* flushFirst_;
     bool started_ = false;
+    bool readingStart_ = false;
     InputText::Encoding encoding_ = InputText::Encoding::Utf8;
     bool hadByteOrderMark_ = false;
+    QString spreadsheet_;
     int error_ = 0;
     qsizetype largestRead_ = 0; // 0: as much as asked for
     bool ended_ = false;

@@ -90,7 +90,9 @@ QString escapedUtf8(QByteArrayView bytes)
             ++i;
             continue;
         }
-        const QString character = QString::fromUtf8(bytes.sliced(i, length));
+        // A byte-order mark is a character here: it is shown, not taken away.
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        const QString character = decoder(bytes.sliced(i, length));
         appendCharacter(out, character.toUcs4().value(0));
         i += length;
     }
@@ -143,6 +145,31 @@ ByteOrderMark sniff(QByteArrayView start)
             return {mark.encoding, static_cast<int>(mark.bytes.size())};
     }
     return {};
+}
+
+std::optional<Encoding> utf16FromZeros(QByteArrayView start)
+{
+    const qsizetype units = std::min(start.size(), kUtf16Looked) / 2;
+    if (units < 2 || (start[0] == '\0') == (start[1] == '\0'))
+        return std::nullopt;
+    qsizetype zeroLow = 0;  // the first byte of the unit is zero
+    qsizetype zeroHigh = 0; // the second
+    for (qsizetype i = 0; i < units; ++i) {
+        zeroLow += start[2 * i] == '\0' ? 1 : 0;
+        zeroHigh += start[2 * i + 1] == '\0' ? 1 : 0;
+    }
+    // Nearly every unit has its zero on one side, and none on the other.
+    if (zeroHigh * 10 >= units * 9 && zeroLow == 0)
+        return Encoding::Utf16LE;
+    if (zeroLow * 10 >= units * 9 && zeroHigh == 0)
+        return Encoding::Utf16BE;
+    return std::nullopt;
+}
+
+bool couldBeUtf16(QByteArrayView start)
+{
+    return start.size() < 2 ||
+           ((start[0] == '\0') != (start[1] == '\0') && start.size() < kUtf16Looked);
 }
 
 bool couldBeMarkPrefix(QByteArrayView start)

@@ -27,6 +27,13 @@ struct ByteOrderMark {
 
 // The mark at the start of the input, if any.
 ByteOrderMark sniff(QByteArrayView start);
+// UTF-16 without a mark, told from its zero bytes: ASCII text in UTF-16 has a zero in every
+// code unit, always on the same side. Nothing when the start is not plainly so.
+// The first code unit must have one zero byte; kUtf16Looked bytes are looked at.
+inline constexpr qsizetype kUtf16Looked = 512;
+std::optional<Encoding> utf16FromZeros(QByteArrayView start);
+// True while more of the start is needed to tell UTF-16 without a mark.
+bool couldBeUtf16(QByteArrayView start);
 // True when the start is too short to tell: it is the beginning of a mark, not yet a whole one.
 bool couldBeMarkPrefix(QByteArrayView start);
 

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 #include <cstring>
 #include <unistd.h>
 
@@ -45,6 +47,14 @@ QString usageText(UsageError error, QByteArrayView option)
         return QStringLiteral("--csv and --column cannot be given together");
     case UsageError::DelimiterWithoutColumn:
         return QStringLiteral("--delimiter needs --column");
+    case UsageError::BadEncoding:
+        return option.isEmpty()
+                   ? QStringLiteral("--encoding takes the name of an encoding")
+                   : QStringLiteral("unknown encoding '%1': give UTF-8, UTF-16LE, UTF-16BE or "
+                                    "windows-1252, for example")
+                         .arg(InputText::escaped(option, InputText::Encoding::Utf8));
+    case UsageError::EncodingWithoutColumn:
+        return QStringLiteral("--encoding needs --column");
     }
     return {};
 }
@@ -65,19 +75,83 @@ int noHeaderRow(const QString& column)
     return kUsageError;
 }
 
-int noSuchColumn(const QList<QByteArray>& header, const QString& column)
+int noSuchColumn(const QList<QByteArray>& header, const QString& column, bool undecided)
 {
+    // The first twenty, then how many more.
+    constexpr qsizetype kShown = 20;
     QStringList names;
-    for (const QByteArray& name : header)
+    for (const QByteArray& name : header.first(std::min(kShown, header.size())))
         names << quoted(name);
-    say(QStringLiteral("no column %1 in the header row; its columns are %2")
-            .arg(quoted(column.toUtf8()), names.join(QStringLiteral(", "))));
+    if (header.size() > kShown)
+        names << QStringLiteral("and %1 more").arg(header.size() - kShown);
+    const QString hint = undecided ? QStringLiteral(" (the header splits as well at another "
+                                                    "separator: give --delimiter)")
+                                   : QString();
+    say(QStringLiteral("no column %1 in the header row; its columns are %2%3")
+            .arg(quoted(column.toUtf8()), names.join(QStringLiteral(", ")), hint));
     return kUsageError;
+}
+
+int spreadsheetGiven(const QString& extension)
+{
+    say(QStringLiteral("this is an %1 spreadsheet, not CSV: save it as CSV (UTF-8) first")
+            .arg(extension));
+    return kUsageError;
+}
+
+int sharedColumn(const QString& column, const QList<qsizetype>& sharing)
+{
+    QStringList numbers;
+    for (const qsizetype i : sharing)
+        numbers << QString::number(i + 1);
+    const QString last = numbers.takeLast();
+    const QString named = numbers.size() == 1 ? QStringLiteral("both") : QStringLiteral("all");
+    say(QStringLiteral("columns %1 and %2 are %3 named %4: give the number of the one to read "
+                       "with --column")
+            .arg(numbers.join(QStringLiteral(", ")), last, named, quoted(column.toUtf8())));
+    return kUsageError;
+}
+
+void encodingAssumed(OutputSink& out, const QString& encoding)
+{
+    if (out.flush())
+        say(QStringLiteral("the input is not UTF-8: it was read as %1; give --encoding if it is "
+                           "another")
+                .arg(encoding));
+}
+
+void serialReadAs(OutputSink& out, const QString& where, const QString& serial)
+{
+    if (out.flush())
+        say(QStringLiteral("%1: read as serial %2, which is not the number its digits write")
+                .arg(where, serial));
 }
 
 QString notASerialNumber() { return QStringLiteral("not a serial number"); }
 
 QString lineTooLong() { return QStringLiteral("line too long"); }
+
+void repaired(OutputSink& out, qsizetype line, CsvRepair repair)
+{
+    QString text;
+    switch (repair) {
+    case CsvRepair::TextAfterClosingQuote:
+        text = QStringLiteral("text after a closing quote is kept in its field");
+        break;
+    case CsvRepair::ByteOrderMark:
+        text = QStringLiteral("a byte-order mark inside the text is dropped");
+        break;
+    case CsvRepair::UnclosedQuote:
+        text = QStringLiteral("a quote is never closed: its field ends at the end of its line");
+        break;
+    case CsvRepair::UnclosedQuoteToEnd:
+        text = QStringLiteral("a quote is never closed: its row is too long and runs to the end "
+                              "of the input");
+        break;
+    }
+    if (out.flush())
+        say(QStringLiteral("line %1: ").arg(line) + text);
+}
 
 void inputFailed(OutputSink& out, const QString& shownInput, const QString& message)
 {
@@ -96,6 +170,35 @@ int finish(OutputSink& out, int readError, bool allAnswered)
         return kNotAllCalculated;
     }
     return allAnswered ? kAllCalculated : kNotAllCalculated;
+}
+
+int finish(OutputSink& out, int readError, const Tally& tally, Inputs inputs)
+{
+    const int status = finish(out, readError, tally.failed == 0);
+    if (tally.failed == 0 || out.failed())
+        return status;
+    // "1 of 3 rows was not dated", "2 of 3 rows were not dated"
+    const QString verb = tally.failed == 1 ? QStringLiteral("was") : QStringLiteral("were");
+    QString what;
+    QString where = QStringLiteral("see the error column");
+    switch (inputs) {
+    case Inputs::TableRows:
+        what = QStringLiteral("rows %1 not dated").arg(verb);
+        where = QStringLiteral("see the estimate_error column");
+        break;
+    case Inputs::Serials:
+    case Inputs::CsvSerials:
+        what = QStringLiteral("inputs %1 not dated").arg(verb);
+        break;
+    case Inputs::Days:
+    case Inputs::CsvDays:
+        what = QStringLiteral("inputs %1 not read as days").arg(verb);
+        break;
+    }
+    if (inputs == Inputs::Serials || inputs == Inputs::Days)
+        where = QStringLiteral("see the messages above");
+    say(QStringLiteral("%1 of %2 %3: %4").arg(tally.failed).arg(tally.total).arg(what, where));
+    return status;
 }
 
 } // namespace Messages

@@ -7,6 +7,13 @@
 
 class OutputSink;
 
+enum class CsvRepair {
+    TextAfterClosingQuote,
+    ByteOrderMark,
+    UnclosedQuote,      // the field ends at the end of its line
+    UnclosedQuoteToEnd, // in a row too long to keep, which then runs to the end of the input
+};
+
 // Everything the command says on standard error, each line "tarnwick-estimate: TEXT", and the
 // exit status that goes with it.
 namespace Messages {
@@ -16,7 +23,7 @@ enum ExitStatus : int { kAllCalculated = 0, kNotAllCalculated = 1, kUsageError =
 // The synopsis: after a usage error, and at the head of --help.
 inline constexpr QByteArrayView kUsage =
     "usage: tarnwick-estimate [--csv] [SERIAL ...]\n"
-    "       tarnwick-estimate --column NAME [--delimiter C] < table.csv\n"
+    "       tarnwick-estimate --column NAME [--delimiter C] [--encoding NAME] < table.csv\n"
     "       tarnwick-estimate --built-on [--csv] [DATE ...]\n";
 
 enum class UsageError {
@@ -27,6 +34,8 @@ enum class UsageError {
     ColumnWithBuiltOn,
     ColumnWithCsv,
     DelimiterWithoutColumn,
+    BadEncoding, // none, or one not known (named, escaped)
+    EncodingWithoutColumn,
 };
 
 // The error's message, then the synopsis; gives kUsageError.
@@ -34,20 +43,60 @@ int usageError(UsageError error, QByteArrayView option = {});
 
 // The table on standard input has no header row, or no column NAME in it; gives kUsageError.
 int noHeaderRow(const QString& column);
-int noSuchColumn(const QList<QByteArray>& header, const QString& column);
+// With `undecided`, the header's delimiter was a guess: the message says to give --delimiter.
+int noSuchColumn(const QList<QByteArray>& header, const QString& column, bool undecided = false);
+// Several columns (0-based) have the name NAME; gives kUsageError.
+int sharedColumn(const QString& column, const QList<qsizetype>& sharing);
+
+// Standard input is a spreadsheet's file, not CSV (its extension, as SpreadsheetFile::kind
+// gives it); gives kUsageError. Nothing is written on standard output.
+int spreadsheetGiven(const QString& extension);
+
+// The CSV was not UTF-8 and was read as `encoding`, said after what standard output holds.
+void encodingAssumed(OutputSink& out, const QString& encoding);
+
+// An input whose serial was read otherwise than its digits write it; `where` names it (an input
+// as shown, or "line N" of a table). Said after what standard output holds.
+void serialReadAs(OutputSink& out, const QString& where, const QString& serial);
 
 // Why an input was not calculated when it is no serial at all: its bytes are not text (or the
 // serial field takes none of them), or its line is too long to keep.
 QString notASerialNumber();
 QString lineTooLong();
 
+// A repair of malformed CSV quoting at a line of the input, said after what standard output
+// holds so far.
+void repaired(OutputSink& out, qsizetype line, CsvRepair repair);
+
 // "tarnwick-estimate: INPUT: MESSAGE" for an input that was not answered, INPUT as it is shown
 // escaped; written after what standard output holds so far, so that both streams read in order
 // at a terminal, and not at all when that fails.
 void inputFailed(OutputSink& out, const QString& shownInput, const QString& message);
 
+// How many inputs a run had, and how many of them were not answered.
+struct Tally {
+    qsizetype total = 0;
+    qsizetype failed = 0;
+    void count(bool answered)
+    {
+        ++total;
+        failed += answered ? 0 : 1;
+    }
+};
+
+// What a run's inputs are, and where their failures are said.
+enum class Inputs {
+    TableRows,  // --column: in the estimate_error column
+    Serials,    // in the messages above
+    CsvSerials, // in the error column
+    Days,       // --built-on: in the messages above
+    CsvDays,    // in the error column
+};
+
 // The end of a run: what standard output still holds goes out, then a failed write or (with an
-// errno) read is said; gives the exit status.
+// errno) read is said, and last how many inputs were not answered and where to look; gives the
+// exit status.
+int finish(OutputSink& out, int readError, const Tally& tally, Inputs inputs);
 int finish(OutputSink& out, int readError, bool allAnswered);
 
 } // namespace Messages

@@ -22,11 +22,15 @@ int runSerials(const BatchOptions& options, const NumberRules::Separators& separ
     if (options.csv)
         CsvRecord(out, ',').field(QByteArrayView("input")).fields(BatchEstimator::kColumns).end();
 
-    bool allCalculated = true;
+    Messages::Tally tally;
     while (!out.failed() && inputs.next()) {
         const std::optional<QString>& text = inputs.text();
         const bool calculated = text && estimator.estimate(*text);
-        allCalculated = allCalculated && calculated;
+        tally.count(calculated);
+        if (calculated) {
+            if (const QString serial = estimator.serialReadOtherwise(*text); !serial.isEmpty())
+                Messages::serialReadAs(out, inputs.shown(), serial);
+        }
         const QString error = calculated         ? QString()
                               : inputs.tooLong() ? Messages::lineTooLong()
                               : !text            ? Messages::notASerialNumber()
@@ -43,5 +47,8 @@ int runSerials(const BatchOptions& options, const NumberRules::Separators& separ
             Messages::inputFailed(out, inputs.shown(), error);
         }
     }
-    return Messages::finish(out, input.error(), allCalculated);
+    if (!input.spreadsheet().isEmpty())
+        return Messages::spreadsheetGiven(input.spreadsheet());
+    return Messages::finish(out, input.error(), tally,
+                            options.csv ? Messages::Inputs::CsvSerials : Messages::Inputs::Serials);
 }

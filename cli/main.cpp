@@ -7,6 +7,7 @@
 #include "app/Identity.h"
 
 #include <QLocale>
+#include <QStringDecoder>
 
 #include <unistd.h>
 
@@ -26,7 +27,10 @@ constexpr const char* kHelp =
     "                 the same rows with the estimate's columns added (estimate_serial ...\n"
     "                 estimate_error)\n"
     "  --delimiter C  the field separator of that CSV (default: comma, semicolon or TAB,\n"
-    "                 as its header row shows; 'tab' for TAB)\n"
+    "                 as its header row shows, or a first line sep=C; 'tab' for TAB)\n"
+    "  --encoding NAME  the encoding of that CSV: UTF-8, UTF-16LE, UTF-16BE, windows-1252...\n"
+    "                 (default: UTF-8, UTF-16 by its byte-order mark or zero bytes, else\n"
+    "                 windows-1252, said on standard error)\n"
     "  --built-on     the inputs are days, written as the result sentence writes them\n"
     "                 (January 9, 1909; Oct-Dec 9, 1912 for October to December 1912) or\n"
     "                 as 1909-01-09: give the serials the estimate puts on each day\n"
@@ -81,7 +85,15 @@ int main(int argc, char** argv)
         }
         const qsizetype equals = argument.indexOf('=');
         const QByteArray name = equals < 0 ? argument : argument.first(equals);
-        if (name == "--column" || name == "--delimiter") {
+        if (name == "--encoding") {
+            if (equals < 0 && i + 1 == argc)
+                return Messages::usageError(UsageError::BadEncoding);
+            const QByteArray value =
+                equals < 0 ? QByteArray(argv[++i]) : argument.sliced(equals + 1);
+            if (!QStringDecoder(value.constData()).isValid())
+                return Messages::usageError(UsageError::BadEncoding, value);
+            options.encoding = QString::fromLatin1(value);
+        } else if (name == "--column" || name == "--delimiter") {
             const bool isColumn = name == "--column";
             if (equals < 0 && i + 1 == argc)
                 return Messages::usageError(isColumn ? UsageError::NoColumnName
@@ -116,6 +128,8 @@ int main(int argc, char** argv)
         return Messages::usageError(UsageError::ColumnWithCsv);
     if (options.delimiter && !options.column)
         return Messages::usageError(UsageError::DelimiterWithoutColumn);
+    if (!options.encoding.isEmpty() && !options.column)
+        return Messages::usageError(UsageError::EncodingWithoutColumn);
 
     const auto separators = NumberRules::Separators::fromLocale(QLocale::system());
     if (options.column)

@@ -19,7 +19,7 @@ for argument in "$@"; do
     fi
 done
 
-packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev libcsv-dev fonts-liberation
+packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation
           libbenchmark-dev bc time xauth xvfb
           dpkg-dev file desktop-file-utils appstream binutils-mingw-w64-x86-64 mandoc
           python3 procps orca at-spi2-core openbox xdotool dbus-bin dbus-daemon "${extra[@]}")

@@ -1,6 +1,6 @@
 # Windows: the runtime beside the programs, and the two packages.
 #
-# - windows-runtime (part of every build): the Qt and MinGW DLLs, libcsv and the Qt plugins are
+# - windows-runtime (part of every build): the Qt and MinGW DLLs and the Qt plugins are
 #   copied into bin/, so that the programs and the tests there run as they are (under Wine here).
 # - windows-packages: the programs, their runtime, the README and the licences are staged in
 #   windows/Tarnwick-VERSION/ (stripped), then zipped (the portable zip) and made into an NSIS
@@ -32,12 +32,6 @@ foreach(name libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     _tarnwick_mingw_dll(${name} path)
     list(APPEND _runtime_dlls "${path}")
 endforeach()
-get_filename_component(_csv_dir "${CSV_LIBRARY}" DIRECTORY)
-file(GLOB _csv_dll "${_csv_dir}/../bin/libcsv*.dll")
-if(NOT _csv_dll)
-    message(FATAL_ERROR "No libcsv DLL beside ${CSV_LIBRARY} (tools/windows/build-libcsv.sh)")
-endif()
-list(APPEND _runtime_dlls ${_csv_dll})
 foreach(module Core Gui Widgets)
     list(APPEND _runtime_dlls $<TARGET_FILE:Qt6::${module}>)
 endforeach()
@@ -78,9 +72,7 @@ set(_licences
     "LGPL-3.txt=/usr/share/common-licenses/LGPL-3"
     "GPL-3.txt=/usr/share/common-licenses/GPL-3"
     "MinGW-GCC-runtime.txt=/usr/share/doc/gcc-mingw-w64-base/copyright"
-    "MinGW-w64-winpthreads.txt=/usr/share/doc/mingw-w64-common/copyright"
-    "libcsv.txt=${_csv_dir}/../share/doc/libcsv/copyright"
-    "LGPL-2.1.txt=${_csv_dir}/../share/doc/libcsv/COPYING.LESSER")
+    "MinGW-w64-winpthreads.txt=/usr/share/doc/mingw-w64-common/copyright")
 foreach(entry IN LISTS _licences)
     string(REPLACE "=" ";" entry "${entry}")
     list(GET entry 1 source)

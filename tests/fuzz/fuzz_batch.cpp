@@ -14,7 +14,9 @@
 #include "cli/OutputSink.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QList>
+#include <QLocale>
 #include <QString>
 
 #include <cstdint>
@@ -28,7 +30,7 @@ using enum Control;
 
 namespace {
 
-constexpr int kColumns = 13; // input, 11 results, error
+constexpr int kColumns = 14; // input, 11 results, error, date
 
 struct Result {
     bool calculated = false;
@@ -207,6 +209,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (record[11] != sentences[static_cast<std::size_t>(i)].toUtf8() ||
             record[12] != result.message.toUtf8())
             fail(QStringLiteral("CSV: the sentence or error column is wrong"), inputs[i].toUtf8());
+        // The date column is the day of the month, day and year columns, in ISO 8601; empty
+        // when nothing was calculated and for the month that is no calendar month.
+        const QDate day = QDate::fromString(QString::fromUtf8(record[13]), Qt::ISODate);
+        const bool noDay = !result.calculated || record[2] == "Oct-Dec";
+        if (noDay ? !record[13].isEmpty()
+                  : !day.isValid() || QString::number(day.day()).toUtf8() != record[3] ||
+                        QString::number(day.year()).toUtf8() != record[4] ||
+                        QLocale::c().monthName(day.month()).toUtf8() != record[2])
+            fail(QStringLiteral("CSV: the date column is wrong"), inputs[i].toUtf8());
         for (int c = 1; c <= 10 && !result.calculated; ++c) {
             if (!record[c].isEmpty())
                 fail(QStringLiteral("CSV: a failed input has a result in column %1").arg(c),

@@ -10,12 +10,13 @@
 // ends a line in the input's encoding, a CR before it is dropped, a line over the limit comes out
 // cut and marked, a blank line is skipped. A line is text exactly when it holds no NUL and is valid
 // in its encoding; its escaped form holds no control character. A built CSV must read back as the
-// rows it was built from, a row over the limit marked; any bytes must read without a crash, each
-// row kept within the limit or marked.
+// rows it was built from, each field written back as it was written (a row over the limit in
+// parts), nothing said repaired; any bytes must read as records that, joined, give back the input.
 #include "cli/CsvReader.h"
 #include "cli/InputStream.h"
 #include "cli/InputText.h"
 #include "cli/LineReader.h"
+#include "cli/SpreadsheetFile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -70,6 +71,13 @@ Split plainSplit(QByteArray data)
         lf = little ? QByteArray("\n\0", 2) : QByteArray("\0\n", 2);
         cr = little ? QByteArray("\r\0", 2) : QByteArray("\0\r", 2);
         data.remove(0, 2);
+    } else if (const auto utf16 = InputText::utf16FromZeros(data)) {
+        // Which inputs count as UTF-16 without a mark is the reader's rule; the split is checked.
+        const bool little = *utf16 == InputText::Encoding::Utf16LE;
+        split.encoding = *utf16;
+        unit = 2;
+        lf = little ? QByteArray("\n\0", 2) : QByteArray("\0\n", 2);
+        cr = little ? QByteArray("\r\0", 2) : QByteArray("\0\r", 2);
     }
     QByteArray line;
     for (qsizetype i = 0; i < data.size(); i += unit) {
@@ -144,6 +152,8 @@ void checkEscaped(const QString& shown, const QByteArray& line)
 void fuzzLines(const QByteArray& data, qsizetype largestRead, qsizetype limit)
 {
     Split expected = plainSplit(data);
+    if (!SpreadsheetFile::kind(data).isEmpty())
+        expected.lines.clear(); // a spreadsheet's file is not read
     expected.lines.removeIf([&](const QByteArray& line) {
         return line.size() <= limit && isText(line, expected.encoding) &&
                isBlank(line, expected.encoding);
@@ -210,11 +220,14 @@ Table tableFrom(QByteArrayView bytes, bool plainHeader)
     return table;
 }
 
-QByteArray csvOf(const Table& table, char delimiter, unsigned flags)
+// The CSV of a table, and each field as it is written there.
+QByteArray csvOf(const Table& table, char delimiter, unsigned flags, Table* written)
 {
     QByteArray csv;
+    written->clear();
     for (qsizetype r = 0; r < table.size(); ++r) {
         const QList<QByteArray>& row = table[r];
+        written->append(QList<QByteArray>());
         for (qsizetype f = 0; f < row.size(); ++f) {
             const QByteArray& field = row[f];
             const bool needsQuotes = field.contains(delimiter) || field.contains('"') ||
@@ -222,10 +235,11 @@ QByteArray csvOf(const Table& table, char delimiter, unsigned flags)
                                      (row.size() == 1 && field.isEmpty());
             if (f > 0)
                 csv += delimiter;
-            if (needsQuotes || (flags >> (f % 8)) & 1)
-                csv += '"' + QByteArray(field).replace("\"", "\"\"") + '"';
-            else
-                csv += field;
+            const QByteArray form = needsQuotes || (flags >> (f % 8)) & 1
+                                        ? '"' + QByteArray(field).replace("\"", "\"\"") + '"'
+                                        : field;
+            csv += form;
+            written->back() << form;
         }
         if (r + 1 < table.size() || flags & 0x100)
             csv += (flags >> (r % 8)) & 2 ? "\r\n" : "\n";
@@ -241,27 +255,54 @@ qsizetype rowBytes(const QList<QByteArray>& row)
     return n;
 }
 
-Table readAll(const QByteArray& data, std::optional<char> delimiter, qsizetype largestRead,
-              qsizetype limit, char* found, QList<bool>* tooLong)
+// A row too long to keep, as the reader hands it over in parts.
+struct Parts final : CsvReader::Overflow {
+    QList<QByteArray> fields;
+    void fieldStarted(qsizetype index) override
+    {
+        if (index != fields.size())
+            std::abort();
+        fields << QByteArray();
+    }
+    void bytes(QByteArrayView written) override { fields.back() += written; }
+};
+
+struct Read {
+    Table fields;  // empty for a row too long to keep
+    Table written; // as written, from the parts for a row too long to keep
+    QList<bool> tooLong;
+    QList<int> repairs;
+    char delimiter = 0;
+};
+
+Read readAll(const QByteArray& data, std::optional<char> delimiter, qsizetype largestRead,
+             qsizetype limit)
 {
     const int fd = fileHolding(data);
     InputStream input(fd);
     input.setLargestRead(largestRead);
     CsvReader reader(input, limit);
-    Table rows;
+    Parts parts;
+    reader.setOverflow(&parts);
+    Read read;
     if (reader.readHeader(delimiter)) {
-        *found = reader.delimiter();
+        read.delimiter = reader.delimiter();
         do {
-            rows << reader.fields();
-            *tooLong << reader.tooLong();
-            if (!reader.tooLong() && rowBytes(reader.fields()) > limit)
-                fail("a row over the limit is kept", data);
-            if (reader.tooLong() && !reader.fields().isEmpty())
-                fail("a row marked too long keeps fields", data);
+            read.fields << reader.fields();
+            read.written << (reader.tooLong() ? parts.fields : reader.written());
+            read.tooLong << reader.tooLong();
+            read.repairs << int(reader.repairs().size());
+            if (reader.tooLong() != (rowBytes(read.written.back()) > limit))
+                fail("a row is marked too long, or not, against the limit", data);
+            if (reader.tooLong() && (!reader.fields().isEmpty() || parts.fields.isEmpty()))
+                fail("a row too long keeps fields, or has no parts", data);
+            if (!reader.tooLong() && reader.fields().size() != reader.written().size())
+                fail("a row's texts and written fields differ in number", data);
+            parts.fields.clear();
         } while (reader.next());
     }
     close(fd);
-    return rows;
+    return read;
 }
 
 QByteArray encoded(const QByteArray& utf8, unsigned encoding)
@@ -274,35 +315,66 @@ QByteArray encoded(const QByteArray& utf8, unsigned encoding)
     return mark + QByteArray(encoder(QString::fromUtf8(utf8)));
 }
 
+// Any bytes: the records, each its fields as written joined by the delimiter, then a line's end,
+// must give back the whole input: nothing lost, nothing joined, nothing moved. A byte-order mark
+// inside the input is dropped, so such inputs are left out.
+void checkAnyBytes(const QByteArray& data, const Read& read)
+{
+    // Not UTF-8 (converted, Windows-1252 assumed), or a spreadsheet's file (not read).
+    if (data.contains("\xEF\xBB\xBF") || data.startsWith("\xFE\xFF") ||
+        data.startsWith("\xFF\xFE") || InputText::utf16FromZeros(data) || !data.isValidUtf8() ||
+        !SpreadsheetFile::kind(data).isEmpty())
+        return;
+    qsizetype at = 0;
+    for (qsizetype r = 0; r < read.written.size(); ++r) {
+        const QByteArray record = read.written[r].join(read.delimiter);
+        if (!QByteArrayView(data).sliced(at).startsWith(record))
+            fail("a record is not the input's bytes", data);
+        at += record.size();
+        if (at < data.size() && data[at] == '\r')
+            ++at;
+        else if (at < data.size() && data[at] == '\n')
+            ++at;
+        else if (r + 1 < read.written.size())
+            fail("a record does not end at a line's end", data);
+        if (at < data.size() && data[at] == '\n' && data[at - 1] == '\r')
+            ++at;
+    }
+    if (at != data.size())
+        fail("the records do not hold the whole input", data);
+}
+
 void fuzzCsv(const QByteArray& data, unsigned mode, qsizetype largestRead, qsizetype limit)
 {
     static constexpr char kDelimiters[] = {0, ',', ';', '\t'};
     const char given = kDelimiters[(mode >> 2) & 3];
     const std::optional<char> delimiter = given ? std::optional(given) : std::nullopt;
-    char found = 0;
-    QList<bool> tooLong;
     if (!(mode & 2)) {
-        readAll(data, delimiter, largestRead, limit, &found, &tooLong);
+        checkAnyBytes(data, readAll(data, delimiter, largestRead, limit));
         return;
     }
     const unsigned flags = data.isEmpty() ? 0 : static_cast<unsigned char>(data[0]) << 1;
     const Table table =
         tableFrom(QByteArrayView(data).sliced(std::min<qsizetype>(1, data.size())), !delimiter);
-    // Without a delimiter given, one is found only from a header row of several fields within
-    // the limit; else comma is taken, and a plain header holds none of the candidates.
-    const bool findable = table[0].size() > 1 && rowBytes(table[0]) <= limit;
+    // Without a delimiter given, one is found only from a header row of several fields; else
+    // comma is taken, and a plain header holds none of the candidates.
+    Table written;
+    csvOf(table, ',', flags, &written);
+    const bool findable = table[0].size() > 1 && rowBytes(written[0]) <= limit;
     const char used = delimiter ? *delimiter : findable ? kDelimiters[1 + flags % 3] : ',';
-    const QByteArray csv = encoded(csvOf(table, used, flags), (mode >> 4) % 3);
-    const Table rows = readAll(csv, delimiter, largestRead, limit, &found, &tooLong);
-    if (rows.size() != table.size())
+    const QByteArray csv = encoded(csvOf(table, used, flags, &written), (mode >> 4) % 3);
+    const Read read = readAll(csv, delimiter, largestRead, limit);
+    if (read.written.size() != table.size())
         fail("a built CSV reads back as another number of rows", csv);
-    if (!delimiter && found != used)
+    if (!delimiter && read.delimiter != used)
         fail("the delimiter found is not the header's", csv);
     for (qsizetype r = 0; r < table.size(); ++r) {
-        if (tooLong[r] != (rowBytes(table[r]) > limit))
-            fail("a row is marked too long, or not, against the limit", csv);
-        if (!tooLong[r] && rows[r] != table[r])
-            fail("a row reads back changed", csv);
+        if (read.written[r] != written[r])
+            fail("a row's fields are not written back as they were written", csv);
+        if (!read.tooLong[r] && read.fields[r] != table[r])
+            fail("a row's texts read back changed", csv);
+        if (read.repairs[r] != 0)
+            fail("a well-formed row is said to be repaired", csv);
     }
 }
 

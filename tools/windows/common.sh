@@ -1,5 +1,5 @@
 # Shared by the scripts of `make windows` and `make test-windows` (sourced, not run): what Qt for
-# Windows and libcsv are, and where they are kept, outside the source tree so that a clean build
+# Windows is, and where it is kept, outside the source tree so that a clean build
 # or a fresh clone need not make them again.
 # shellcheck shell=bash
 
@@ -10,8 +10,6 @@ QT_WINDOWS_NAME=qt-$QT_WINDOWS_VERSION-mingw-w64-x86_64
 QT_WINDOWS_DIR=$TARNWICK_WINDOWS_CACHE/$QT_WINDOWS_NAME
 # Debian's qt6-base of that version; its upstream tarball holds qtbase-everywhere-src-6.4.2/.
 QT_WINDOWS_ORIG=qt6-base_$QT_WINDOWS_VERSION+dfsg.orig.tar.xz
-
-LIBCSV_WINDOWS_DIR=$TARNWICK_WINDOWS_CACHE/libcsv-mingw-w64-x86_64
 
 # A folder counts as made only when this file in it says how it was made.
 TARNWICK_MADE_MARK=.tarnwick-made
