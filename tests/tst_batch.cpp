@@ -193,7 +193,9 @@ void TestBatch::arguments_data()
         << 0;
     QTest::newRow("an accented argument is echoed in UTF-8")
         << QStringList{QStringLiteral("\u00C9t\u00E9")} << QByteArray()
-        << QByteArray("tarnwick-estimate: \xC3\x89t\xC3\xA9: not a serial number\n") << 1;
+        << QByteArray("tarnwick-estimate: \xC3\x89t\xC3\xA9: not a serial number\n"
+                      "tarnwick-estimate: 1 of 1 inputs was not dated: see the messages above\n")
+        << 1;
     QTest::newRow("after -- everything is a serial")
         << QStringList{"--", "--csv"} << QByteArray()
         << QByteArray("tarnwick-estimate: --csv: not a serial number\n"
