@@ -1,6 +1,7 @@
 #include "ControlBuilder.h"
 
 #include "ui/widgets/Accessibility.h"
+#include "ui/widgets/TextField.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -69,9 +70,9 @@ QLabel* makePicture(QWidget* parent, const ControlLook& look)
 
 QLineEdit* makeTextField(QWidget* parent, const ControlLook& look)
 {
-    auto* field = new QLineEdit(parent);
-    // No setMaxLength: it would also cut text that the program assigns. Typing limits are the
-    // owner's business (see SerialValidator).
+    auto* field = new TextField(parent);
+    // No setMaxLength: it would also cut text that is pasted, dropped or assigned. A typing
+    // limit is the owner's to set (TextField::setTypingLimit).
     field->setText(look.text);
     field->setReadOnly(look.flags & ReadOnly);
     if (look.flags & ButtonFace)

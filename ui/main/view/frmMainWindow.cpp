@@ -5,6 +5,7 @@
 #include "ui/main/view/WindowIcon.h"
 #include "ui/widgets/ControlBuilder.h"
 #include "ui/widgets/MessageBoxHost.h"
+#include "ui/widgets/TextField.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -160,10 +161,9 @@ void frmMainWindow::buildControls()
     }
     ControlBuilder::stack(built);
 
-    serial_ = qobject_cast<QLineEdit*>(widgetOf(txtSerial));
-    const ControlDef& serialDef = controlDef(txtSerial);
-    serial_->setValidator(new SerialValidator(
-        serialDef.maxLength, [this] { return fields().text(txtSerial).size(); }, serial_));
+    serial_ = qobject_cast<TextField*>(widgetOf(txtSerial));
+    serial_->setTypingLimit(controlDef(txtSerial).maxLength); // typing only: a paste comes whole
+    serial_->setValidator(new SerialValidator(serial_));
 
     for (const ControlDef& def : controlTable()) {
         if ((def.flags & DefaultButton) && widgetOf(def.id))
@@ -297,7 +297,7 @@ void frmMainWindow::showSerial()
     const int caret = fields().caret(txtSerial);
     QScopedValueRollback guard(showingSerial_, true);
     if (serial_->text() != text)
-        serial_->setText(text); // the validator lets the field set's text through uncut
+        serial_->setText(text); // never cut: the typing limit holds for typing only
     if (serial_->cursorPosition() != caret)
         serial_->setCursorPosition(caret);
 }

@@ -17,9 +17,9 @@
 #include <optional>
 
 class QAccessibleEvent;
-class QLineEdit;
 class QPushButton;
 class QSessionManager;
+class TextField;
 
 // The main window: a thin view of frmMain's field set. Every widget shows the text the field set
 // holds for its control; every change of the serial field's text that the view did not make
@@ -103,7 +103,7 @@ private:
     const AppIdentity& identity_;
     std::unique_ptr<frmMain> form_;
     std::array<QWidget*, kControlCount> widgets_{};
-    QLineEdit* serial_ = nullptr;
+    TextField* serial_ = nullptr;
     QPushButton* defaultButton_ = nullptr;
     QPointer<frmAboutDialog> about_;
     Accessibility::Announcer* announcer_ = nullptr;
