@@ -348,35 +348,52 @@ void TestWindows::accessibleTexts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("accessibleName");
+    QTest::addColumn<QString>("description"); // empty: any, but there is one
     QTest::newRow("txtSerial: Serial Number") << "txtSerial"
-                                              << "Serial Number";
-    QTest::newRow("lblFirstSerial: named after Label7") << "lblFirstSerial"
-                                                        << "The first serial number for the month";
-    QTest::newRow("lblLastSerial: named after Label8") << "lblLastSerial"
-                                                       << "The last serial number for the month";
-    QTest::newRow("lblProductionTotal: named after Label9")
+                                              << "Serial Number" << QString();
+    // A figure is named by itself and described by its caption, so that a review of the window
+    // reads "310 The first serial number for the month": the figure once, the caption once.
+    QTest::newRow("lblFirstSerial: its figure, described by Label7")
+        << "lblFirstSerial"
+        << "310"
+        << "The first serial number for the month";
+    QTest::newRow("lblLastSerial: its figure, described by Label8")
+        << "lblLastSerial"
+        << "646"
+        << "The last serial number for the month";
+    QTest::newRow("lblProductionTotal: its figure, described by Label9")
         << "lblProductionTotal"
+        << "336"
         << "Total Halvex production for the month";
-    QTest::newRow("lblProductionAverage: named after Label13")
+    QTest::newRow("lblProductionAverage: its figure, described by Label13")
         << "lblProductionAverage"
+        << "11"
         << "Average Daily production for the month";
-    QTest::newRow("lblDate: named by its sentence") << "lblDate" << frmMain::promptText();
+    QTest::newRow("lblDate: named by its sentence")
+        << "lblDate"
+        << "400 was built on January 9, 1909." << QString();
     QTest::newRow("cmdCalculate") << "cmdCalculate"
-                                  << "Calculate";
+                                  << "Calculate" << QString();
     QTest::newRow("cmdReset") << "cmdReset"
-                              << "Reset";
+                              << "Reset" << QString();
     QTest::newRow("cmdAbout") << "cmdAbout"
-                              << "About";
+                              << "About" << QString();
 }
 
 void TestWindows::accessibleTexts()
 {
     QFETCH(QString, name);
     QFETCH(QString, accessibleName);
+    QFETCH(QString, description);
+    main->form().fields().setText(Control::txtSerial, QStringLiteral("400"));
+    main->form().cmdCalculate_Click();
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control(kMain, name));
     QVERIFY(iface);
     QCOMPARE(iface->text(QAccessible::Name), accessibleName);
-    QVERIFY(!iface->text(QAccessible::Description).isEmpty());
+    if (description.isEmpty())
+        QVERIFY(!iface->text(QAccessible::Description).isEmpty());
+    else
+        QCOMPARE(iface->text(QAccessible::Description), description);
 }
 
 void TestWindows::resultSentenceIsAnnounced()

@@ -42,37 +42,29 @@ constexpr PictureDef kPictures[] = {
 };
 
 // What a screen reader is told about the controls that matter to its user. A control's name is
-// a fixed text, the caption of the label that describes it, or (neither given) its own caption;
-// its description a fixed text, or its own caption when that is the value it shows.
+// a fixed text or, none given, its own caption; its description a fixed text or the caption of
+// the label that describes it. The month figures keep their own caption as their name: a screen
+// reader's review then reads each figure once, beside the caption label that stands next to it.
 struct AccessibleDef {
     Control id;
-    const char* name;
-    std::optional<Control> namedAfter;
-    const char* description; // nullptr: the control's own caption
+    const char* name;                   // nullptr: the control's own caption
+    const char* description;            // nullptr: the caption of describedBy
+    std::optional<Control> describedBy; // the label beside a figure
 };
 constexpr AccessibleDef kAccessible[] = {
     {txtSerial,
      "Serial Number",
-     {},
-     "The serial number of your Halvex, from 1 to 15076231. Press Enter to calculate."},
-    {lblFirstSerial, nullptr, Label7, nullptr},
-    {lblLastSerial, nullptr, Label8, nullptr},
-    {lblProductionTotal, nullptr, Label9, nullptr},
-    {lblProductionAverage, nullptr, Label13, nullptr},
-    {lblDate, nullptr, {}, "The estimated build date of the serial number"},
-    {cmdCalculate, "Calculate", {}, "Estimates the build date of the serial number"},
-    {cmdReset, "Reset", {}, "Clears the serial number and the results"},
-    {cmdAbout, "About", {}, "Shows the version and the legal notices"},
+     "The serial number of your Halvex, from 1 to 15076231. Press Enter to calculate.",
+     {}},
+    {lblFirstSerial, nullptr, nullptr, Label7},
+    {lblLastSerial, nullptr, nullptr, Label8},
+    {lblProductionTotal, nullptr, nullptr, Label9},
+    {lblProductionAverage, nullptr, nullptr, Label13},
+    {lblDate, nullptr, "The estimated build date of the serial number", {}},
+    {cmdCalculate, "Calculate", "Estimates the build date of the serial number", {}},
+    {cmdReset, "Reset", "Clears the serial number and the results", {}},
+    {cmdAbout, "About", "Shows the version and the legal notices", {}},
 };
-
-const AccessibleDef* accessibleDefOf(Control control)
-{
-    for (const AccessibleDef& def : kAccessible) {
-        if (def.id == control)
-            return &def;
-    }
-    return nullptr;
-}
 
 // The buttons and the handlers they run.
 struct ButtonDef {
@@ -194,10 +186,8 @@ void frmMainWindow::applyAccessibleTexts()
             continue;
         if (def.name)
             widget->setAccessibleName(QString::fromUtf8(def.name));
-        else if (def.namedAfter)
-            widget->setAccessibleName(fields().text(*def.namedAfter));
         widget->setAccessibleDescription(def.description ? QString::fromUtf8(def.description)
-                                                         : fields().text(def.id));
+                                                         : fields().text(*def.describedBy));
     }
 }
 
@@ -275,9 +265,6 @@ void frmMainWindow::textChanged(Control control)
         return;
     }
     ControlBuilder::setCaption(widget, fields().text(control));
-    const AccessibleDef* a = accessibleDefOf(control);
-    if (a && !a->description)
-        widget->setAccessibleDescription(fields().text(control));
     if (control == lblDate) {
         // The sentence is the label's name: tell a screen reader that it has changed.
         QAccessibleEvent event(widget, QAccessible::NameChanged);
