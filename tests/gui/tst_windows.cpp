@@ -5,6 +5,7 @@
 #include "ui/about/view/frmAboutDialog.h"
 #include "ui/main/view/frmMainWindow.h"
 #include "ui/widgets/ControlBuilder.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -70,7 +71,12 @@ private Q_SLOTS:
     void controlsMatchTheirTables();
     void fonts_data();
     void fonts();
+    void captionsFit_data();
     void captionsFit();
+    void largestScaleThatFits_data();
+    void largestScaleThatFits();
+    void scaledFormKeepsItsLayout_data();
+    void scaledFormKeepsItsLayout();
     void stackingOrder();
     void coloursAndStacking_data();
     void coloursAndStacking();
@@ -213,8 +219,18 @@ void TestWindows::fonts()
              qPrintable(info.family()));
 }
 
+void TestWindows::captionsFit_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::newRow("as designed") << 1.0;
+    QTest::newRow("150 % on a 1366 x 768 screen: 498 / 560") << 498.0 / 560;
+    QTest::newRow("half size") << 0.5;
+}
+
 void TestWindows::captionsFit()
 {
+    QFETCH(double, scale);
+    main->setFormScale(scale);
     // The longest sentence: an eight-digit serial in September.
     main->form().fields().setText(Control::txtSerial, QStringLiteral("14331152"));
     main->form().cmdCalculate_Click();
@@ -230,6 +246,73 @@ void TestWindows::captionsFit()
                 label->text());
             QVERIFY2(room.contains(needed), qPrintable(label->objectName() + u' ' + label->text()));
         }
+    }
+}
+
+void TestWindows::largestScaleThatFits_data()
+{
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<double>("scale");
+    const QMargins openbox(1, 20, 1, 1); // openbox's frame, in pixels at 100 %
+    QTest::newRow("100 % on 1280 x 1024: as designed") << openbox << QSize(1280, 1024) << 1.0;
+    QTest::newRow("frame and all exactly fit: as designed") << openbox << QSize(900, 581) << 1.0;
+    QTest::newRow("150 % on 1366 x 768: the height decides")
+        << QMargins(1, 13, 1, 1) << QSize(911, 512) << (512.0 - 13 - 1) / 560;
+    QTest::newRow("200 % on 1920 x 1080 under a 27-pixel panel")
+        << openbox << QSize(960, 513) << (513.0 - 20 - 1) / 560;
+    QTest::newRow("a narrow screen: the width decides")
+        << openbox << QSize(600, 1000) << (600.0 - 1 - 1) / 898;
+    QTest::newRow("a screen too small to read anything on: a quarter")
+        << openbox << QSize(100, 100) << 0.25;
+}
+
+void TestWindows::largestScaleThatFits()
+{
+    QFETCH(QMargins, frame);
+    QFETCH(QSize, available);
+    QFETCH(double, scale);
+    QCOMPARE(ScreenFit::largestScale(QSize(898, 560), frame, available), scale);
+}
+
+void TestWindows::scaledFormKeepsItsLayout_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<int>("titlePixels"); // Label15, Arial 15.75 bold: 21 pixels as designed
+    QTest::addColumn<QSize>("image1");    // 188 x 500 as designed
+    QTest::newRow("150 % on a 1366 x 768 screen: 799 x 498")
+        << 498.0 / 560 << QSize(799, 498) << 19 << QSize(167, 445);
+    QTest::newRow("half size: 449 x 280") << 0.5 << QSize(449, 280) << 11 << QSize(94, 250);
+    QTest::newRow("back to 100 %: as designed") << 1.0 << QSize(898, 560) << 21 << QSize(188, 500);
+}
+
+void TestWindows::scaledFormKeepsItsLayout()
+{
+    QFETCH(double, scale);
+    QFETCH(QSize, client);
+    QFETCH(int, titlePixels);
+    QFETCH(QSize, image1);
+    main->setFormScale(0.75);
+    main->setFormScale(scale);
+    QCOMPARE(main->size(), client);
+    QCOMPARE(main->minimumSize(), client); // still fixed
+    QCOMPARE(main->maximumSize(), client);
+    QCOMPARE(QFontInfo(control(kMain, QStringLiteral("Label15"))->font()).pixelSize(), titlePixels);
+    QCOMPARE(qobject_cast<QLabel*>(control(kMain, QStringLiteral("Image1")))->pixmap().size(),
+             image1);
+    // Every control where the table puts it, its edges scaled: the same layout, smaller.
+    auto edge = [scale](int twips) {
+        return qRound(twips / 15 * scale);
+    };
+    for (const ControlDef& def : controlTable()) {
+        QWidget* w = main->widgetOf(def.id);
+        if (!w)
+            continue;
+        const TwipsRect& r = def.rect;
+        const QRect expected(QPoint(edge(r.left), edge(r.top)),
+                             QPoint(edge(r.left + r.width) - 1, edge(r.top + r.height) - 1));
+        QVERIFY2(w->geometry() == expected, def.name);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "ui/main/view/WindowIcon.h"
 #include "ui/widgets/ControlBuilder.h"
 #include "ui/widgets/MessageBoxHost.h"
+#include "ui/widgets/ScreenFit.h"
 #include "ui/widgets/TextField.h"
 
 #include <QAccessible>
@@ -77,6 +78,15 @@ constexpr ButtonDef kButtons[] = {
     {cmdAbout, &frmMain::cmdAbout_Click},
 };
 
+QString pictureOf(Control control)
+{
+    for (const PictureDef& p : kPictures) {
+        if (p.id == control)
+            return QString::fromLatin1(p.resource);
+    }
+    return {};
+}
+
 bool isOutsideClientArea(const ControlDef& def)
 {
     return !(def.flags & InFrame) && def.rect.left >= kClientWidthTwips;
@@ -117,6 +127,10 @@ frmMainWindow::frmMainWindow(NumberRules::Separators separators, const AppIdenti
     announcer_ = new Accessibility::Announcer(this);
     form_->fields().setObserver(this);
     connectInput();
+    screenFit_ = new ScreenFit::Watcher(this, clientSize(), {}, [this](double scale) {
+        setFormScale(scale);
+        centreOnScreen();
+    });
 }
 
 frmMainWindow::~frmMainWindow()
@@ -136,14 +150,9 @@ void frmMainWindow::buildControls()
     for (const ControlDef& def : controlTable()) {
         if (isOutsideClientArea(def))
             continue; // never seen: its text lives in the field set only
-        QString picture;
-        for (const PictureDef& p : kPictures) {
-            if (p.id == def.id)
-                picture = QString::fromLatin1(p.resource);
-        }
         QWidget* parent = (def.flags & InFrame) ? frame : this;
         Q_ASSERT(parent);
-        QWidget* widget = ControlBuilder::buildControl(parent, def, picture);
+        QWidget* widget = ControlBuilder::buildControl(parent, def, pictureOf(def.id));
         ControlBuilder::setCaption(widget, set.text(def.id));
         widgets_[indexOf(def.id)] = widget;
         if (def.kind == ControlKind::Frame)
@@ -174,6 +183,21 @@ void frmMainWindow::buildControls()
         [](const ControlDef* a, const ControlDef* b) { return a->tabIndex < b->tabIndex; });
     for (qsizetype i = 1; i < focusable.size(); ++i)
         setTabOrder(widgetOf(focusable[i - 1]->id), widgetOf(focusable[i]->id));
+}
+
+void frmMainWindow::setFormScale(double scale)
+{
+    if (scale == scale_)
+        return;
+    scale_ = scale;
+    setFixedSize(ControlBuilder::scaled(clientSize().width(), scale),
+                 ControlBuilder::scaled(clientSize().height(), scale));
+    setFont(ControlBuilder::fontFor(kFormFont, scale));
+    for (const ControlDef& def : controlTable()) {
+        if (QWidget* widget = widgetOf(def.id))
+            ControlBuilder::place(widget, ControlBuilder::lookOf(def, pictureOf(def.id)),
+                                  {scale, QPoint()});
+    }
 }
 
 void frmMainWindow::applyAccessibleTexts()
@@ -250,6 +274,7 @@ void frmMainWindow::load()
 {
     form_->Form_Load();
     serial_->setFocus(Qt::OtherFocusReason); // the first in the tab order
+    screenFit_->fit();                       // again once framed
     centreOnScreen();                        // again when shown, frame and all
 }
 
