@@ -7,6 +7,7 @@
 #include "ui/widgets/MessageBoxHost.h"
 #include "ui/widgets/ScreenFit.h"
 #include "ui/widgets/TextField.h"
+#include "ui/widgets/TitleBar.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -121,16 +122,22 @@ frmMainWindow::frmMainWindow(NumberRules::Separators separators, const AppIdenti
     setFixedSize(clientSize()); // fixed single border: the user cannot resize it
     ControlBuilder::applyWindowColours(this);
     setFont(ControlBuilder::fontFor(kFormFont));
+    const bool ownTitleBar = TitleBar::wanted();
+    if (ownTitleBar)
+        new TitleBar(this);
 
     buildControls();
+    if (ownTitleBar)
+        placeControls(); // below the title bar
     applyAccessibleTexts();
     announcer_ = new Accessibility::Announcer(this);
     form_->fields().setObserver(this);
     connectInput();
-    screenFit_ = new ScreenFit::Watcher(this, clientSize(), {}, [this](double scale) {
-        setFormScale(scale);
-        centreOnScreen();
-    });
+    screenFit_ =
+        new ScreenFit::Watcher(this, clientSize(), contentsMargins(), [this](double scale) {
+            setFormScale(scale);
+            centreOnScreen();
+        });
 }
 
 frmMainWindow::~frmMainWindow()
@@ -185,18 +192,33 @@ void frmMainWindow::buildControls()
         setTabOrder(widgetOf(focusable[i - 1]->id), widgetOf(focusable[i]->id));
 }
 
+QRect frmMainWindow::clientArea() const
+{
+    return {QPoint(0, contentsMargins().top()),
+            QSize(ControlBuilder::scaled(clientSize().width(), scale_),
+                  ControlBuilder::scaled(clientSize().height(), scale_))};
+}
+
 void frmMainWindow::setFormScale(double scale)
 {
     if (scale == scale_)
         return;
     scale_ = scale;
-    setFixedSize(ControlBuilder::scaled(clientSize().width(), scale),
-                 ControlBuilder::scaled(clientSize().height(), scale));
-    setFont(ControlBuilder::fontFor(kFormFont, scale));
+    placeControls();
+}
+
+void frmMainWindow::placeControls()
+{
+    const QRect client = clientArea();
+    setFixedSize(client.right() + 1, client.bottom() + 1);
+    setFont(ControlBuilder::fontFor(kFormFont, scale_));
     for (const ControlDef& def : controlTable()) {
-        if (QWidget* widget = widgetOf(def.id))
-            ControlBuilder::place(widget, ControlBuilder::lookOf(def, pictureOf(def.id)),
-                                  {scale, QPoint()});
+        QWidget* widget = widgetOf(def.id);
+        if (!widget)
+            continue;
+        const QPoint origin = (def.flags & InFrame) ? QPoint() : client.topLeft();
+        ControlBuilder::place(widget, ControlBuilder::lookOf(def, pictureOf(def.id)),
+                              {scale_, origin});
     }
 }
 

@@ -61,6 +61,9 @@ public:
     // The form drawn `scale` times its design size: places, fonts and pictures alike.
     void setFormScale(double scale);
     double formScale() const { return scale_; }
+    // Where the form is drawn: the whole window, or below the title bar the window draws itself
+    // where it must (TitleBar).
+    QRect clientArea() const;
 
     // FormHost
     Answer ask(const Message& message) override;
@@ -94,6 +97,7 @@ private:
     void caretMoved(Control control) override;
 
     void buildControls();
+    void placeControls();
     void applyAccessibleTexts();
     void connectInput();
     void disconnectInput();
