@@ -1,7 +1,11 @@
 #include "DisplayCheck.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QByteArrayList>
+#include <QtGlobal>
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace DisplayCheck {
 
@@ -9,49 +13,56 @@ namespace {
 
 // The platform list Qt is asked for: "-platform NAME" (or "--platform NAME") on the command
 // line, else QT_QPA_PLATFORM; empty for Qt's default.
-QString requestedPlatforms(const QStringList& arguments, const QProcessEnvironment& environment)
+QByteArray requestedPlatforms(int argc, const char* const* argv, const Environment& environment)
 {
-    for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("-platform") ||
-            arguments[i] == QLatin1String("--platform"))
-            return arguments[i + 1];
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return argv[i + 1];
     }
-    return environment.value(QStringLiteral("QT_QPA_PLATFORM"));
+    return environment("QT_QPA_PLATFORM");
 }
 
 // Whether every platform of the list ("xcb", "wayland;xcb", "offscreen:fontengine=...") draws
 // on a display server; Qt's default does.
-bool needsDisplayServer(const QString& platforms)
+bool needsDisplayServer(const QByteArray& platforms)
 {
-    for (const QString& entry : platforms.split(u';', Qt::SkipEmptyParts)) {
-        const QString name = entry.section(u':', 0, 0).trimmed();
-        if (name != QLatin1String("xcb") && !name.startsWith(QLatin1String("wayland")))
+    for (const QByteArray& entry : platforms.split(';')) {
+        const QByteArray name = entry.split(':').front().trimmed();
+        if (name.isEmpty())
+            continue;
+        if (name != "xcb" && !name.startsWith("wayland"))
             return false;
     }
     return true;
 }
 
-bool namesDisplayServer(const QProcessEnvironment& environment)
+bool namesDisplayServer(const Environment& environment)
 {
     for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET"}) {
-        if (!environment.value(QString::fromLatin1(variable)).isEmpty())
+        if (!environment(variable).isEmpty())
             return true;
     }
     // Without WAYLAND_DISPLAY, a Wayland client connects to wayland-0.
-    const QString runtime = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
+    const QByteArray runtime = environment("XDG_RUNTIME_DIR");
+    std::error_code error;
     return !runtime.isEmpty() &&
-           QFileInfo::exists(QDir(runtime).filePath(QStringLiteral("wayland-0")));
+           std::filesystem::exists(std::filesystem::path(runtime.toStdString()) / "wayland-0",
+                                   error);
 }
 
 } // namespace
 
-QString missingDisplay(const QStringList& arguments, const QProcessEnvironment& environment)
+bool hasDisplay(int argc, const char* const* argv, const Environment& environment)
 {
-    if (!needsDisplayServer(requestedPlatforms(arguments, environment)) ||
-        namesDisplayServer(environment))
-        return {};
-    return QStringLiteral("cannot open the window: no display (neither DISPLAY nor "
-                          "WAYLAND_DISPLAY is set)");
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    return !needsDisplayServer(requestedPlatforms(argc, argv, environment)) ||
+           namesDisplayServer(environment);
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    Q_UNUSED(environment);
+    return true;
+#endif
 }
 
 } // namespace DisplayCheck

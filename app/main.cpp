@@ -12,14 +12,9 @@
 int main(int argc, char* argv[])
 {
     // Where there is no display, Qt would abort (SIGABRT) with several lines of its own.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const QString noDisplay =
-        DisplayCheck::missingDisplay(arguments, QProcessEnvironment::systemEnvironment());
-    if (!noDisplay.isEmpty()) {
+    if (!DisplayCheck::hasDisplay(argc, argv, [](const char* name) { return qgetenv(name); })) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(appIdentity().executableName),
-                     qPrintable(noDisplay));
+                     DisplayCheck::kNoDisplay);
         return 1;
     }
 
