@@ -3,6 +3,7 @@
 #include <QByteArrayList>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -26,14 +27,10 @@ QByteArray requestedPlatforms(int argc, const char* const* argv, const Environme
 // on a display server; Qt's default does.
 bool needsDisplayServer(const QByteArray& platforms)
 {
-    for (const QByteArray& entry : platforms.split(';')) {
+    return std::ranges::all_of(platforms.split(';'), [](const QByteArray& entry) {
         const QByteArray name = entry.split(':').front().trimmed();
-        if (name.isEmpty())
-            continue;
-        if (name != "xcb" && !name.startsWith("wayland"))
-            return false;
-    }
-    return true;
+        return name.isEmpty() || name == "xcb" || name.startsWith("wayland");
+    });
 }
 
 bool namesDisplayServer(const Environment& environment)

@@ -30,23 +30,15 @@ void TestDisplay::missingDisplay_data()
     QTest::newRow("DISPLAY: X11") << none << QStringList{"DISPLAY=:0"} << false << false;
     QTest::newRow("WAYLAND_DISPLAY: Wayland")
         << none << QStringList{"WAYLAND_DISPLAY=wayland-1"} << false << false;
-    QTest::newRow("WAYLAND_SOCKET: a Wayland connection handed over")
-        << none << QStringList{"WAYLAND_SOCKET=5"} << false << false;
     QTest::newRow("an empty DISPLAY is none") << none << QStringList{"DISPLAY="} << false << true;
     QTest::newRow("wayland-0 in XDG_RUNTIME_DIR: Wayland's default display")
         << none << none << true << false;
     QTest::newRow("QT_QPA_PLATFORM=offscreen needs no display")
         << none << QStringList{"QT_QPA_PLATFORM=offscreen"} << false << false;
-    QTest::newRow("QT_QPA_PLATFORM with options: offscreen:fontengine=freetype")
-        << none << QStringList{"QT_QPA_PLATFORM=offscreen:fontengine=freetype"} << false << false;
     QTest::newRow("QT_QPA_PLATFORM=xcb needs a display")
         << none << QStringList{"QT_QPA_PLATFORM=xcb"} << false << true;
-    QTest::newRow("QT_QPA_PLATFORM=wayland;xcb needs a display")
-        << none << QStringList{"QT_QPA_PLATFORM=wayland;xcb"} << false << true;
     QTest::newRow("QT_QPA_PLATFORM=wayland;offscreen may fall back without one")
         << none << QStringList{"QT_QPA_PLATFORM=wayland;offscreen"} << false << false;
-    QTest::newRow("-platform minimal needs no display")
-        << QStringList{"-platform", "minimal"} << none << false << false;
     QTest::newRow("--platform offscreen needs no display")
         << QStringList{"--platform", "offscreen"} << none << false << false;
     QTest::newRow("-platform xcb overrides QT_QPA_PLATFORM=offscreen")

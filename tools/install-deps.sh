@@ -7,7 +7,7 @@ packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev libcsv-dev fo
           libbenchmark-dev bc time xauth xvfb
           dpkg-dev file desktop-file-utils appstream binutils-mingw-w64-x86-64 mandoc
           python3 procps orca at-spi2-core openbox xdotool dbus-bin dbus-daemon
-          weston qt6-wayland x11-utils "$@")
+          weston qt6-wayland "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,12 +1,12 @@
 // The window on Wayland, on weston's headless compositor, which the test starts itself: the
-// window opens at its size (scaled down where the screen is too small), with a title bar that
-// offers no maximise button, and outlives every button of its own title bar and of its message
-// boxes'. A protocol error would end this process, so getting to the end is itself a check.
+// window opens at its size (shrunk where the screen is too small), its title bar offers no
+// maximise button, and it outlives every button of its title bar and of its boxes'. A protocol
+// error would end this process, so getting to the end is itself a check.
 //
-// Usage: tst_wayland --output WIDTHxHEIGHT[@SCALE] --client WIDTHxHEIGHT [QtTest options]
-//   --output   weston's output, in the pixels the window sees, and its scale: 1920 x 1080 at
-//              200 % is 960x540@2
-//   --client   the size the form must have on it
+// Usage: tst_wayland OUTPUT CLIENT [QtTest options]
+//   OUTPUT  weston's output in the pixels the window sees, and its scale: WxH@S (1920 x 1080 at
+//           200 % is 960x540@2)
+//   CLIENT  the size the form must have on it: WxH
 #include "ModalResponder.h"
 #include "ui/about/view/frmAboutDialog.h"
 #include "ui/main/view/frmMainWindow.h"
@@ -15,25 +15,20 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
-#include <vector>
-
-extern char** environ;
+#include <unistd.h> // environ
 
 using enum Control;
 
@@ -41,7 +36,8 @@ Q_DECLARE_METATYPE(Answer)
 
 namespace {
 
-QStringList buttonsOf(const QWidget* window)
+// The buttons of a window's own title bar, by name.
+QStringList titleButtons(const QWidget* window)
 {
     QStringList names;
     if (const auto* bar = window->findChild<TitleBar*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -51,16 +47,22 @@ QStringList buttonsOf(const QWidget* window)
     return names;
 }
 
-// Clicks the close button of the modal window's own title bar, as a user would.
-void closeByTitleBar(QWidget* modal, QStringList& problems)
+const QStringList kCloseOnly{QStringLiteral("titleClose")};
+
+// Checks that a modal window offers only Close, and closes it with that.
+ModalResponder::Action closeByTitleBar(QSize client)
 {
-    const auto* bar = modal->findChild<TitleBar*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!bar) {
-        problems << modal->windowTitle() + QStringLiteral(": no title bar of its own");
-        modal->close();
-        return;
-    }
-    QTest::mouseClick(bar->closeButton(), Qt::LeftButton);
+    return [client](QWidget* modal, QStringList& problems) {
+        if (titleButtons(modal) != kCloseOnly)
+            problems << modal->windowTitle() + QStringLiteral(" offers ") +
+                            titleButtons(modal).join(u' ');
+        if (client.isValid() && modal->contentsRect().size() != client)
+            problems << modal->windowTitle() + QStringLiteral(": not its client size");
+        if (auto* close = modal->findChild<QToolButton*>(kCloseOnly.front()))
+            QTest::mouseClick(close, Qt::LeftButton);
+        else
+            modal->close();
+    };
 }
 
 } // namespace
@@ -79,8 +81,13 @@ private:
     std::unique_ptr<frmMainWindow> window_;
     int ends_ = 0;
 
-    // Waits long enough for the compositor to answer what the window asked of it.
-    static void settle() { QTest::qWait(300); }
+    void click(const QString& name)
+    {
+        auto* button = window_->findChild<QToolButton*>(name);
+        QVERIFY2(button, qPrintable(name));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::qWait(300); // the compositor's answer, or its protocol error
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -96,71 +103,46 @@ private Q_SLOTS:
 
     void opensAtItsSizeWithoutMaximise()
     {
-        QCOMPARE(window_->clientArea().size(), client_);
-        QCOMPARE(window_->clientArea().top(), TitleBar::kHeight);
-        QCOMPARE(window_->size(), client_ + QSize(0, TitleBar::kHeight));
-        QCOMPARE(window_->minimumSize(), window_->maximumSize()); // fixed
-        // Qt draws no frame of its own: the window's title bar is the only one.
-        QCOMPARE(window_->windowHandle()->frameMargins(), QMargins());
-        QCOMPARE(buttonsOf(window_.get()),
+        QCOMPARE(window_->clientArea(), QRect(QPoint(0, TitleBar::kHeight), client_));
+        QCOMPARE(window_->minimumSize(), client_ + QSize(0, TitleBar::kHeight)); // fixed
+        QCOMPARE(window_->maximumSize(), window_->minimumSize());
+        QCOMPARE(window_->windowHandle()->frameMargins(), QMargins()); // no frame drawn by Qt
+        QCOMPARE(titleButtons(window_.get()),
                  (QStringList{QStringLiteral("titleMinimise"), QStringLiteral("titleClose")}));
     }
 
-    void titleBarButtonsAskOrLeaveTheWindowBe_data()
+    void titleBarButtonsLeaveTheWindowOpen_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<Answer>("answer"); // to the close question; Closed: its title bar
-        QTest::newRow("close, the question answered No: the window stays")
-            << "titleClose" << Answer::No;
-        QTest::newRow("close, the question closed by its own title bar: the window stays")
+        QTest::addColumn<Answer>("answer"); // to the close question; Closed: by its title bar
+        QTest::newRow("Close, the question answered No") << "titleClose" << Answer::No;
+        QTest::newRow("Close, the question closed by its own title bar")
             << "titleClose" << Answer::Closed;
-        QTest::newRow("minimise: the window stays") << "titleMinimise" << Answer::Closed;
+        QTest::newRow("Minimise") << "titleMinimise" << Answer::Closed;
+        QTest::newRow("About, closed by its own title bar") << "cmdAbout" << Answer::Closed;
     }
 
-    void titleBarButtonsAskOrLeaveTheWindowBe()
+    void titleBarButtonsLeaveTheWindowOpen()
     {
         QFETCH(QString, button);
         QFETCH(Answer, answer);
         ModalResponder responder;
-        if (button == QLatin1String("titleClose")) {
-            const Message question = window_->form().closeQuestion();
-            if (answer == Answer::Closed) {
-                responder.expect(question.title, [](QWidget* box, QStringList& problems) {
-                    if (buttonsOf(box) != QStringList{QStringLiteral("titleClose")})
-                        problems << QStringLiteral("the box offers ") + buttonsOf(box).join(u' ');
-                    closeByTitleBar(box, problems);
-                });
-            } else {
-                responder.expectMessage(question, answer);
-            }
-        }
-        auto* target = window_->findChild<QToolButton*>(button);
-        QVERIFY(target);
-        QTest::mouseClick(target, Qt::LeftButton);
-        settle();
+        const Message question = window_->form().closeQuestion();
+        if (button == QLatin1String("cmdAbout"))
+            responder.expect(QStringLiteral("About"),
+                             closeByTitleBar(frmAboutDialog::clientSize()));
+        else if (button == QLatin1String("titleClose") && answer == Answer::Closed)
+            responder.expect(question.title, closeByTitleBar(QSize()));
+        else if (button == QLatin1String("titleClose"))
+            responder.expectMessage(question, answer);
+        if (button == QLatin1String("cmdAbout"))
+            QTest::mouseClick(window_->widgetOf(cmdAbout), Qt::LeftButton);
+        else
+            click(button);
         VERIFY_RESPONDER(responder);
+        window_->showNormal();
+        QTest::qWait(300);
         QCOMPARE(ends_, 0);
-        if (button == QLatin1String("titleMinimise"))
-            window_->showNormal();
-        settle();
-        QVERIFY(window_->isVisible());
-    }
-
-    void aboutOffersOnlyClose()
-    {
-        ModalResponder responder;
-        responder.expect(QStringLiteral("About"), [](QWidget* about, QStringList& problems) {
-            if (!qobject_cast<frmAboutDialog*>(about))
-                problems << QStringLiteral("not the About window: ") + about->windowTitle();
-            if (buttonsOf(about) != QStringList{QStringLiteral("titleClose")})
-                problems << QStringLiteral("About offers ") + buttonsOf(about).join(u' ');
-            if (about->contentsRect().size() != frmAboutDialog::clientSize())
-                problems << QStringLiteral("About's client area is not 474 x 274");
-            closeByTitleBar(about, problems);
-        });
-        QTest::mouseClick(window_->widgetOf(cmdAbout), Qt::LeftButton);
-        settle();
-        VERIFY_RESPONDER(responder);
         QVERIFY(window_->isVisible());
     }
 
@@ -168,135 +150,85 @@ private Q_SLOTS:
     {
         ModalResponder responder;
         responder.expectMessage(window_->form().closeQuestion(), Answer::Yes);
-        QTest::mouseClick(window_->findChild<QToolButton*>(QStringLiteral("titleClose")),
-                          Qt::LeftButton);
+        click(QStringLiteral("titleClose"));
         VERIFY_RESPONDER(responder);
         QCOMPARE(ends_, 1);
     }
 };
 
-namespace {
-
-struct Options {
-    QString width, height, scale = QStringLiteral("1");
-    QSize client;
-    std::vector<char*> qtArguments;
-};
-
-bool parse(int argc, char** argv, Options& options)
+// Starts weston's headless backend on the output `spec` (WxH@S) in `runtime`; 0 on failure.
+pid_t startWeston(const char* spec, const QString& runtime, const QString& socket)
 {
-    static const QRegularExpression output(QStringLiteral("^(\\d+)x(\\d+)(?:@(\\d+))?$"));
-    static const QRegularExpression size(QStringLiteral("^(\\d+)x(\\d+)$"));
-    options.qtArguments.push_back(argv[0]);
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        const QString value = i + 1 < argc ? QString::fromLocal8Bit(argv[i + 1]) : QString();
-        if (arg == QLatin1String("--output")) {
-            const auto m = output.match(value);
-            if (!m.hasMatch())
-                return false;
-            options.width = m.captured(1);
-            options.height = m.captured(2);
-            if (m.hasCaptured(3))
-                options.scale = m.captured(3);
-            ++i;
-        } else if (arg == QLatin1String("--client")) {
-            const auto m = size.match(value);
-            if (!m.hasMatch())
-                return false;
-            options.client = QSize(m.captured(1).toInt(), m.captured(2).toInt());
-            ++i;
-        } else {
-            options.qtArguments.push_back(argv[i]);
-        }
+    int width = 0;
+    int height = 0;
+    int scale = 1;
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("weston"));
+    if (std::sscanf(spec, "%dx%d@%d", &width, &height, &scale) < 2 || program.isEmpty()) {
+        std::fprintf(stderr, "FAIL: %s\n",
+                     program.isEmpty() ? "weston is not installed" : "bad output");
+        return 0;
     }
-    return !options.width.isEmpty() && options.client.isValid();
+    const QByteArrayList args{
+        program.toLocal8Bit(),
+        "--backend=headless-backend.so",
+        "--socket=" + socket.toLocal8Bit(),
+        "--width=" + QByteArray::number(width),
+        "--height=" + QByteArray::number(height),
+        "--scale=" + QByteArray::number(scale),
+        "--idle-time=0",
+        "--no-config",
+        "--log=" + QDir(runtime).filePath(QStringLiteral("weston.log")).toLocal8Bit()};
+    std::vector<char*> argv;
+    for (const QByteArray& a : args)
+        argv.push_back(const_cast<char*>(a.constData()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return 0;
+    for (int i = 0; i < 200 && !QFileInfo::exists(QDir(runtime).filePath(socket)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return pid;
 }
-
-// weston on its headless backend, in a runtime folder of its own; stopped when this goes.
-class Weston {
-public:
-    bool start(const Options& options, const QString& runtime)
-    {
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("weston"));
-        if (program.isEmpty()) {
-            std::fprintf(stderr, "FAIL: weston is not installed (tools/install-deps.sh)\n");
-            return false;
-        }
-        socket_ = QStringLiteral("tarnwick-test");
-        const QByteArrayList args = {
-            program.toLocal8Bit(),
-            "--backend=headless-backend.so",
-            "--socket=" + socket_.toLocal8Bit(),
-            "--width=" + options.width.toLocal8Bit(),
-            "--height=" + options.height.toLocal8Bit(),
-            "--scale=" + options.scale.toLocal8Bit(),
-            "--idle-time=0",
-            "--no-config",
-            "--log=" + QDir(runtime).filePath(QStringLiteral("weston.log")).toLocal8Bit()};
-        std::vector<char*> argv;
-        for (const QByteArray& a : args)
-            argv.push_back(const_cast<char*>(a.constData()));
-        argv.push_back(nullptr);
-        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-            std::fprintf(stderr, "FAIL: weston did not start\n");
-            pid_ = 0;
-            return false;
-        }
-        const QString path = QDir(runtime).filePath(socket_);
-        for (int waited = 0; waited < 200 && !QFileInfo::exists(path); ++waited)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (!QFileInfo::exists(path)) {
-            std::fprintf(stderr, "FAIL: weston made no socket in 10 s (%s)\n",
-                         qPrintable(QDir(runtime).filePath(QStringLiteral("weston.log"))));
-            return false;
-        }
-        return true;
-    }
-
-    const QString& socket() const { return socket_; }
-
-    ~Weston()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-
-private:
-    pid_t pid_ = 0;
-    QString socket_;
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
-    Options options;
-    if (!parse(argc, argv, options)) {
-        std::fprintf(stderr, "usage: %s --output WxH[@SCALE] --client WxH [QtTest options]\n",
-                     argv[0]);
+    int width = 0;
+    int height = 0;
+    if (argc < 3 || std::sscanf(argv[2], "%dx%d", &width, &height) != 2) {
+        std::fprintf(stderr, "usage: %s WxH@SCALE CLIENT_WxH [QtTest options]\n", argv[0]);
         return 2;
     }
     QTemporaryDir runtime;
-    if (!runtime.isValid() ||
-        !QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                   QFileDevice::ExeOwner))
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString socket = QStringLiteral("tarnwick-test");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const pid_t weston = startWeston(argv[1], runtime.path(), socket);
+    if (!weston || !QFileInfo::exists(QDir(runtime.path()).filePath(socket))) {
+        std::fprintf(stderr, "FAIL: weston did not start (%s/weston.log)\n",
+                     qPrintable(runtime.path()));
+        if (weston) {
+            kill(weston, SIGTERM);
+            waitpid(weston, nullptr, 0);
+        }
+        runtime.setAutoRemove(false); // for the log
         return 1;
-    Weston weston;
-    if (!weston.start(options, runtime.path()))
-        return 1;
-    qputenv("WAYLAND_DISPLAY", weston.socket().toLocal8Bit());
+    }
+    qputenv("WAYLAND_DISPLAY", socket.toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "wayland");
     qunsetenv("DISPLAY"); // no way round Wayland
-    qunsetenv("QT_WAYLAND_DISABLE_WINDOWDECORATION");
 
-    int qtArgc = static_cast<int>(options.qtArguments.size());
-    QApplication app(qtArgc, options.qtArguments.data());
-    TestWayland test(options.client);
-    return QTest::qExec(&test, qtArgc, options.qtArguments.data());
+    int rc = 0;
+    {
+        argv[2] = argv[0]; // QtTest sees the program and its own options
+        int qtArgc = argc - 2;
+        QApplication app(qtArgc, argv + 2);
+        TestWayland test(QSize(width, height));
+        rc = QTest::qExec(&test, qtArgc, argv + 2);
+    }
+    kill(weston, SIGTERM);
+    waitpid(weston, nullptr, 0);
+    return rc;
 }
 
 #include "tst_wayland.moc"

@@ -303,7 +303,8 @@ void TestWindows::scaledFormKeepsItsLayout()
              image1);
     // Every control where the table puts it, its edges scaled: the same layout, smaller.
     auto edge = [scale](int twips) {
-        return qRound(twips / 15 * scale);
+        const int pixels = twips / 15; // the table's twips are whole pixels
+        return qRound(pixels * scale);
     };
     for (const ControlDef& def : controlTable()) {
         QWidget* w = main->widgetOf(def.id);

@@ -10,6 +10,8 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kButtonSide = 24;
@@ -50,12 +52,12 @@ TitleBar::TitleBar(QWidget* window)
     fitWidth();
 }
 
-QToolButton* TitleBar::addButton(const char* name, const QString& text, int standardIcon)
+QToolButton* TitleBar::addButton(const char* name, const QString& text, QStyle::StandardPixmap icon)
 {
     auto* button = new QToolButton(this);
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(text);
-    button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(standardIcon)));
+    button->setIcon(style()->standardIcon(icon));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->resize(kButtonSide, kButtonSide);

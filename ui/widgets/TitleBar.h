@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStyle>
 #include <QWidget>
 
 class QToolButton;
@@ -32,7 +33,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    QToolButton* addButton(const char* name, const QString& text, int standardIcon);
+    QToolButton* addButton(const char* name, const QString& text, QStyle::StandardPixmap icon);
     void fitWidth();
 
     QWidget* window_;
