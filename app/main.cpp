@@ -1,4 +1,5 @@
 // Start-up: create and load the main window, show it, and run until it is closed.
+#include "app/DisplayCheck.h"
 #include "app/Identity.h"
 #include "estimate/NumberRules.h"
 #include "ui/main/view/frmMainWindow.h"
@@ -6,8 +7,17 @@
 #include <QApplication>
 #include <QLocale>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
+    // Where there is no display, Qt would abort (SIGABRT) with several lines of its own.
+    if (!DisplayCheck::hasDisplay(argc, argv, [](const char* name) { return qgetenv(name); })) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(appIdentity().executableName),
+                     DisplayCheck::kNoDisplay);
+        return 1;
+    }
+
     // Qt takes its own standard options (-platform, -style, ...); the program has none.
     QApplication app(argc, argv);
     const AppIdentity& identity = appIdentity();

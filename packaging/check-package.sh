@@ -52,7 +52,7 @@ trap 'rm -rf "$work"' EXIT
 
 section "Checking tools"
 tools=(dpkg-dev file desktop-file-utils appstream binutils-mingw-w64-x86-64 mandoc groff-base
-       man-db)
+       man-db hicolor-icon-theme)
 missing=()
 for p in "${tools[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -138,6 +138,12 @@ for p in fonts-liberation qt6-qpa-plugins libqt6core6 libqt6gui6 libqt6widgets6;
     if grep -qx "$p" "$work/depends"; then pass "Depends names $p"; else fail "Depends does not name $p"; fi
 done
 
+if [ "$(field Recommends)" = qt6-wayland ]; then
+    pass "Recommends is \"qt6-wayland\""
+else
+    fail "Recommends is \"$(field Recommends)\", expected \"qt6-wayland\""
+fi
+
 # -----------------------------------------------------------------------------------------
 section "Package contents"
 dpkg-deb -x "$DEB" "$work/root"
@@ -194,10 +200,16 @@ for program in Tarnwick tarnwick-estimate; do
         pass "/usr/bin/$program looks for no libraries in the build or source tree"
     fi
 done
-# Each size directory holds a PNG of that size.
+# Each size directory holds a PNG of that size, and the hicolor theme lists the directory.
+theme_dirs=$(sed -n 's/^Directories=//p' /usr/share/icons/hicolor/index.theme | tr ',' '\n')
 for png in "$work"/root/usr/share/icons/hicolor/*/apps/"$APP_ID".png; do
     [ -f "$png" ] || continue
     size=$(basename "$(dirname "$(dirname "$png")")")
+    if grep -qx "$size/apps" <<<"$theme_dirs"; then
+        pass "the hicolor theme lists $size/apps"
+    else
+        fail "the hicolor theme does not list $size/apps: no desktop looks there"
+    fi
     read -r w h < <(od -An -v -tu1 -j16 -N8 "$png" |
         awk '{print $1*16777216 + $2*65536 + $3*256 + $4, $5*16777216 + $6*65536 + $7*256 + $8}')
     if [ "$(od -An -tx1 -N8 "$png" | tr -d ' ')" = 89504e470d0a1a0a ] && [ "${w}x${h}" = "$size" ]; then
@@ -303,6 +315,9 @@ check_desktop_key Name "$PRODUCT_NAME"
 check_desktop_key Comment "$FILE_DESCRIPTION"
 check_desktop_key Exec Tarnwick
 check_desktop_key Terminal false
+# The class of the window's WM_CLASS (Qt: the application name), so that X11 docks and task
+# bars match the running window to this entry.
+check_desktop_key StartupWMClass Tarnwick
 icon=$(desktop_key Icon)
 icon_files=$(ls /usr/share/icons/hicolor/*/apps/"$icon".png 2>/dev/null | wc -l)
 if [ -n "$icon" ] && [ "$icon_files" -gt 0 ]; then

@@ -22,7 +22,8 @@ done
 packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation
           libbenchmark-dev bc time xauth xvfb
           dpkg-dev file desktop-file-utils appstream binutils-mingw-w64-x86-64 mandoc
-          python3 procps orca at-spi2-core openbox xdotool dbus-bin dbus-daemon "${extra[@]}")
+          python3 procps orca at-spi2-core openbox xdotool dbus-bin dbus-daemon
+          weston qt6-wayland "${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -969,9 +969,9 @@ def main():
     write_gif(os.path.join(outdir, 'Image3_main.gif'), draw_emblem(72), matte)
     write_gif(os.path.join(outdir, 'Image3_about.gif'), draw_emblem(64), matte)
 
-    art = {}
-    for n in (16, 24, 32, 48, 64, 72, 80, 96, 128, 256):
-        art[n] = draw_emblem(n)
+    art = {n: draw_emblem(n) for n in (16, 24, 32, 48, 64, 72, 80, 96, 128, 256)}
+    # The PNGs at the sizes the hicolor icon theme lists (it has no 80x80); the .ico has 80 too.
+    for n in (16, 24, 32, 48, 64, 72, 96, 128, 256):
         d = os.path.join(outdir, 'icons', 'hicolor', '%dx%d' % (n, n), 'apps')
         os.makedirs(d, exist_ok=True)
         with open(os.path.join(d, 'tarnwick.png'), 'wb') as f:

@@ -129,19 +129,14 @@ public:
         case 3:
             typeCharacter(characterOf(in.byte(), seps()));
             break;
-        case 4: {
-            QString pasted;
-            for (int n = in.byte() % 12; n > 0; --n)
-                pasted += characterOf(in.byte(), seps());
-            paste(pasted, /*limited=*/true);
-            break;
-        }
+        case 4:
         case 5: {
-            // Text that only a program could put there: no typing limit.
+            // A paste, a drop or text set by an assistive technology: the typing limit does not
+            // hold for it, it comes whole. Mostly short, sometimes long.
             QString pasted;
-            for (int n = in.byte() % 48; n > 0; --n)
+            for (int n = in.byte() % (action % 16 == 4 ? 12 : 48); n > 0; --n)
                 pasted += characterOf(in.byte(), seps());
-            paste(pasted, /*limited=*/false);
+            paste(pasted);
             break;
         }
         case 6:
@@ -256,20 +251,14 @@ private:
         edit(proposed, caret + 1, "type");
     }
 
-    void paste(QString pasted, bool limited)
+    void paste(const QString& pasted)
     {
-        const QString& text = f().text(txtSerial);
-        if (limited) {
-            const qsizetype room = std::max(kSerialLimit, text.size()) - text.size();
-            pasted.truncate(std::max<qsizetype>(room, 0));
-        }
         if (pasted.isEmpty())
             return;
         const int caret = f().caret(txtSerial);
-        QString proposed = text;
+        QString proposed = f().text(txtSerial);
         proposed.insert(caret, pasted);
-        edit(proposed, caret + static_cast<int>(pasted.size()),
-             limited ? "paste" : "paste unlimited");
+        edit(proposed, caret + static_cast<int>(pasted.size()), "paste");
     }
 
     void replaceAll(const QString& serial)

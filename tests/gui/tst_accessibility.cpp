@@ -256,6 +256,27 @@ void TestAccessibility::everyRoadReachesTheFieldSet_data()
     QTest::newRow("input method: committed text") << Road::InputMethod << ""
                                                   << "400"
                                                   << "400";
+    QTest::newRow("input method: committed text is typed, so cut to 8 characters")
+        << Road::InputMethod << ""
+        << "1234567890"
+        << "12345678";
+    QTest::newRow("paste: grouped 15,076,231 comes whole") << Road::Paste << ""
+                                                           << "15,076,231"
+                                                           << "15076231";
+    QTest::newRow("drop: grouped 15,076,231 comes whole") << Road::Drop << ""
+                                                          << "15,076,231"
+                                                          << "15076231";
+    QTest::newRow("context menu: grouped 1,234,567 comes whole") << Road::ContextMenu << ""
+                                                                 << "1,234,567"
+                                                                 << "1234567";
+    QTest::newRow("accessibility: grouped 15,076,231 inserted comes whole")
+        << Road::AccessibleInsert << ""
+        << "15,076,231"
+        << "15076231";
+    QTest::newRow("accessibility: grouped 15,076,231 as the value comes whole")
+        << Road::AccessibleValue << ""
+        << "15,076,231"
+        << "15076231";
     QTest::newRow("accessibility: inserted text") << Road::AccessibleInsert << ""
                                                   << "400"
                                                   << "400";

@@ -77,6 +77,8 @@ private Q_SLOTS:
     void serialEditing_data();
     void serialEditing();
     void assignedTextIsNeverCut();
+    void pastedSerialIsDatedAsTheBatchCommandDates_data();
+    void pastedSerialIsDatedAsTheBatchCommandDates();
     void calculateKeys_data();
     void calculateKeys();
     void escapeDoesNothing();
@@ -122,6 +124,11 @@ void TestMainWindow::serialEditing_data()
     QTestEventList cut = typed("400");
     cut.addKeyClick(Qt::Key_A, Qt::ControlModifier);
     cut.addKeyClick(Qt::Key_X, Qt::ControlModifier);
+    QTestEventList replaceLast = typed("12345678");
+    replaceLast.addKeyClick(Qt::Key_Left, Qt::ShiftModifier);
+    replaceLast.addKeyClick(Qt::Key_9);
+    QTestEventList shiftInsert;
+    shiftInsert.addKeyClick(Qt::Key_Insert, Qt::ShiftModifier);
     QTestEventList undo = cut;
     undo.addKeyClick(Qt::Key_Z, Qt::ControlModifier);
     const QString none;
@@ -139,10 +146,17 @@ void TestMainWindow::serialEditing_data()
     QTest::newRow("pasting 12.4 leaves 12") << "12.4" << paste() << "12" << 2;
     QTest::newRow("pasting -5 leaves -5") << "-5" << paste() << "-5" << 2;
     QTest::newRow("pasting a word empties the field") << "abc" << paste() << "" << 0;
-    QTest::newRow("a long paste is cut to 8 characters")
-        << "1234567890123" << paste() << "12345678" << 8;
-    QTest::newRow("a paste is cut to the room left")
-        << "7890" << paste(typed("123456")) << "12345678" << 8;
+    QTest::newRow("a typed character may replace a selection at the limit")
+        << none << replaceLast << "12345679" << 8;
+    QTest::newRow("a paste comes whole: 15,076,231 leaves 15076231")
+        << "15,076,231" << paste() << "15076231" << 8;
+    QTest::newRow("a paste comes whole: 1,234,567 leaves 1234567")
+        << "1,234,567" << paste() << "1234567" << 7;
+    QTest::newRow("Shift+Insert pastes whole") << "15,076,231" << shiftInsert << "15076231" << 8;
+    QTest::newRow("a paste longer than 8 digits stays whole")
+        << "1234567890123" << paste() << "1234567890123" << 13;
+    QTest::newRow("a paste after 6 typed digits stays whole")
+        << "7890" << paste(typed("123456")) << "1234567890" << 10;
     QTest::newRow("typing in the middle puts the caret at the end")
         << none << middle << "1423" << 4;
     QTest::newRow("backspace in the middle puts the caret at the end")
@@ -183,6 +197,31 @@ void TestMainWindow::assignedTextIsNeverCut()
     QTest::keyClick(win->serial(), Qt::Key_Backspace);
     QCOMPARE(win->text(txtSerial), QStringLiteral("123456789"));
     QCOMPARE(win->serial()->text(), QStringLiteral("123456789"));
+}
+
+void TestMainWindow::pastedSerialIsDatedAsTheBatchCommandDates_data()
+{
+    // The sentences `tarnwick-estimate 15,076,231 1,234,567` prints.
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("sentence");
+    QTest::newRow("15,076,231: the last car, December 31, 1927")
+        << "15,076,231"
+        << "15076231 was built on December 31, 1927.";
+    QTest::newRow("1,234,567: May 9, 1916, not 123456's May 30, 1912")
+        << "1,234,567"
+        << "1234567 was built on May 9, 1916.";
+}
+
+void TestMainWindow::pastedSerialIsDatedAsTheBatchCommandDates()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, sentence);
+    QApplication::clipboard()->setText(clipboard);
+    ModalResponder responder;
+    QTest::keyClick(win->serial(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(win->serial(), Qt::Key_Return);
+    QCOMPARE(win->shown(lblDate), sentence);
+    VERIFY_RESPONDER(responder);
 }
 
 void TestMainWindow::calculateKeys_data()

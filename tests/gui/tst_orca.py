@@ -9,7 +9,9 @@ says is read from the SPEECH OUTPUT lines of its debug log:
 - Enter in the serial field, Alt+C and a click on Calculate each speak the result sentence once;
 - the About window is spoken whole: product, version, copyright line and warning;
 - Reset answered Yes speaks the prompt once;
-- the two warnings are spoken as message boxes, and no sentence with them.
+- the two warnings are spoken as message boxes, and no sentence with them;
+- a flat review of the result area, line by line, reads each month figure once, beside its
+  caption.
 
 Orca writes its debug log through a buffer that it never flushes, so the log goes to a
 pseudo-terminal, which makes Python write it line by line; the test reads it as it comes and
@@ -39,6 +41,12 @@ COPYRIGHT = "\u00a9 2026 Tarnwick Motor Archive Software. All rights reserved."
 WARNING = "Warning: this computer program is protected by copyright law"
 RANGE_TEXT = "Please enter a serial number between 1 and 15076231"
 NOT_FOUND_TEXT = "No production month is recorded for serial number 2831427."
+# The month figures of serial 400 and their captions, as the window shows them line by line.
+FIGURES = [("310", "The first serial number for the month"),
+           ("646", "The last serial number for the month"),
+           ("336", "Total Halvex production for the month"),
+           ("11", "Average Daily production for the month")]
+REVIEW_LINES = 6  # from the serial field's line down to the result sentence
 # Calculate's centre in the client area: left 6720 + 2415 / 2, top 7680 + 495 / 2 twips.
 CALCULATE_AT = ("528", "528")
 
@@ -81,8 +89,10 @@ class SpeechLog:
                     line = raw.decode("utf-8", "replace").rstrip("\r")
                     self.copy.write(line + "\n")
                     self.lines.append(line)
-                    # SPEECH OUTPUT: 'text'{'established': False}, or 'text ' {...} for keys
-                    match = re.search(r"SPEECH OUTPUT: '(.*)'\s*(?:\{[^{}]*\})?\s*$", line)
+                    # SPEECH OUTPUT: 'text'{'established': False}, 'text ' {...} for keys,
+                    # 'text'[{...}] in flat review
+                    match = re.search(r"SPEECH OUTPUT: '(.*)'\s*(?:\[?\{[^{}]*\}\]?)?\s*$",
+                                      line)
                     if match:
                         self.spoken.append(match.group(1).strip())
                         self.last_spoken_at = time.monotonic()
@@ -189,6 +199,31 @@ def check_flow(log, name, act, expect, once=(), never=(), last=None):
     return said
 
 
+def review_results(log):
+    """Orca's flat review, line by line from the serial field down through the month figures
+    and the result: each figure is read once, in the line of its caption."""
+    lines = []
+
+    def review():
+        key("KP_Up")  # the current line: the serial field's
+        for _ in range(REVIEW_LINES):
+            log.wait_quiet()
+            mark = log.mark()
+            key("KP_Page_Up")  # the next line
+            log.wait_quiet()
+            lines.append(" ".join(log.since(mark)))
+
+    said = check_flow(log, "review of the result area", review, [FIGURES[-1][1]])
+    for figure, caption in FIGURES:
+        if not any(re.search(r"(^|\s)%s %s" % (figure, re.escape(caption)), line)
+                   for line in lines):
+            FAILURES.append("review: no line reads %r, then %r" % (figure, caption))
+        for text, pattern in ((figure, r"(^|\s)%s(\s|$)" % figure), (caption, re.escape(caption))):
+            spoken = sum(len(re.findall(pattern, line)) for line in said)
+            if spoken != 1:
+                FAILURES.append("review: %r spoken %d times, not once" % (text, spoken))
+
+
 def session(tarnwick, work):
     """Inside the private D-Bus session, on the private display."""
     children = []
@@ -240,6 +275,7 @@ def session(tarnwick, work):
         check_flow(log, "Enter", lambda: key("Return"), [SENTENCE], once=[SENTENCE],
                    last=SENTENCE)
         check_flow(log, "Alt+C", lambda: key("alt+c"), [SENTENCE], once=[SENTENCE], last=SENTENCE)
+        review_results(log)
         check_flow(log, "a click on Calculate",
                    lambda: run("xdotool", "mousemove", "--window", window, *CALCULATE_AT,
                                "click", "1"),

@@ -5,6 +5,7 @@
 #include "ui/about/view/frmAboutDialog.h"
 #include "ui/main/view/frmMainWindow.h"
 #include "ui/widgets/ControlBuilder.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -70,7 +71,12 @@ private Q_SLOTS:
     void controlsMatchTheirTables();
     void fonts_data();
     void fonts();
+    void captionsFit_data();
     void captionsFit();
+    void largestScaleThatFits_data();
+    void largestScaleThatFits();
+    void scaledFormKeepsItsLayout_data();
+    void scaledFormKeepsItsLayout();
     void stackingOrder();
     void coloursAndStacking_data();
     void coloursAndStacking();
@@ -220,8 +226,18 @@ void TestWindows::fonts()
              qPrintable(info.family()));
 }
 
+void TestWindows::captionsFit_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::newRow("as designed") << 1.0;
+    QTest::newRow("150 % on a 1366 x 768 screen: 498 / 560") << 498.0 / 560;
+    QTest::newRow("half size") << 0.5;
+}
+
 void TestWindows::captionsFit()
 {
+    QFETCH(double, scale);
+    main->setFormScale(scale);
     // The longest sentence: an eight-digit serial in September.
     main->form().fields().setText(Control::txtSerial, QStringLiteral("14331152"));
     main->form().cmdCalculate_Click();
@@ -237,6 +253,74 @@ void TestWindows::captionsFit()
                 label->text());
             QVERIFY2(room.contains(needed), qPrintable(label->objectName() + u' ' + label->text()));
         }
+    }
+}
+
+void TestWindows::largestScaleThatFits_data()
+{
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<double>("scale");
+    const QMargins openbox(1, 20, 1, 1); // openbox's frame, in pixels at 100 %
+    QTest::newRow("100 % on 1280 x 1024: as designed") << openbox << QSize(1280, 1024) << 1.0;
+    QTest::newRow("frame and all exactly fit: as designed") << openbox << QSize(900, 581) << 1.0;
+    QTest::newRow("150 % on 1366 x 768: the height decides")
+        << QMargins(1, 13, 1, 1) << QSize(911, 512) << (512.0 - 13 - 1) / 560;
+    QTest::newRow("200 % on 1920 x 1080 under a 27-pixel panel")
+        << openbox << QSize(960, 513) << (513.0 - 20 - 1) / 560;
+    QTest::newRow("a narrow screen: the width decides")
+        << openbox << QSize(600, 1000) << (600.0 - 1 - 1) / 898;
+    QTest::newRow("a screen too small to read anything on: a quarter")
+        << openbox << QSize(100, 100) << 0.25;
+}
+
+void TestWindows::largestScaleThatFits()
+{
+    QFETCH(QMargins, frame);
+    QFETCH(QSize, available);
+    QFETCH(double, scale);
+    QCOMPARE(ScreenFit::largestScale(QSize(898, 560), frame, available), scale);
+}
+
+void TestWindows::scaledFormKeepsItsLayout_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<int>("titlePixels"); // Label15, Arial 15.75 bold: 21 pixels as designed
+    QTest::addColumn<QSize>("image1");    // 188 x 500 as designed
+    QTest::newRow("150 % on a 1366 x 768 screen: 799 x 498")
+        << 498.0 / 560 << QSize(799, 498) << 19 << QSize(167, 445);
+    QTest::newRow("half size: 449 x 280") << 0.5 << QSize(449, 280) << 11 << QSize(94, 250);
+    QTest::newRow("back to 100 %: as designed") << 1.0 << QSize(898, 560) << 21 << QSize(188, 500);
+}
+
+void TestWindows::scaledFormKeepsItsLayout()
+{
+    QFETCH(double, scale);
+    QFETCH(QSize, client);
+    QFETCH(int, titlePixels);
+    QFETCH(QSize, image1);
+    main->setFormScale(0.75);
+    main->setFormScale(scale);
+    QCOMPARE(main->size(), client);
+    QCOMPARE(main->minimumSize(), client); // still fixed
+    QCOMPARE(main->maximumSize(), client);
+    QCOMPARE(QFontInfo(control(kMain, QStringLiteral("Label15"))->font()).pixelSize(), titlePixels);
+    QCOMPARE(qobject_cast<QLabel*>(control(kMain, QStringLiteral("Image1")))->pixmap().size(),
+             image1);
+    // Every control where the table puts it, its edges scaled: the same layout, smaller.
+    auto edge = [scale](int twips) {
+        const int pixels = twips / 15; // the table's twips are whole pixels
+        return qRound(pixels * scale);
+    };
+    for (const ControlDef& def : controlTable()) {
+        QWidget* w = main->widgetOf(def.id);
+        if (!w)
+            continue;
+        const TwipsRect& r = def.rect;
+        const QRect expected(QPoint(edge(r.left), edge(r.top)),
+                             QPoint(edge(r.left + r.width) - 1, edge(r.top + r.height) - 1));
+        QVERIFY2(w->geometry() == expected, def.name);
     }
 }
 
@@ -345,35 +429,52 @@ void TestWindows::accessibleTexts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("accessibleName");
+    QTest::addColumn<QString>("description"); // empty: any, but there is one
     QTest::newRow("txtSerial: Serial Number") << "txtSerial"
-                                              << "Serial Number";
-    QTest::newRow("lblFirstSerial: named after Label7") << "lblFirstSerial"
-                                                        << "The first serial number for the month";
-    QTest::newRow("lblLastSerial: named after Label8") << "lblLastSerial"
-                                                       << "The last serial number for the month";
-    QTest::newRow("lblProductionTotal: named after Label9")
+                                              << "Serial Number" << QString();
+    // A figure is named by itself and described by its caption, so that a review of the window
+    // reads "310 The first serial number for the month": the figure once, the caption once.
+    QTest::newRow("lblFirstSerial: its figure, described by Label7")
+        << "lblFirstSerial"
+        << "310"
+        << "The first serial number for the month";
+    QTest::newRow("lblLastSerial: its figure, described by Label8")
+        << "lblLastSerial"
+        << "646"
+        << "The last serial number for the month";
+    QTest::newRow("lblProductionTotal: its figure, described by Label9")
         << "lblProductionTotal"
+        << "336"
         << "Total Halvex production for the month";
-    QTest::newRow("lblProductionAverage: named after Label13")
+    QTest::newRow("lblProductionAverage: its figure, described by Label13")
         << "lblProductionAverage"
+        << "11"
         << "Average Daily production for the month";
-    QTest::newRow("lblDate: named by its sentence") << "lblDate" << frmMain::promptText();
+    QTest::newRow("lblDate: named by its sentence")
+        << "lblDate"
+        << "400 was built on January 9, 1909." << QString();
     QTest::newRow("cmdCalculate") << "cmdCalculate"
-                                  << "Calculate";
+                                  << "Calculate" << QString();
     QTest::newRow("cmdReset") << "cmdReset"
-                              << "Reset";
+                              << "Reset" << QString();
     QTest::newRow("cmdAbout") << "cmdAbout"
-                              << "About";
+                              << "About" << QString();
 }
 
 void TestWindows::accessibleTexts()
 {
     QFETCH(QString, name);
     QFETCH(QString, accessibleName);
+    QFETCH(QString, description);
+    main->form().fields().setText(Control::txtSerial, QStringLiteral("400"));
+    main->form().cmdCalculate_Click();
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control(kMain, name));
     QVERIFY(iface);
     QCOMPARE(iface->text(QAccessible::Name), accessibleName);
-    QVERIFY(!iface->text(QAccessible::Description).isEmpty());
+    if (description.isEmpty())
+        QVERIFY(!iface->text(QAccessible::Description).isEmpty());
+    else
+        QCOMPARE(iface->text(QAccessible::Description), description);
 }
 
 void TestWindows::resultSentenceIsAnnounced()

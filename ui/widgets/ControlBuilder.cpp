@@ -1,6 +1,7 @@
 #include "ControlBuilder.h"
 
 #include "ui/widgets/Accessibility.h"
+#include "ui/widgets/TextField.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -69,9 +70,9 @@ QLabel* makePicture(QWidget* parent, const ControlLook& look)
 
 QLineEdit* makeTextField(QWidget* parent, const ControlLook& look)
 {
-    auto* field = new QLineEdit(parent);
-    // No setMaxLength: it would also cut text that the program assigns. Typing limits are the
-    // owner's business (see SerialValidator).
+    auto* field = new TextField(parent);
+    // No setMaxLength: it would also cut text that is pasted, dropped or assigned. A typing
+    // limit is the owner's to set (TextField::setTypingLimit).
     field->setText(look.text);
     field->setReadOnly(look.flags & ReadOnly);
     if (look.flags & ButtonFace)
@@ -165,12 +166,23 @@ void installFontSubstitutes()
     Q_UNUSED(installed);
 }
 
-QFont fontFor(const FontDef& font)
+int scaled(int pixels, double scale) { return scale == 1.0 ? pixels : qRound(pixels * scale); }
+
+QRect pixelRect(const TwipsRect& r, double scale)
+{
+    const QRect design = pixelRect(r);
+    const QPoint topLeft(scaled(design.left(), scale), scaled(design.top(), scale));
+    const QPoint end(scaled(design.left() + design.width(), scale),
+                     scaled(design.top() + design.height(), scale));
+    return {topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y())};
+}
+
+QFont fontFor(const FontDef& font, double scale)
 {
     const FontDef& f = font.face ? font : kFormFont;
     QFont result(QString::fromLatin1(f.face));
     result.setStyleHint(QFont::SansSerif);
-    result.setPixelSize(qRound(f.points * kPixelsPerPoint));
+    result.setPixelSize(std::max(1, qRound(f.points * kPixelsPerPoint * scale)));
     result.setBold(f.bold);
     return result;
 }
@@ -236,6 +248,32 @@ QWidget* build(QWidget* parent, const ControlLook& look)
         widget->setFont(fontFor(look.font));
     widget->setGeometry(pixelRect(look.rect));
     return widget;
+}
+
+void place(QWidget* widget, const ControlLook& look, const Placement& placement)
+{
+    const double scale = placement.scale;
+    widget->setGeometry(pixelRect(look.rect, scale).translated(placement.origin));
+    if (look.kind == ControlKind::Rectangle)
+        return;
+    auto* label = qobject_cast<QLabel*>(widget);
+    if (look.kind != ControlKind::Picture) {
+        widget->setFont(fontFor(look.font, scale));
+        if (label && !label->wordWrap())
+            fitOneLine(label); // the face may need condensing afresh at the new size
+        return;
+    }
+    if (!label)
+        return;
+    QPixmap pixmap(look.pictureResource);
+    if (scale != 1.0 && !pixmap.isNull()) {
+        // Drawn afresh for the screen's pixels, so the picture stays sharp.
+        const qreal ratio = widget->devicePixelRatioF();
+        const QSize size(scaled(pixmap.width(), scale), scaled(pixmap.height(), scale));
+        pixmap = pixmap.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        pixmap.setDevicePixelRatio(ratio);
+    }
+    label->setPixmap(pixmap);
 }
 
 void stack(const QList<QPair<QWidget*, ControlKind>>& controls)

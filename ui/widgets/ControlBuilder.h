@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QGroupBox>
+#include <QPoint>
 #include <QPushButton>
 #include <QRect>
 #include <QString>
@@ -30,15 +31,28 @@ inline QRect pixelRect(const TwipsRect& r)
     return {toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height)};
 }
 
+// Where a window puts its controls: its design drawn `scale` times its size (1: as designed),
+// moved by `origin` (room the window keeps above its client area).
+struct Placement {
+    double scale = 1.0;
+    QPoint origin;
+};
+
+// A length of the design, in pixels, at a scale.
+int scaled(int pixels, double scale);
+// The rect at a scale: its edges are scaled, so controls that touch at 1 touch at every scale.
+QRect pixelRect(const TwipsRect& r, double scale);
+
 // Makes the pictures and the icon of the resources available; safe to call often.
 void ensureResources();
 
 // Registers close faces for fonts a desktop may lack (MS Sans Serif, Arial). Safe to call often.
 void installFontSubstitutes();
 
-// A face in points, sized in pixels at 96 dots per inch so that text keeps its place in a layout
-// that is itself in pixels. A FontDef without a face means the form's default font.
-QFont fontFor(const FontDef& font);
+// A face in points, sized in pixels at 96 dots per inch (times the scale) so that text keeps its
+// place in a layout that is itself in pixels. A FontDef without a face means the form's default
+// font.
+QFont fontFor(const FontDef& font, double scale = 1.0);
 
 // Sets the palette roles a window and its labels draw with to the system colours above.
 void applyWindowColours(QWidget* window);
@@ -58,14 +72,24 @@ struct ControlLook {
     QString pictureResource; // pictures only
 };
 
-// Creates the widget for one row as a child of parent (not shown, not yet stacked).
+// Creates the widget for one row as a child of parent, placed as designed (not shown, not yet
+// stacked).
 QWidget* build(QWidget* parent, const ControlLook& look);
+
+// Gives a row's widget its place, its font and (a picture) its image at a placement: the whole
+// control scaled alike, pictures redrawn smoothly at their scaled size.
+void place(QWidget* widget, const ControlLook& look, const Placement& placement);
+
+template <class Def> ControlLook lookOf(const Def& def, const QString& picture = {})
+{
+    return {def.name,  def.kind, QString::fromUtf8(def.text), def.rect, def.font,
+            def.flags, picture};
+}
 
 template <class Def>
 QWidget* buildControl(QWidget* parent, const Def& def, const QString& picture = {})
 {
-    return build(parent, {def.name, def.kind, QString::fromUtf8(def.text), def.rect, def.font,
-                          def.flags, picture});
+    return build(parent, lookOf(def, picture));
 }
 
 // Raises children so that higher layers are in front; within one layer the order of the list.

@@ -1,5 +1,7 @@
 #include "MessageBoxHost.h"
 
+#include "ui/widgets/TitleBar.h"
+
 #include <QAbstractButton>
 
 namespace MessageBoxHost {
@@ -60,6 +62,8 @@ Answer ask(QWidget* parent, const Message& message)
     QMessageBox box(iconOf(message.icon), message.title, message.text, buttonsOf(message.buttons),
                     parent);
     box.setTextFormat(Qt::PlainText);
+    if (TitleBar::wanted())
+        new TitleBar(&box); // Qt's would offer to maximise the box, and end the program
     const QMessageBox::StandardButton preferred = buttonOf(message.defaultAnswer);
     if (preferred != QMessageBox::NoButton && box.button(preferred))
         box.setDefaultButton(preferred);

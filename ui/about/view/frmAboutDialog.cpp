@@ -2,6 +2,7 @@
 
 #include "ui/widgets/Accessibility.h"
 #include "ui/widgets/ControlBuilder.h"
+#include "ui/widgets/TitleBar.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -39,15 +40,19 @@ frmAboutDialog::frmAboutDialog(const AppIdentity& identity, QWidget* parent)
     setWindowIcon(QIcon());
     setModal(true);
     setSizeGripEnabled(false);
-    setFixedSize(clientSize());
     ControlBuilder::applyWindowColours(this);
     setFont(ControlBuilder::fontFor(aboutControlDef(lblApp).font));
+    if (TitleBar::wanted())
+        new TitleBar(this);
+    const QPoint origin = contentsRect().topLeft(); // below a title bar of the window's own
+    setFixedSize(clientSize().grownBy(contentsMargins()));
 
     QList<QPair<QWidget*, ControlKind>> built;
     for (const AboutControlDef& def : aboutControlTable()) {
         const QString picture =
             def.kind == ControlKind::Picture ? QString::fromLatin1(kPicture) : QString();
         QWidget* widget = ControlBuilder::buildControl(this, def, picture);
+        widget->move(widget->pos() + origin);
         ControlBuilder::setCaption(widget, form_.text(def.id));
         widgets_[indexOf(def.id)] = widget;
         built.append({widget, def.kind});

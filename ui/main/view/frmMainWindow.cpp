@@ -5,6 +5,9 @@
 #include "ui/main/view/WindowIcon.h"
 #include "ui/widgets/ControlBuilder.h"
 #include "ui/widgets/MessageBoxHost.h"
+#include "ui/widgets/ScreenFit.h"
+#include "ui/widgets/TextField.h"
+#include "ui/widgets/TitleBar.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -41,37 +44,29 @@ constexpr PictureDef kPictures[] = {
 };
 
 // What a screen reader is told about the controls that matter to its user. A control's name is
-// a fixed text, the caption of the label that describes it, or (neither given) its own caption;
-// its description a fixed text, or its own caption when that is the value it shows.
+// a fixed text or, none given, its own caption; its description a fixed text or the caption of
+// the label that describes it. The month figures keep their own caption as their name: a screen
+// reader's review then reads each figure once, beside the caption label that stands next to it.
 struct AccessibleDef {
     Control id;
-    const char* name;
-    std::optional<Control> namedAfter;
-    const char* description; // nullptr: the control's own caption
+    const char* name;                   // nullptr: the control's own caption
+    const char* description;            // nullptr: the caption of describedBy
+    std::optional<Control> describedBy; // the label beside a figure
 };
 constexpr AccessibleDef kAccessible[] = {
     {txtSerial,
      "Serial Number",
-     {},
-     "The serial number of your Halvex, from 1 to 15076231. Press Enter to calculate."},
-    {lblFirstSerial, nullptr, Label7, nullptr},
-    {lblLastSerial, nullptr, Label8, nullptr},
-    {lblProductionTotal, nullptr, Label9, nullptr},
-    {lblProductionAverage, nullptr, Label13, nullptr},
-    {lblDate, nullptr, {}, "The estimated build date of the serial number"},
-    {cmdCalculate, "Calculate", {}, "Estimates the build date of the serial number"},
-    {cmdReset, "Reset", {}, "Clears the serial number and the results"},
-    {cmdAbout, "About", {}, "Shows the version and the legal notices"},
+     "The serial number of your Halvex, from 1 to 15076231. Press Enter to calculate.",
+     {}},
+    {lblFirstSerial, nullptr, nullptr, Label7},
+    {lblLastSerial, nullptr, nullptr, Label8},
+    {lblProductionTotal, nullptr, nullptr, Label9},
+    {lblProductionAverage, nullptr, nullptr, Label13},
+    {lblDate, nullptr, "The estimated build date of the serial number", {}},
+    {cmdCalculate, "Calculate", "Estimates the build date of the serial number", {}},
+    {cmdReset, "Reset", "Clears the serial number and the results", {}},
+    {cmdAbout, "About", "Shows the version and the legal notices", {}},
 };
-
-const AccessibleDef* accessibleDefOf(Control control)
-{
-    for (const AccessibleDef& def : kAccessible) {
-        if (def.id == control)
-            return &def;
-    }
-    return nullptr;
-}
 
 // The buttons and the handlers they run.
 struct ButtonDef {
@@ -83,6 +78,15 @@ constexpr ButtonDef kButtons[] = {
     {cmdReset, &frmMain::cmdReset_Click},
     {cmdAbout, &frmMain::cmdAbout_Click},
 };
+
+QString pictureOf(Control control)
+{
+    for (const PictureDef& p : kPictures) {
+        if (p.id == control)
+            return QString::fromLatin1(p.resource);
+    }
+    return {};
+}
 
 bool isOutsideClientArea(const ControlDef& def)
 {
@@ -118,12 +122,22 @@ frmMainWindow::frmMainWindow(NumberRules::Separators separators, const AppIdenti
     setFixedSize(clientSize()); // fixed single border: the user cannot resize it
     ControlBuilder::applyWindowColours(this);
     setFont(ControlBuilder::fontFor(kFormFont));
+    const bool ownTitleBar = TitleBar::wanted();
+    if (ownTitleBar)
+        new TitleBar(this);
 
     buildControls();
+    if (ownTitleBar)
+        placeControls(); // below the title bar
     applyAccessibleTexts();
     announcer_ = new Accessibility::Announcer(this);
     form_->fields().setObserver(this);
     connectInput();
+    screenFit_ =
+        new ScreenFit::Watcher(this, clientSize(), contentsMargins(), [this](double scale) {
+            setFormScale(scale);
+            centreOnScreen();
+        });
 }
 
 frmMainWindow::~frmMainWindow()
@@ -143,14 +157,9 @@ void frmMainWindow::buildControls()
     for (const ControlDef& def : controlTable()) {
         if (isOutsideClientArea(def))
             continue; // never seen: its text lives in the field set only
-        QString picture;
-        for (const PictureDef& p : kPictures) {
-            if (p.id == def.id)
-                picture = QString::fromLatin1(p.resource);
-        }
         QWidget* parent = (def.flags & InFrame) ? frame : this;
         Q_ASSERT(parent);
-        QWidget* widget = ControlBuilder::buildControl(parent, def, picture);
+        QWidget* widget = ControlBuilder::buildControl(parent, def, pictureOf(def.id));
         ControlBuilder::setCaption(widget, set.text(def.id));
         widgets_[indexOf(def.id)] = widget;
         if (def.kind == ControlKind::Frame)
@@ -160,10 +169,9 @@ void frmMainWindow::buildControls()
     }
     ControlBuilder::stack(built);
 
-    serial_ = qobject_cast<QLineEdit*>(widgetOf(txtSerial));
-    const ControlDef& serialDef = controlDef(txtSerial);
-    serial_->setValidator(new SerialValidator(
-        serialDef.maxLength, [this] { return fields().text(txtSerial).size(); }, serial_));
+    serial_ = qobject_cast<TextField*>(widgetOf(txtSerial));
+    serial_->setTypingLimit(controlDef(txtSerial).maxLength); // typing only: a paste comes whole
+    serial_->setValidator(new SerialValidator(serial_));
 
     for (const ControlDef& def : controlTable()) {
         if ((def.flags & DefaultButton) && widgetOf(def.id))
@@ -184,6 +192,36 @@ void frmMainWindow::buildControls()
         setTabOrder(widgetOf(focusable[i - 1]->id), widgetOf(focusable[i]->id));
 }
 
+QRect frmMainWindow::clientArea() const
+{
+    return {QPoint(0, contentsMargins().top()),
+            QSize(ControlBuilder::scaled(clientSize().width(), scale_),
+                  ControlBuilder::scaled(clientSize().height(), scale_))};
+}
+
+void frmMainWindow::setFormScale(double scale)
+{
+    if (scale == scale_)
+        return;
+    scale_ = scale;
+    placeControls();
+}
+
+void frmMainWindow::placeControls()
+{
+    const QRect client = clientArea();
+    setFixedSize(client.right() + 1, client.bottom() + 1);
+    setFont(ControlBuilder::fontFor(kFormFont, scale_));
+    for (const ControlDef& def : controlTable()) {
+        QWidget* widget = widgetOf(def.id);
+        if (!widget)
+            continue;
+        const QPoint origin = (def.flags & InFrame) ? QPoint() : client.topLeft();
+        ControlBuilder::place(widget, ControlBuilder::lookOf(def, pictureOf(def.id)),
+                              {scale_, origin});
+    }
+}
+
 void frmMainWindow::applyAccessibleTexts()
 {
     // "Serial Number:" labels the serial field: a screen reader names the field after it.
@@ -194,10 +232,8 @@ void frmMainWindow::applyAccessibleTexts()
             continue;
         if (def.name)
             widget->setAccessibleName(QString::fromUtf8(def.name));
-        else if (def.namedAfter)
-            widget->setAccessibleName(fields().text(*def.namedAfter));
         widget->setAccessibleDescription(def.description ? QString::fromUtf8(def.description)
-                                                         : fields().text(def.id));
+                                                         : fields().text(*def.describedBy));
     }
 }
 
@@ -260,6 +296,7 @@ void frmMainWindow::load()
 {
     form_->Form_Load();
     serial_->setFocus(Qt::OtherFocusReason); // the first in the tab order
+    screenFit_->fit();                       // again once framed
     centreOnScreen();                        // again when shown, frame and all
 }
 
@@ -275,9 +312,6 @@ void frmMainWindow::textChanged(Control control)
         return;
     }
     ControlBuilder::setCaption(widget, fields().text(control));
-    const AccessibleDef* a = accessibleDefOf(control);
-    if (a && !a->description)
-        widget->setAccessibleDescription(fields().text(control));
     if (control == lblDate) {
         // The sentence is the label's name: tell a screen reader that it has changed.
         QAccessibleEvent event(widget, QAccessible::NameChanged);
@@ -297,7 +331,7 @@ void frmMainWindow::showSerial()
     const int caret = fields().caret(txtSerial);
     QScopedValueRollback guard(showingSerial_, true);
     if (serial_->text() != text)
-        serial_->setText(text); // the validator lets the field set's text through uncut
+        serial_->setText(text); // never cut: the typing limit holds for typing only
     if (serial_->cursorPosition() != caret)
         serial_->setCursorPosition(caret);
 }

@@ -17,9 +17,12 @@
 #include <optional>
 
 class QAccessibleEvent;
-class QLineEdit;
 class QPushButton;
 class QSessionManager;
+class TextField;
+namespace ScreenFit {
+class Watcher;
+}
 
 // The main window: a thin view of frmMain's field set. Every widget shows the text the field set
 // holds for its control; every change of the serial field's text that the view did not make
@@ -51,8 +54,16 @@ public:
     // The widget that shows a control; nullptr for controls outside the client area.
     QWidget* widgetOf(Control control) const { return widgets_[indexOf(control)]; }
 
-    // Loads the window before it is first shown: Form_Load, focus to the serial, centred.
+    // Loads the window before it is first shown: Form_Load, focus to the serial, the form at
+    // the largest scale that fits the screen (at most as designed), centred.
     void load();
+
+    // The form drawn `scale` times its design size: places, fonts and pictures alike.
+    void setFormScale(double scale);
+    double formScale() const { return scale_; }
+    // Where the form is drawn: the whole window, or below the title bar the window draws itself
+    // where it must (TitleBar).
+    QRect clientArea() const;
 
     // FormHost
     Answer ask(const Message& message) override;
@@ -86,6 +97,7 @@ private:
     void caretMoved(Control control) override;
 
     void buildControls();
+    void placeControls();
     void applyAccessibleTexts();
     void connectInput();
     void disconnectInput();
@@ -103,10 +115,12 @@ private:
     const AppIdentity& identity_;
     std::unique_ptr<frmMain> form_;
     std::array<QWidget*, kControlCount> widgets_{};
-    QLineEdit* serial_ = nullptr;
+    TextField* serial_ = nullptr;
     QPushButton* defaultButton_ = nullptr;
     QPointer<frmAboutDialog> about_;
     Accessibility::Announcer* announcer_ = nullptr;
+    ScreenFit::Watcher* screenFit_ = nullptr;
+    double scale_ = 1.0;
     std::optional<QString> pendingAnnouncement_;
     QList<QMetaObject::Connection> inputConnections_;
     std::function<void(int)> ender_;
