@@ -65,8 +65,10 @@ bool CsvReader::readUtf8(QByteArray& block)
             }
             return false;
         }
-        if (!decoder_.isValid() && !firstBlockDecoded()) {
+        if (!decoder_.isValid() && !windows1252_ && !firstBlockDecoded()) {
             block.swap(raw_);
+        } else if (windows1252_) {
+            block = InputText::fromWindows1252(raw_).toUtf8();
         } else {
             oddByte_ = utf16_ && oddByte_ != (raw_.size() % 2 != 0);
             block = QString(decoder_(raw_)).toUtf8();
@@ -97,8 +99,9 @@ bool CsvReader::firstBlockDecoded()
         name = assumed_ = QStringLiteral("Windows-1252");
     }
     decoder_ = QStringDecoder(name.toUtf8().constData(), QStringDecoder::Flag::ConvertInitialBom);
+    windows1252_ = !decoder_.isValid() && InputText::isWindows1252(name.toUtf8());
     utf16_ = name.startsWith(QStringLiteral("UTF-16"), Qt::CaseInsensitive);
-    return decoder_.isValid();
+    return decoder_.isValid() || windows1252_;
 }
 
 bool CsvReader::readMore()

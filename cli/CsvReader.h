@@ -91,7 +91,8 @@ private:
     bool oddByte_ = false; // an odd number of UTF-16 bytes so far
     bool started_ = false; // the first block has been read
     bool utf16_ = false;
-    QStringDecoder decoder_; // from UTF-16, or another encoding than UTF-8
+    bool windows1252_ = false; // read here, where Qt has no codec for it
+    QStringDecoder decoder_;   // from UTF-16, or another encoding than UTF-8
     QString encodingName_;
     QString assumed_;
     QByteArray separatorLine_;

@@ -179,6 +179,29 @@ bool couldBeMarkPrefix(QByteArrayView start)
     });
 }
 
+bool isWindows1252(QByteArrayView encodingName)
+{
+    return encodingName.compare("windows-1252", Qt::CaseInsensitive) == 0 ||
+           encodingName.compare("cp1252", Qt::CaseInsensitive) == 0;
+}
+
+QString fromWindows1252(QByteArrayView bytes)
+{
+    // 0x80 to 0x9F; the rest is Latin-1. The five bytes the code page leaves unassigned stand for
+    // the C1 controls of the same value, as browsers and Qt's ICU codec read them.
+    static constexpr std::array<char16_t, 32> kHigh = {
+        u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+        u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
+        u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+        u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178'};
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        text[i] = (byte >= 0x80 && byte < 0xA0) ? QChar(kHigh[byte - 0x80]) : QChar(char16_t(byte));
+    }
+    return text;
+}
+
 std::optional<QString> decode(QByteArrayView bytes, Encoding encoding)
 {
     if (bytes.isEmpty())

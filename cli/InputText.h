@@ -37,6 +37,11 @@ bool couldBeUtf16(QByteArrayView start);
 // True when the start is too short to tell: it is the beginning of a mark, not yet a whole one.
 bool couldBeMarkPrefix(QByteArrayView start);
 
+// Windows-1252, what spreadsheet programs on Windows write as "ANSI". Qt knows it by name only
+// where it is built with ICU (Debian's is; the Windows build is not), so it is also read here.
+bool isWindows1252(QByteArrayView encodingName);
+QString fromWindows1252(QByteArrayView bytes);
+
 // The text of a piece of input, or nothing when it is not text (a NUL, an invalid byte or
 // sequence, half a code unit).
 std::optional<QString> decode(QByteArrayView bytes, Encoding encoding);

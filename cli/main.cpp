@@ -1,4 +1,5 @@
 // tarnwick-estimate: the calculator's answers for many serial numbers at once.
+#include "InputText.h"
 #include "Messages.h"
 #include "Modes.h"
 #include "OutputSink.h"
@@ -90,7 +91,7 @@ int main(int argc, char** argv)
                 return Messages::usageError(UsageError::BadEncoding);
             const QByteArray value =
                 equals < 0 ? QByteArray(argv[++i]) : argument.sliced(equals + 1);
-            if (!QStringDecoder(value.constData()).isValid())
+            if (!QStringDecoder(value.constData()).isValid() && !InputText::isWindows1252(value))
                 return Messages::usageError(UsageError::BadEncoding, value);
             options.encoding = QString::fromLatin1(value);
         } else if (name == "--column" || name == "--delimiter") {
