@@ -10,6 +10,7 @@
 
 namespace DisplayCheck {
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
 namespace {
 
 // The platform list Qt is asked for: "-platform NAME" (or "--platform NAME") on the command
@@ -48,6 +49,7 @@ bool namesDisplayServer(const Environment& environment)
 }
 
 } // namespace
+#endif
 
 bool hasDisplay(int argc, const char* const* argv, const Environment& environment)
 {

@@ -127,14 +127,14 @@ private Q_SLOTS:
         QFETCH(QString, button);
         QFETCH(Answer, answer);
         ModalResponder responder;
-        const Message question = window_->form().closeQuestion();
+        const ExpectedBox question = Boxes::closeQuestion();
         if (button == QLatin1String("cmdAbout"))
             responder.expect(QStringLiteral("About"),
                              closeByTitleBar(frmAboutDialog::clientSize()));
         else if (button == QLatin1String("titleClose") && answer == Answer::Closed)
             responder.expect(question.title, closeByTitleBar(QSize()));
         else if (button == QLatin1String("titleClose"))
-            responder.expectMessage(question, answer);
+            responder.expectMessage(question, QMessageBox::No);
         if (button == QLatin1String("cmdAbout"))
             QTest::mouseClick(window_->widgetOf(cmdAbout), Qt::LeftButton);
         else
@@ -149,7 +149,7 @@ private Q_SLOTS:
     void closeAnsweredYesEnds()
     {
         ModalResponder responder;
-        responder.expectMessage(window_->form().closeQuestion(), Answer::Yes);
+        responder.expectMessage(Boxes::closeQuestion(), QMessageBox::Yes);
         click(QStringLiteral("titleClose"));
         VERIFY_RESPONDER(responder);
         QCOMPARE(ends_, 1);
