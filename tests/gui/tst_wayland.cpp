@@ -156,14 +156,14 @@ private Q_SLOTS:
     }
 };
 
-// Starts weston's headless backend on the output `spec` (WxH@S) in `runtime`; 0 on failure.
-pid_t startWeston(const char* spec, const QString& runtime, const QString& socket)
+// Starts weston's headless backend on the output `screen` (WxH@S) in `runtime`; 0 on failure.
+pid_t startWeston(const char* screen, const QString& runtime, const QString& socket)
 {
     int width = 0;
     int height = 0;
     int scale = 1;
     const QString program = QStandardPaths::findExecutable(QStringLiteral("weston"));
-    if (std::sscanf(spec, "%dx%d@%d", &width, &height, &scale) < 2 || program.isEmpty()) {
+    if (std::sscanf(screen, "%dx%d@%d", &width, &height, &scale) < 2 || program.isEmpty()) {
         std::fprintf(stderr, "FAIL: %s\n",
                      program.isEmpty() ? "weston is not installed" : "bad output");
         return 0;
