@@ -28,7 +28,8 @@ QByteArray requestedPlatforms(int argc, const char* const* argv, const Environme
 // on a display server; Qt's default does.
 bool needsDisplayServer(const QByteArray& platforms)
 {
-    return std::ranges::all_of(platforms.split(';'), [](const QByteArray& entry) {
+    const QByteArrayList entries = platforms.split(';');
+    return std::all_of(entries.cbegin(), entries.cend(), [](const QByteArray& entry) {
         const QByteArray name = entry.split(':').front().trimmed();
         return name.isEmpty() || name == "xcb" || name.startsWith("wayland");
     });

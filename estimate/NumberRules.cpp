@@ -1,5 +1,7 @@
 #include "NumberRules.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QLocale>
 
 #include <algorithm>
@@ -97,15 +99,17 @@ long long leadingExponent(std::string_view s)
     return lead + exponent;
 }
 
-// Converts an ASCII spelling. A value too large for a double gives nothing; one too small gives 0.
+// Converts an ASCII spelling, rounded to the nearest double. A value too large for a double gives
+// nothing; one too small gives 0. Qt's conversion rounds correctly on every platform, the browser
+// included, whose standard library has no floating-point from_chars.
 std::optional<double> convert(std::string_view s)
 {
-    double value = 0;
-    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (error == std::errc() && end == s.data() + s.size())
+    bool ok = false;
+    const double value = QByteArrayView(s.data(), static_cast<qsizetype>(s.size())).toDouble(&ok);
+    if (ok)
         return value;
-    if (error == std::errc::result_out_of_range && leadingExponent(s) < 0)
-        return (!s.empty() && s[0] == '-') ? -0.0 : 0.0;
+    if (!s.empty() && leadingExponent(s) < 0)
+        return s[0] == '-' ? -0.0 : 0.0;
     return std::nullopt;
 }
 
@@ -325,13 +329,22 @@ QString format(double value, Mask mask, const Separators& separators)
     if (rounded == 0)
         return mask == Mask::Blank ? QString() : QStringLiteral("0");
 
-    std::array<char, 400> buffer{}; // DBL_MAX has 309 digits
-    const auto result = std::abs(rounded) < 9.0e15
-                            ? std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                            static_cast<long long>(rounded))
-                            : std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded,
-                                            std::chars_format::fixed, 0);
-    const qsizetype length = result.ptr - buffer.data();
+    // Every digit of the whole number: integer arithmetic where it is exact, else Qt's exact
+    // fixed-point conversion (DBL_MAX has 309 digits).
+    std::array<char, 24> small{};
+    QByteArray large;
+    const char* buffer = small.data();
+    qsizetype length = 0;
+    if (std::abs(rounded) < 9.0e15) {
+        length = std::to_chars(small.data(), small.data() + small.size(),
+                               static_cast<long long>(rounded))
+                     .ptr -
+                 small.data();
+    } else {
+        large = QByteArray::number(rounded, 'f', 0);
+        buffer = large.constData();
+        length = large.size();
+    }
     const bool negative = buffer[0] == '-';
     const qsizetype digits = length - (negative ? 1 : 0);
     const QString& group = separators.group;

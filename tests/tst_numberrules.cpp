@@ -3,8 +3,12 @@
 #include <QLocale>
 #include <QTest>
 
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
 
 using NumberRules::Mask;
 using NumberRules::Separators;
@@ -34,6 +38,7 @@ private Q_SLOTS:
     void maskOfText_data();
     void maskOfText();
     void hugeTextsStayFiniteAndQuick();
+    void roundsAsTheStandardLibraryDoes();
 };
 
 void TestNumberRules::localesGiveTheirSeparators()
@@ -279,6 +284,38 @@ void TestNumberRules::hugeTextsStayFiniteAndQuick()
     QVERIFY(!NumberRules::fieldValue(digits, Separators{}).has_value());
     QCOMPARE(NumberRules::fieldValue(QStringLiteral("1e-") + digits, Separators{}),
              std::optional(0.0));
+}
+
+void TestNumberRules::roundsAsTheStandardLibraryDoes()
+{
+    // The host's std::from_chars and std::to_chars round and write correctly: random spellings,
+    // from subnormal to beyond the largest double, must read and write exactly as they do.
+    std::mt19937_64 random(20261208);
+    std::uniform_int_distribution<int> digitCount(1, 40);
+    std::uniform_int_distribution<int> exponent(-340, 320);
+    std::uniform_int_distribution<int> digit(0, 9);
+    for (int round = 0; round < 50000; ++round) {
+        std::string text = random() % 2 ? "-" : "";
+        for (int k = digitCount(random); k > 0; --k)
+            text += static_cast<char>('0' + digit(random));
+        text += 'e' + std::to_string(exponent(random));
+        double expected = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), expected);
+        const auto actual = NumberRules::fieldValue(QString::fromStdString(text), Separators{});
+        if (error == std::errc::result_out_of_range) {
+            QVERIFY2(!actual || *actual == 0, text.c_str());
+            continue;
+        }
+        QVERIFY2(actual && *actual == expected, text.c_str());
+        const double whole = std::round(expected);
+        if (!std::isfinite(whole) || std::abs(whole) < 9.0e15)
+            continue;
+        std::array<char, 400> digits{};
+        const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), whole,
+                                           std::chars_format::fixed, 0);
+        QCOMPARE(NumberRules::format(whole, Mask::Zero, Separators{}),
+                 QString::fromLatin1(digits.data(), written.ptr - digits.data()));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestNumberRules)
