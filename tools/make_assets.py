@@ -977,6 +977,13 @@ def main():
         with open(os.path.join(d, 'tarnwick.png'), 'wb') as f:
             f.write(png_rgba(art[n]))
 
+    # The web page's icons: the sizes a browser asks of an installable page.
+    d = os.path.join(outdir, 'web')
+    os.makedirs(d, exist_ok=True)
+    for n in (192, 512):
+        with open(os.path.join(d, 'icon-%d.png' % n), 'wb') as f:
+            f.write(png_rgba(draw_emblem(n)))
+
     entries = []
     big = art[256]
     for bpp in (4, 8):

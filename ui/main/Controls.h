@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 
 // Every control of the main window, by its control name, and the one table that describes them.
 // The field set takes its design texts from this table and the window builds its widgets from it.
@@ -89,3 +90,28 @@ inline const ControlDef& controlDef(Control c) { return controlTable()[indexOf(c
 // The window's client area in twips.
 inline constexpr int kClientWidthTwips = 13470;
 inline constexpr int kClientHeightTwips = 8400;
+
+// What a screen reader is told about the controls that matter to its user, in the window and on
+// the page alike. A control's name is a fixed text or, none given, its own caption; its
+// description a fixed text or the caption of the label that describes it. The month figures keep their own caption as their name: a screen
+// reader's review then reads each figure once, beside the caption label that stands next to it.
+struct AccessibleDef {
+    Control id;
+    const char* name;                   // nullptr: the control's own caption
+    const char* description;            // nullptr: the caption of describedBy
+    std::optional<Control> describedBy; // the label beside a figure
+};
+inline constexpr AccessibleDef kAccessible[] = {
+    {Control::txtSerial,
+     "Serial Number",
+     "The serial number of your Halvex, from 1 to 15076231. Press Enter to calculate.",
+     {}},
+    {Control::lblFirstSerial, nullptr, nullptr, Control::Label7},
+    {Control::lblLastSerial, nullptr, nullptr, Control::Label8},
+    {Control::lblProductionTotal, nullptr, nullptr, Control::Label9},
+    {Control::lblProductionAverage, nullptr, nullptr, Control::Label13},
+    {Control::lblDate, nullptr, "The estimated build date of the serial number", {}},
+    {Control::cmdCalculate, "Calculate", "Estimates the build date of the serial number", {}},
+    {Control::cmdReset, "Reset", "Clears the serial number and the results", {}},
+    {Control::cmdAbout, "About", "Shows the version and the legal notices", {}},
+};

@@ -43,31 +43,6 @@ constexpr PictureDef kPictures[] = {
     {Image3, ":/images/Image3_main.gif"},
 };
 
-// What a screen reader is told about the controls that matter to its user. A control's name is
-// a fixed text or, none given, its own caption; its description a fixed text or the caption of
-// the label that describes it. The month figures keep their own caption as their name: a screen
-// reader's review then reads each figure once, beside the caption label that stands next to it.
-struct AccessibleDef {
-    Control id;
-    const char* name;                   // nullptr: the control's own caption
-    const char* description;            // nullptr: the caption of describedBy
-    std::optional<Control> describedBy; // the label beside a figure
-};
-constexpr AccessibleDef kAccessible[] = {
-    {txtSerial,
-     "Serial Number",
-     "The serial number of your Halvex, from 1 to 15076231. Press Enter to calculate.",
-     {}},
-    {lblFirstSerial, nullptr, nullptr, Label7},
-    {lblLastSerial, nullptr, nullptr, Label8},
-    {lblProductionTotal, nullptr, nullptr, Label9},
-    {lblProductionAverage, nullptr, nullptr, Label13},
-    {lblDate, nullptr, "The estimated build date of the serial number", {}},
-    {cmdCalculate, "Calculate", "Estimates the build date of the serial number", {}},
-    {cmdReset, "Reset", "Clears the serial number and the results", {}},
-    {cmdAbout, "About", "Shows the version and the legal notices", {}},
-};
-
 // The buttons and the handlers they run.
 struct ButtonDef {
     Control id;

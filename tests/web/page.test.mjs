@@ -1,0 +1,168 @@
+// The page as a person uses it: keys typed into the serial field, Enter, the buttons, the boxes
+// they bring and their answers, the About window, the close box.
+
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+import { announced, calculate, launch, messageBox, open, serve, textOf } from './support.mjs';
+
+let server;
+let browser;
+before(async () => {
+  server = await serve();
+  browser = await launch();
+});
+after(async () => {
+  await browser?.close();
+  server?.stop();
+});
+
+const RANGE = {
+  title: 'Invalid Serial Number',
+  text: 'Please enter a serial number between 1 and 15076231',
+  buttons: ['OK'],
+  focused: 'OK',
+};
+
+// typed, then Enter: the sentence shown, or the box
+const CASES = [
+  ['the second worked example', '400', '400 was built on January 9, 1909.'],
+  ['the first worked example: an average below one is one', '5', '5 was built on October 25, 1908.'],
+  ['the first serial', '1', '1 was built on October 21, 1908.'],
+  ['the last serial', '15076231', '15076231 was built on December 31, 1927.'],
+  ['a month\u2019s last serial is its last day', '646', '646 was built on January 31, 1909.'],
+  ['the row of October to December 1912', '157425', '157425 was built on Oct-Dec 1, 1912.'],
+  ['leading zeros vanish as they are typed', '007', '7 was built on October 27, 1908.'],
+  ['above the last serial', '15076232', RANGE],
+  ['zero', '0', RANGE],
+  ['a serial in no month', '2831427', {
+    title: 'Serial Number Not Found',
+    text: 'No production month is recorded for serial number 2831427.',
+    buttons: ['OK'],
+    focused: 'OK',
+  }],
+];
+
+test('Enter calculates what was typed, as the window does', async (t) => {
+  const page = await open(browser, server.address);
+  for (const [rule, typed, expected] of CASES) {
+    await t.test(rule, async () => {
+      const before = await textOf(page, '#lblDate');
+      await calculate(page, typed);
+      if (typeof expected === 'string') {
+        assert.equal(await textOf(page, '#lblDate'), expected);
+        assert.equal(await announced(page), expected);
+        assert.equal(await messageBox(page, { wait: false }), null);
+      } else {
+        assert.deepEqual(await messageBox(page), expected);
+        await page.keyboard.press('Enter');
+        assert.equal(await messageBox(page, { wait: false }), null);
+        assert.equal(await textOf(page, '#lblDate'), before, 'the result stays as it was');
+      }
+    });
+  }
+  await page.close();
+});
+
+test('the same sentence twice is announced twice', async () => {
+  const page = await open(browser, server.address);
+  await calculate(page, '400');
+  assert.equal(await announced(page), '400 was built on January 9, 1909.');
+  const emptied = page.waitForFunction(() => document.querySelector('#announcements').textContent === '');
+  await page.click('#cmdCalculate');
+  await emptied;
+  assert.equal(await announced(page), '400 was built on January 9, 1909.');
+  await page.close();
+});
+
+test('typing stops at eight characters; a paste comes whole', async () => {
+  const page = await open(browser, server.address);
+  await page.type('#txtSerial', '1234567890');
+  assert.equal(await textOf(page, '#txtSerial'), '12345678');
+  await page.evaluate(() => {
+    const field = document.querySelector('#txtSerial');
+    field.select();
+    const data = new DataTransfer();
+    data.setData('text/plain', '15,076,231\n42');
+    field.dispatchEvent(new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true }));
+  });
+  assert.equal(await textOf(page, '#txtSerial'), '15076231');
+  await page.keyboard.press('Enter');
+  assert.equal(await textOf(page, '#lblDate'), '15076231 was built on December 31, 1927.');
+  await page.close();
+});
+
+test('Reset asks first; No keeps everything, Yes brings the prompt and zeros back', async () => {
+  const page = await open(browser, server.address);
+  await calculate(page, '400');
+  const figures = ['#lblFirstSerial', '#lblLastSerial', '#lblProductionTotal', '#lblProductionAverage'];
+  const shown = async () => Promise.all([...figures, '#lblDate', '#txtSerial'].map((s) => textOf(page, s)));
+  const result = await shown();
+  assert.deepEqual(result, ['310', '646', '336', '11', '400 was built on January 9, 1909.', '400']);
+
+  const question = {
+    title: 'Reset Calculator',
+    text: 'Are you sure you want to reset the calculator? This action cannot be undone.',
+    buttons: ['Yes', 'No'],
+    focused: 'Yes',
+  };
+  await page.keyboard.down('Alt');
+  await page.keyboard.press('r');
+  await page.keyboard.up('Alt');
+  assert.deepEqual(await messageBox(page), question);
+  await page.keyboard.press('Tab'); // to No
+  await page.keyboard.press('Enter');
+  assert.deepEqual(await shown(), result);
+
+  await page.click('#cmdReset');
+  assert.deepEqual(await messageBox(page), question);
+  await page.keyboard.press('Enter'); // Yes, the default
+  const prompt = "Enter your serial number, then click 'Calculate' to reveal the build date.";
+  assert.deepEqual(await shown(), ['0', '0', '0', '0', prompt, '']);
+  assert.equal(await announced(page), prompt);
+  await page.close();
+});
+
+test('About shows the identity and closes with Close, not with Escape', async () => {
+  const page = await open(browser, server.address);
+  await page.click('#cmdAbout');
+  await page.waitForSelector('#frmAbout[open]');
+  const texts = await page.$$eval('#frmAbout .label', (labels) => labels.map((label) => label.textContent));
+  assert.deepEqual(texts.slice(0, 3), ['Quorvin Halvex Build Date Calculator 1.0', 'Version:', 'V1.0.22']);
+  assert.match(texts[3], /^© 2026 Tarnwick Motor Archive Software\. All rights reserved\.$/);
+  assert.match(texts[4], /^Warning: this computer program is protected by copyright law/);
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'about-cmdClose');
+  await page.keyboard.press('Escape');
+  assert.ok(await page.$('#frmAbout[open]'), 'Escape does nothing');
+  await page.keyboard.press('Enter');
+  await page.waitForSelector('#frmAbout', { hidden: true });
+  await calculate(page, '400');
+  assert.equal(await textOf(page, '#lblDate'), '400 was built on January 9, 1909.');
+  await page.close();
+});
+
+test('the close box asks; No keeps the page, Yes ends it', async () => {
+  const page = await open(browser, server.address);
+  await calculate(page, '400');
+  await page.click('.window.main .close-box');
+  assert.deepEqual(await messageBox(page), {
+    title: 'Close Calculator',
+    text: 'Are you sure you want to close Quorvin Halvex Build Date Calculator?',
+    buttons: ['Yes', 'No'],
+    focused: 'Yes',
+  });
+  await page.click('dialog.message-box button[value="No"]');
+  assert.equal(await textOf(page, '#lblDate'), '400 was built on January 9, 1909.');
+  await page.click('.window.main .close-box');
+  await messageBox(page);
+  await page.click('dialog.message-box button[value="Yes"]');
+  await page.waitForSelector('.ended');
+  assert.equal(await page.$('#frmMain'), null);
+  await page.close();
+});
+
+test('numbers are grouped as the browser\u2019s language groups them', async () => {
+  const page = await open(browser, server.address, undefined, 'de-DE');
+  await calculate(page, '9000000');
+  assert.equal(await textOf(page, '#lblProductionTotal'), '165.305');
+  await page.close();
+});

@@ -1,0 +1,93 @@
+// What the page's tests share: the site served on localhost as a static host would serve it,
+// headless Chromium (Debian's), a fresh page at a size, and the ways a person uses it.
+//
+// Environment: TARNWICK_SITE (the site folder), TARNWICK_ESTIMATE (the Linux batch command),
+// TARNWICK_WEB_OUTPUT (where screenshots go), CHROMIUM (default /usr/bin/chromium).
+
+import { spawn } from 'node:child_process';
+import { mkdirSync, mkdtempSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { once } from 'node:events';
+import { fileURLToPath } from 'node:url';
+import puppeteer from 'puppeteer-core';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, '../..');
+export const site = process.env.TARNWICK_SITE ?? path.join(root, 'build-web/site');
+export const estimate = process.env.TARNWICK_ESTIMATE ?? path.join(root, 'build/bin/tarnwick-estimate');
+export const output = process.env.TARNWICK_WEB_OUTPUT ?? path.join(root, 'build-web/test-output');
+mkdirSync(output, { recursive: true });
+
+export const DESKTOP = { width: 1280, height: 800 };
+export const PHONE = { width: 360, height: 640, isMobile: true, hasTouch: true, deviceScaleFactor: 2 };
+
+// The flags that keep Chromium off the network it cannot reach here, as root, with no GPU.
+export const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+  '--disable-dev-shm-usage'];
+
+// Serves the site; resolves to { address, stop }.
+export async function serve() {
+  const server = spawn('python3', [path.join(root, 'tools/web/serve.py'), site, '--port', '0', '--quiet'],
+    { stdio: ['ignore', 'pipe', 'inherit'] });
+  const [line] = await once(server.stdout, 'data');
+  return { address: line.toString().trim(), stop: () => server.kill() };
+}
+
+export async function launch(extraFlags = []) {
+  return puppeteer.launch({
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    headless: true,
+    userDataDir: mkdtempSync(path.join(tmpdir(), 'tarnwick-chromium-')),
+    args: [...CHROMIUM_FLAGS, ...extraFlags],
+  });
+}
+
+// A fresh page at a viewport, opened at the site and ready for typing.
+export async function open(browser, address, viewport = DESKTOP, language = 'en-US') {
+  const page = await browser.newPage();
+  await page.setViewport(viewport);
+  await page.setExtraHTTPHeaders({ 'Accept-Language': language });
+  await page.evaluateOnNewDocument((lang) => {
+    Object.defineProperty(navigator, 'language', { get: () => lang });
+  }, language);
+  page.on('dialog', (dialog) => dialog.accept()); // the browser's own leave-the-page question
+  await page.goto(address, { waitUntil: 'load' });
+  await page.waitForSelector('#txtSerial');
+  return page;
+}
+
+export async function textOf(page, selector) {
+  return page.$eval(selector, (element) => element.value ?? element.textContent);
+}
+
+// Types into the serial field, as keys, and presses Enter.
+export async function calculate(page, serial) {
+  await page.click('#txtSerial', { clickCount: 3 });
+  await page.keyboard.press('Backspace');
+  await page.keyboard.type(serial);
+  await page.keyboard.press('Enter');
+}
+
+// The open message box: { title, text, buttons, focused }; null when none opens (at once, or
+// within two seconds when waiting).
+export async function messageBox(page, { wait = true } = {}) {
+  if (wait) await page.waitForSelector('dialog.message-box[open]', { timeout: 2000 }).catch(() => null);
+  return page.evaluate(() => {
+    const box = document.querySelector('dialog.message-box[open]');
+    if (!box) return null;
+    return {
+      title: box.querySelector('h2').textContent,
+      text: box.querySelector('p').textContent,
+      buttons: [...box.querySelectorAll('button')].map((button) => button.textContent),
+      focused: document.activeElement?.textContent ?? null,
+    };
+  });
+}
+
+// The polite live region's text once it has settled.
+export async function announced(page) {
+  await new Promise((resolve) => setTimeout(resolve, 250));
+  return textOf(page, '#announcements');
+}

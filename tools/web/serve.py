@@ -1,0 +1,92 @@
+#!/usr/bin/env python3
+"""Serves the site folder on localhost, as a static web host would: the right types for
+WebAssembly, the manifest and the modules, gzip where the browser takes it, no caching by the
+browser beyond the service worker's own.
+
+Usage: tools/web/serve.py SITE [--port N] [--quiet]   (port 0: any free port)
+Prints the address on its first line once it listens.
+"""
+import argparse
+import functools
+import gzip
+import http.server
+import pathlib
+import sys
+
+TYPES = {
+    ".wasm": "application/wasm",
+    ".js": "text/javascript",
+    ".webmanifest": "application/manifest+json",
+    ".woff2": "font/woff2",
+}
+COMPRESSIBLE = {".wasm", ".js", ".html", ".css", ".webmanifest", ".json"}
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, **TYPES}
+    quiet = False
+
+    def end_headers(self):
+        self.send_header("Cache-Control", "no-cache")
+        super().end_headers()
+
+    def send_head(self):
+        path = pathlib.Path(self.translate_path(self.path))
+        if path.is_dir():
+            path = path / "index.html"
+        if (path.suffix not in COMPRESSIBLE or not path.is_file()
+                or "gzip" not in self.headers.get("Accept-Encoding", "")):
+            return super().send_head()
+        body = compressed(path, path.stat().st_mtime_ns)
+        self.send_response(200)
+        self.send_header("Content-Type", self.guess_type(str(path)))
+        self.send_header("Content-Encoding", "gzip")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        return _Body(body)
+
+    def log_message(self, format, *args):
+        if not self.quiet:
+            super().log_message(format, *args)
+
+
+class _Body:
+    """The compressed body, read as the handler reads a file."""
+
+    def __init__(self, data):
+        self.data = data
+
+    def read(self, *_):
+        data, self.data = self.data, b""
+        return data
+
+    def close(self):
+        pass
+
+
+@functools.lru_cache(maxsize=64)
+def compressed(path, _mtime):
+    return gzip.compress(path.read_bytes(), compresslevel=9, mtime=0)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("site")
+    parser.add_argument("--port", type=int, default=8080)
+    parser.add_argument("--quiet", action="store_true")
+    options = parser.parse_args()
+    site = pathlib.Path(options.site).resolve()
+    if not (site / "index.html").is_file():
+        sys.exit(f"serve: {site} holds no index.html: run 'make web' first")
+    Handler.quiet = options.quiet
+    handler = functools.partial(Handler, directory=str(site))
+    with http.server.ThreadingHTTPServer(("127.0.0.1", options.port), handler) as server:
+        print(f"http://localhost:{server.server_address[1]}/", flush=True)
+        try:
+            server.serve_forever()
+        except KeyboardInterrupt:
+            pass
+
+
+if __name__ == "__main__":
+    main()
