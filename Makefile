@@ -5,11 +5,16 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
 .PHONY: all deps configure build run test bench package fuzz test-sanitize lint clean windows \
-        test-windows
+        test-windows web run-web test-web
 
 # Windows: cross-built into WINDOWS_BUILD; QT_WINDOWS_ARCHIVE may name a prebuilt Qt for Windows.
 WINDOWS_BUILD ?= build-windows
 QT_WINDOWS_ARCHIVE ?=
+
+# The web page: built into WEB_BUILD; QT_WASM_ARCHIVE may name a prebuilt Qt for WebAssembly.
+WEB_BUILD ?= build-web
+QT_WASM_ARCHIVE ?=
+WEB_PORT ?= 8080
 
 FUZZ_SECONDS ?= 60
 
@@ -50,6 +55,17 @@ windows:
 
 test-windows: windows build
 	@tools/windows/test.sh $(WINDOWS_BUILD) $(BUILD)
+
+web:
+	@tools/install-deps.sh --web
+	@JOBS=$(JOBS) QT_WASM_ARCHIVE=$(QT_WASM_ARCHIVE) tools/web/build.sh $(WEB_BUILD)
+
+run-web: web
+	@tools/web/serve.py $(WEB_BUILD)/site --port $(WEB_PORT)
+
+test-web: web build
+	@tools/install-deps.sh --web-test
+	@tools/web/test.sh $(WEB_BUILD) $(BUILD)
 
 lint: configure
 	@tools/lint.sh $(BUILD)

@@ -5,18 +5,28 @@
 #              for the cross-build (and for building Qt for Windows: perl, xz-utils; dpkg-dev
 #              fetches Debian's sources), NSIS for the installer, and Wine, Xvfb, openbox,
 #              xdotool, ImageMagick, tesseract (OCR) and script (bsdutils) for the tests under Wine.
+#   --web      also what `make web` needs: emscripten (its tools run on node and Debian's
+#              node-acorn), Ninja, and woff2 for the page's fonts.
+#   --web-test also what `make test-web` needs: Chromium, and npm for the test packages.
 set -euo pipefail
 
 windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-build ccache perl
                   xz-utils nsis wine64 xvfb openbox xdotool imagemagick tesseract-ocr
                   tesseract-ocr-eng bsdutils)
+web_packages=(emscripten node-acorn ninja-build woff2 fonts-liberation python3)
+web_test_packages=(chromium fonts-liberation)
 extra=()
 for argument in "$@"; do
-    if [ "$argument" = --windows ]; then
-        extra+=("${windows_packages[@]}")
-    else
-        extra+=("$argument")
-    fi
+    case $argument in
+        --windows) extra+=("${windows_packages[@]}") ;;
+        --web) extra+=("${web_packages[@]}") ;;
+        --web-test)
+            extra+=("${web_test_packages[@]}")
+            # npm comes with some builds of node; Debian's own is a package of its own.
+            command -v npm >/dev/null || extra+=(npm)
+            ;;
+        *) extra+=("$argument") ;;
+    esac
 done
 
 packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation

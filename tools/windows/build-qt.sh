@@ -6,7 +6,7 @@
 #
 # Usage: tools/windows/build-qt.sh [--configure-only] PREFIX [SOURCE]
 #   SOURCE  qt6-base_6.4.2+dfsg.orig.tar.xz, or a folder holding it unpacked; without it, Debian's
-#           source package is downloaded (tools/windows/debian-source.sh).
+#           source package is downloaded (tools/debian-source.sh).
 #   --configure-only  stops after CMake has configured Qt (to check the set-up quickly).
 # Environment: JOBS (default 2), TARNWICK_WINDOWS_CACHE (where the source and the build go).
 set -euo pipefail
@@ -30,23 +30,9 @@ say() { echo "build-qt: $*"; }
 
 work=$TARNWICK_WINDOWS_CACHE/qt-build
 mkdir -p "$work"
-src=$work/qtbase-everywhere-src-$QT_WINDOWS_VERSION
 
-# 1. The source: Debian's upstream tarball, unpacked as it is (Debian's patches are for Linux).
-if [ -n "$source" ] && [ -d "$source" ]; then
-    src=$(cd "$source" && pwd)
-elif [ ! -f "$src/CMakeLists.txt" ]; then
-    if [ -z "$source" ]; then
-        say "downloading Debian's source of qt6-base"
-        "$here/debian-source.sh" qt6-base "$work/debian"
-        source=$work/debian/$QT_WINDOWS_ORIG
-    fi
-    [ -f "$source" ] || { say "no $QT_WINDOWS_ORIG at $source"; exit 1; }
-    say "unpacking $source"
-    rm -rf "$src.partial" && mkdir -p "$src.partial"
-    tar -xJf "$source" -C "$src.partial" --strip-components=1
-    mv "$src.partial" "$src"
-fi
+# 1. The source: Debian's upstream tarball.
+src=$(qtbase_source "$work" "$source")
 # Debian's source leaves out src/3rdparty/wintab (tablet events are switched off below).
 [ -f "$src/src/plugins/platforms/windows/CMakeLists.txt" ] || {
     say "$src is not qtbase's source"

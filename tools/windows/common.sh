@@ -3,15 +3,14 @@
 # or a fresh clone need not make them again.
 # shellcheck shell=bash
 
+# shellcheck source=tools/qt-cache.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../qt-cache.sh"
+
 TARNWICK_WINDOWS_CACHE=${TARNWICK_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarnwick/windows}
 
-QT_WINDOWS_VERSION=6.4.2
+QT_WINDOWS_VERSION=$QT_OTHER_VERSION
 QT_WINDOWS_NAME=qt-$QT_WINDOWS_VERSION-mingw-w64-x86_64
 QT_WINDOWS_DIR=$TARNWICK_WINDOWS_CACHE/$QT_WINDOWS_NAME
-# Debian's qt6-base of that version; its upstream tarball holds qtbase-everywhere-src-6.4.2/.
-QT_WINDOWS_ORIG=qt6-base_$QT_WINDOWS_VERSION+dfsg.orig.tar.xz
-
-# A folder counts as made only when this file in it says how it was made.
-TARNWICK_MADE_MARK=.tarnwick-made
+QT_WINDOWS_ORIG=$QT_OTHER_ORIG
 
 MINGW_PREFIX=x86_64-w64-mingw32

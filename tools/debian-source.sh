@@ -3,7 +3,7 @@
 # entry is a private one, made from the Debian archive that this machine's apt already uses (or
 # DEBIAN_MIRROR), with its own package lists under DEST: the system's apt setup is left alone.
 #
-# Usage: tools/windows/debian-source.sh PACKAGE[=VERSION] DEST
+# Usage: tools/debian-source.sh PACKAGE[=VERSION] DEST
 set -euo pipefail
 
 if [ $# -ne 2 ]; then

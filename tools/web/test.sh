@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# `make test-web`: the page's checks in headless Chromium (tests/web/), against the site in
+# WEB_BUILD/site and the Linux batch command in BUILD/bin. Screenshots and reports go to
+# WEB_BUILD/test-output/. The test packages (puppeteer-core, which drives Debian's Chromium and
+# downloads no browser; axe-core; Lighthouse) come from the npm registry as the lock file pins.
+#
+# Usage: tools/web/test.sh [WEB_BUILD] [BUILD]   (defaults: build-web, build)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+web=$(cd "${1:-build-web}" && pwd)
+build=$(cd "${2:-build}" && pwd)
+tests=$root/tests/web
+
+# The packages, again only when the lock file changed since they were installed.
+stamp=$tests/node_modules/.tarnwick-lock
+if ! cmp -s "$tests/package-lock.json" "$stamp" 2>/dev/null; then
+    (cd "$tests" && npm ci --no-audit --no-fund --loglevel=error)
+    cp "$tests/package-lock.json" "$stamp"
+fi
+
+rm -rf "$web/test-output"
+export TARNWICK_SITE=$web/site
+export TARNWICK_ESTIMATE=$build/bin/tarnwick-estimate
+export TARNWICK_WEB_OUTPUT=$web/test-output
+cd "$tests"
+# One file at a time: each starts its own server and browser, and two cores are few.
+node --test --test-concurrency=1 ./*.test.mjs
