@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
 .PHONY: all deps configure build run test bench package fuzz test-sanitize lint clean windows \
-        test-windows web run-web test-web
+        test-windows web run-web test-web bench-web
 
 # Windows: cross-built into WINDOWS_BUILD; QT_WINDOWS_ARCHIVE may name a prebuilt Qt for Windows.
 WINDOWS_BUILD ?= build-windows
@@ -66,6 +66,10 @@ run-web: web
 test-web: web build
 	@tools/install-deps.sh --web-test
 	@tools/web/test.sh $(WEB_BUILD) $(BUILD)
+
+bench-web: web build
+	@tools/install-deps.sh --web-test
+	@tools/web/test.sh --bench $(WEB_BUILD) $(BUILD)
 
 lint: configure
 	@tools/lint.sh $(BUILD)

@@ -7,6 +7,7 @@ Usage: tools/web/serve.py SITE [--port N] [--quiet]   (port 0: any free port)
 Prints the address on its first line once it listens.
 """
 import argparse
+import email.utils
 import functools
 import gzip
 import http.server
@@ -37,11 +38,22 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         if (path.suffix not in COMPRESSIBLE or not path.is_file()
                 or "gzip" not in self.headers.get("Accept-Encoding", "")):
             return super().send_head()
+        modified = int(path.stat().st_mtime)
+        since = self.headers.get("If-Modified-Since")
+        if since and not self.headers.get("If-None-Match"):
+            try:
+                if modified <= email.utils.parsedate_to_datetime(since).timestamp():
+                    self.send_response(304)
+                    self.end_headers()
+                    return None
+            except (TypeError, ValueError):
+                pass
         body = compressed(path, path.stat().st_mtime_ns)
         self.send_response(200)
         self.send_header("Content-Type", self.guess_type(str(path)))
         self.send_header("Content-Encoding", "gzip")
         self.send_header("Content-Length", str(len(body)))
+        self.send_header("Last-Modified", self.date_time_string(modified))
         self.end_headers()
         return _Body(body)
 

@@ -4,8 +4,14 @@
 # WEB_BUILD/test-output/. The test packages (puppeteer-core, which drives Debian's Chromium and
 # downloads no browser; axe-core; Lighthouse) come from the npm registry as the lock file pins.
 #
-# Usage: tools/web/test.sh [WEB_BUILD] [BUILD]   (defaults: build-web, build)
+# Usage: tools/web/test.sh [--bench] [WEB_BUILD] [BUILD]   (defaults: build-web, build)
+#   --bench  instead of the checks, Chromium's timing of the page (tests/web/bench.mjs)
 set -euo pipefail
+bench=false
+if [ "${1:-}" = --bench ]; then
+    bench=true
+    shift
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 web=$(cd "${1:-build-web}" && pwd)
@@ -19,10 +25,14 @@ if ! cmp -s "$tests/package-lock.json" "$stamp" 2>/dev/null; then
     cp "$tests/package-lock.json" "$stamp"
 fi
 
-rm -rf "$web/test-output"
+mkdir -p "$web/test-output"
 export TARNWICK_SITE=$web/site
 export TARNWICK_ESTIMATE=$build/bin/tarnwick-estimate
 export TARNWICK_WEB_OUTPUT=$web/test-output
 cd "$tests"
+if $bench; then
+    exec node bench.mjs
+fi
+rm -rf "$web/test-output"/*
 # One file at a time: each starts its own server and browser, and two cores are few.
 node --test --test-concurrency=1 ./*.test.mjs

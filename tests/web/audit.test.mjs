@@ -1,0 +1,74 @@
+// Checks a browser makes of the page: axe-core finds no accessibility violation, with a result
+// shown and with each of its windows open; Lighthouse scores its accessibility 100 and finds it
+// installable; with the server gone after the first load, a reload still calculates.
+
+import assert from 'node:assert/strict';
+import { writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import path from 'node:path';
+import { after, before, test } from 'node:test';
+import lighthouse from 'lighthouse';
+import { DESKTOP, PHONE, calculate, launch, open, output, serve, textOf } from './support.mjs';
+
+const axeSource = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
+
+let server;
+let browser;
+before(async () => {
+  server = await serve();
+  browser = await launch();
+});
+after(async () => {
+  await browser?.close();
+  server?.stop();
+});
+
+async function violations(page) {
+  await page.addScriptTag({ path: axeSource });
+  const result = await page.evaluate(() => globalThis.axe.run(document));
+  return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+}
+
+test('axe-core finds no violation', async (t) => {
+  for (const [size, viewport] of [['desktop', DESKTOP], ['phone', PHONE]]) {
+    await t.test(`${size}: a result, a question, the About window`, async () => {
+      const page = await open(browser, server.address, viewport);
+      await calculate(page, '400');
+      assert.deepEqual(await violations(page), [], 'with a result');
+      await page.click('#cmdReset');
+      await page.waitForSelector('dialog.message-box[open]');
+      assert.deepEqual(await violations(page), [], 'with the Reset question');
+      await page.keyboard.press('Escape');
+      await page.click('#cmdAbout');
+      await page.waitForSelector('#frmAbout[open]');
+      assert.deepEqual(await violations(page), [], 'with the About window');
+      await page.close();
+    });
+  }
+});
+
+test('Lighthouse: accessibility 100, installable', async () => {
+  const port = Number(new URL(browser.wsEndpoint()).port);
+  const { lhr, report } = await lighthouse(server.address, {
+    port, output: 'html', logLevel: 'error', onlyCategories: ['accessibility', 'pwa'],
+  });
+  writeFileSync(path.join(output, 'lighthouse.html'), report);
+  const failed = Object.values(lhr.audits)
+    .filter((audit) => audit.score !== null && audit.score < 1 && audit.scoreDisplayMode === 'binary')
+    .map((audit) => audit.id);
+  assert.equal(lhr.categories.accessibility.score, 1, `failed: ${failed.join(', ')}`);
+  assert.equal(lhr.audits['installable-manifest'].score, 1,
+    JSON.stringify(lhr.audits['installable-manifest'].details?.items ?? []));
+});
+
+test('with the server gone after the first load, a reload still calculates', async () => {
+  const own = await serve();
+  const page = await open(browser, own.address);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 10000 });
+  own.stop();
+  await page.reload({ waitUntil: 'load' });
+  await page.waitForSelector('#txtSerial');
+  await calculate(page, '400');
+  assert.equal(await textOf(page, '#lblDate'), '400 was built on January 9, 1909.');
+  await page.close();
+});

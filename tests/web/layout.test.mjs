@@ -1,0 +1,88 @@
+// Where a person meets the page: at a desktop's width the controls stand where the window's
+// control table puts them; on a phone the same controls follow one another in one column, none
+// wider than the screen, every button a finger's height. Screenshots of both are kept.
+
+import assert from 'node:assert/strict';
+import path from 'node:path';
+import { after, before, test } from 'node:test';
+import { DESKTOP, PHONE, calculate, launch, open, output, serve } from './support.mjs';
+
+let server;
+let browser;
+before(async () => {
+  server = await serve();
+  browser = await launch();
+});
+after(async () => {
+  await browser?.close();
+  server?.stop();
+});
+
+// Pixels of the client area (15 twips each) as the window's control table places the controls.
+const PLACES = {
+  Image1: [0, 0, 190, 502],
+  Label15: [208, 16, 601, 25],
+  Image3: [816, 8, 72, 72],
+  Label1: [192, 192, 129, 25],
+  txtSerial: [328, 184, 129, 33],
+  lblFirstSerial: [328, 224, 121, 25],
+  Label13: [456, 320, 273, 25],
+  Frame3: [240, 360, 609, 105],
+  lblDate: [256, 384, 577, 65],
+  lblAbout: [16, 520, 369, 25],
+  cmdCalculate: [448, 512, 161, 33],
+  cmdReset: [616, 512, 81, 33],
+  cmdAbout: [800, 512, 81, 33],
+};
+
+async function boxes(page) {
+  return page.evaluate(() => {
+    const client = document.querySelector('#frmMain .client').getBoundingClientRect();
+    return Object.fromEntries([...document.querySelectorAll('#frmMain .control')].map((element) => {
+      const box = element.getBoundingClientRect();
+      const style = getComputedStyle(element);
+      return [element.id, {
+        place: [box.left - client.left, box.top - client.top, box.width, box.height].map(Math.round),
+        right: box.right,
+        shown: style.display !== 'none' && style.visibility !== 'hidden' && box.width > 0 && box.height > 0,
+      }];
+    }));
+  });
+}
+
+test('at 1280x800 the controls stand where the control table puts them', async () => {
+  const page = await open(browser, server.address, DESKTOP);
+  await calculate(page, '400');
+  const placed = await boxes(page);
+  for (const [name, place] of Object.entries(PLACES)) {
+    assert.deepEqual(placed[name].place, place, name);
+  }
+  await page.screenshot({ path: path.join(output, 'desktop-1280x800.png') });
+  await page.close();
+});
+
+test('at 360x640 one column: nothing overflows the width, every control shows', async () => {
+  const page = await open(browser, server.address, PHONE);
+  await calculate(page, '400');
+  const width = await page.evaluate(() => document.documentElement.scrollWidth);
+  assert.ok(width <= PHONE.width, `the page is ${width} px wide`);
+  const placed = await boxes(page);
+  assert.equal(Object.keys(placed).length, 23, 'every control of the client area');
+  for (const [name, { place, right, shown }] of Object.entries(placed)) {
+    assert.ok(shown, `${name} shows`);
+    assert.ok(place[0] >= 0 && right <= PHONE.width, `${name} stands within the width`);
+    if (name.startsWith('cmd') || name === 'txtSerial') assert.ok(place[3] >= 44, `${name} is ${place[3]} px high`);
+  }
+  assert.ok(placed.Label15.place[1] < placed.txtSerial.place[1], 'the welcome comes first');
+  assert.ok(placed.txtSerial.place[1] < placed.cmdCalculate.place[1], 'Calculate under the field');
+  assert.ok(placed.cmdCalculate.place[1] < placed.Frame3.place[1], 'the result under Calculate');
+  assert.equal(await page.$eval('#txtSerial', (field) => field.inputMode), 'numeric');
+  await page.screenshot({ path: path.join(output, 'phone-360x640.png') });
+  await page.screenshot({ path: path.join(output, 'phone-360x640-whole.png'), fullPage: true });
+  await page.click('#cmdAbout');
+  await page.waitForSelector('#frmAbout[open]');
+  const about = await page.$eval('#frmAbout', (dialog) => dialog.getBoundingClientRect().right);
+  assert.ok(about <= PHONE.width, 'the About window fits the width');
+  await page.screenshot({ path: path.join(output, 'phone-360x640-about.png') });
+  await page.close();
+});
