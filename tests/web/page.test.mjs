@@ -160,6 +160,40 @@ test('the close box asks; No keeps the page, Yes ends it', async () => {
   await page.close();
 });
 
+// Every node of Chromium's accessibility tree, depth first.
+function* nodes(node) {
+  yield node;
+  for (const child of node.children ?? []) yield* nodes(child);
+}
+
+test('Chromium\u2019s accessibility tree: a named field, the result in a live region, the boxes', async () => {
+  const page = await open(browser, server.address);
+  await calculate(page, '400');
+  await announced(page);
+  const tree = [...nodes(await page.accessibility.snapshot({ interestingOnly: false }))];
+  const find = (role, name) => tree.find((node) => node.role === role && (name === undefined || node.name === name));
+  const { name, value, focused, description } = find('textbox');
+  assert.deepEqual({ name, value, focused, description }, {
+    name: 'Serial Number:', value: '400', focused: true,
+    description: 'The serial number of your Halvex, from 1 to 15076231. Press Enter to calculate.',
+  });
+  const spoken = [...nodes(find('status'))].filter((node) => node.role === 'StaticText');
+  assert.deepEqual(spoken.map((node) => node.name), ['400 was built on January 9, 1909.'], 'a live region');
+  assert.equal(find('group')?.name, 'Results');
+  for (const [name, keys] of [['Calculate', 'Alt+C'], ['Reset', 'Alt+R'], ['About', 'Alt+A']]) {
+    assert.equal(find('button', name)?.keyshortcuts, keys, name);
+  }
+  assert.equal(find('image'), undefined, 'the pictures are decorations');
+
+  await page.click('#cmdReset');
+  await messageBox(page);
+  const dialog = [...nodes(await page.accessibility.snapshot())].find((node) => node.role === 'dialog');
+  assert.equal(dialog.name, 'Reset Calculator');
+  assert.equal(dialog.modal, true);
+  assert.deepEqual(dialog.children.filter((node) => node.focused).map((node) => node.name), ['Yes']);
+  await page.close();
+});
+
 test('numbers are grouped as the browser\u2019s language groups them', async () => {
   const page = await open(browser, server.address, undefined, 'de-DE');
   await calculate(page, '9000000');

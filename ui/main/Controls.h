@@ -93,8 +93,9 @@ inline constexpr int kClientHeightTwips = 8400;
 
 // What a screen reader is told about the controls that matter to its user, in the window and on
 // the page alike. A control's name is a fixed text or, none given, its own caption; its
-// description a fixed text or the caption of the label that describes it. The month figures keep their own caption as their name: a screen
-// reader's review then reads each figure once, beside the caption label that stands next to it.
+// description a fixed text or the caption of the label that describes it. The month figures keep
+// their own caption as their name: a screen reader's review then reads each figure once, beside the
+// caption label that stands next to it.
 struct AccessibleDef {
     Control id;
     const char* name;                   // nullptr: the control's own caption

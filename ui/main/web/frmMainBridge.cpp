@@ -142,8 +142,7 @@ private:
         out.set("message", asked_ ? WebValues::message(*asked_) : val::null());
         out.set("about", aboutRequested_);
         out.set("ended", ended_);
-        out.set("announcement",
-                announcement_ ? WebValues::text(*announcement_) : val::null());
+        out.set("announcement", announcement_ ? WebValues::text(*announcement_) : val::null());
         return out;
     }
 
@@ -160,9 +159,8 @@ val mainControls()
 {
     val rows = val::array();
     for (const ControlDef& def : controlTable()) {
-        val row = WebValues::row(
-            {def.name, def.kind, def.text, def.rect, def.font, def.flags, def.maxLength,
-             def.tabIndex});
+        val row = WebValues::row({def.name, def.kind, def.text, def.rect, def.font, def.flags,
+                                  def.maxLength, def.tabIndex});
         for (const AccessibleDef& accessible : kAccessible) {
             if (accessible.id != def.id)
                 continue;
