@@ -70,3 +70,20 @@ qtbase_source() {
     fi
     echo "$src"
 }
+
+# parse_build_qt_args "$@": the arguments of a build-qt.sh, "[--configure-only] PREFIX [SOURCE]";
+# sets configure_only (true or false), prefix (made, as an absolute path) and source.
+parse_build_qt_args() {
+    configure_only=false
+    if [ "${1:-}" = --configure-only ]; then
+        configure_only=true
+        shift
+    fi
+    if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+        echo "usage: $0 [--configure-only] PREFIX [SOURCE]" >&2
+        exit 2
+    fi
+    mkdir -p "$1"
+    prefix=$(cd "$1" && pwd)
+    source=${2:-}
+}

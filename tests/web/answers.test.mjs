@@ -4,21 +4,12 @@
 
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { after, before, test } from 'node:test';
-import { estimate, launch, open, serve } from './support.mjs';
+import { test } from 'node:test';
+import { estimate, useBrowser } from './support.mjs';
 
 const LAST = 15076231;
 
-let server;
-let browser;
-before(async () => {
-  server = await serve();
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-  server?.stop();
-});
+const web = useBrowser();
 
 // One CSV record of the batch command's --csv output, quotes undone.
 function fields(line) {
@@ -83,7 +74,7 @@ test('every boundary and 3000 random serials give the Linux build\u2019s answers
     ...randomSerials(3000, 20261208)])].filter((s) => s >= 0);
   const expected = runEstimate(serials);
 
-  const page = await open(browser, server.address);
+  const page = await web.open();
   const answers = await page.evaluate((serials) => {
     const core = globalThis.tarnwickCore;
     return serials.map((serial) => {

@@ -6,22 +6,13 @@ import assert from 'node:assert/strict';
 import { writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import lighthouse from 'lighthouse';
-import { DESKTOP, PHONE, calculate, launch, open, output, serve, textOf } from './support.mjs';
+import { DESKTOP, PHONE, calculate, open, output, serve, textOf, useBrowser } from './support.mjs';
 
 const axeSource = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 
-let server;
-let browser;
-before(async () => {
-  server = await serve();
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-  server?.stop();
-});
+const web = useBrowser();
 
 async function violations(page) {
   await page.addScriptTag({ path: axeSource });
@@ -32,7 +23,7 @@ async function violations(page) {
 test('axe-core finds no violation', async (t) => {
   for (const [size, viewport] of [['desktop', DESKTOP], ['phone', PHONE]]) {
     await t.test(`${size}: a result, a question, the About window`, async () => {
-      const page = await open(browser, server.address, viewport);
+      const page = await web.open(viewport);
       await calculate(page, '400');
       assert.deepEqual(await violations(page), [], 'with a result');
       await page.click('#cmdReset');
@@ -48,8 +39,8 @@ test('axe-core finds no violation', async (t) => {
 });
 
 test('Lighthouse: accessibility 100, installable', async () => {
-  const port = Number(new URL(browser.wsEndpoint()).port);
-  const { lhr, report } = await lighthouse(server.address, {
+  const port = Number(new URL(web.browser.wsEndpoint()).port);
+  const { lhr, report } = await lighthouse(web.server.address, {
     port, output: 'html', logLevel: 'error', onlyCategories: ['accessibility', 'pwa'],
   });
   writeFileSync(path.join(output, 'lighthouse.html'), report);
@@ -63,7 +54,7 @@ test('Lighthouse: accessibility 100, installable', async () => {
 
 test('with the server gone after the first load, a reload still calculates', async () => {
   const own = await serve();
-  const page = await open(browser, own.address);
+  const page = await open(web.browser, own.address);
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 10000 });
   own.stop();
   await page.reload({ waitUntil: 'load' });

@@ -4,19 +4,10 @@
 
 import assert from 'node:assert/strict';
 import path from 'node:path';
-import { after, before, test } from 'node:test';
-import { DESKTOP, PHONE, calculate, launch, open, output, serve } from './support.mjs';
+import { test } from 'node:test';
+import { DESKTOP, PHONE, calculate, output, useBrowser } from './support.mjs';
 
-let server;
-let browser;
-before(async () => {
-  server = await serve();
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-  server?.stop();
-});
+const web = useBrowser();
 
 // Pixels of the client area (15 twips each) as the window's control table places the controls.
 const PLACES = {
@@ -51,7 +42,7 @@ async function boxes(page) {
 }
 
 test('at 1280x800 the controls stand where the control table puts them', async () => {
-  const page = await open(browser, server.address, DESKTOP);
+  const page = await web.open(DESKTOP);
   await calculate(page, '400');
   const placed = await boxes(page);
   for (const [name, place] of Object.entries(PLACES)) {
@@ -62,7 +53,7 @@ test('at 1280x800 the controls stand where the control table puts them', async (
 });
 
 test('at 360x640 one column: nothing overflows the width, every control shows', async () => {
-  const page = await open(browser, server.address, PHONE);
+  const page = await web.open(PHONE);
   await calculate(page, '400');
   const width = await page.evaluate(() => document.documentElement.scrollWidth);
   assert.ok(width <= PHONE.width, `the page is ${width} px wide`);

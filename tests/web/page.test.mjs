@@ -2,19 +2,10 @@
 // they bring and their answers, the About window, the close box.
 
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
-import { announced, calculate, launch, messageBox, open, serve, textOf } from './support.mjs';
+import { test } from 'node:test';
+import { announced, answerBox, calculate, messageBox, textOf, useBrowser } from './support.mjs';
 
-let server;
-let browser;
-before(async () => {
-  server = await serve();
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-  server?.stop();
-});
+const web = useBrowser();
 
 const RANGE = {
   title: 'Invalid Serial Number',
@@ -43,7 +34,7 @@ const CASES = [
 ];
 
 test('Enter calculates what was typed, as the window does', async (t) => {
-  const page = await open(browser, server.address);
+  const page = await web.open();
   for (const [rule, typed, expected] of CASES) {
     await t.test(rule, async () => {
       const before = await textOf(page, '#lblDate');
@@ -54,8 +45,7 @@ test('Enter calculates what was typed, as the window does', async (t) => {
         assert.equal(await messageBox(page, { wait: false }), null);
       } else {
         assert.deepEqual(await messageBox(page), expected);
-        await page.keyboard.press('Enter');
-        assert.equal(await messageBox(page, { wait: false }), null);
+        await answerBox(page, 'Enter');
         assert.equal(await textOf(page, '#lblDate'), before, 'the result stays as it was');
       }
     });
@@ -64,7 +54,7 @@ test('Enter calculates what was typed, as the window does', async (t) => {
 });
 
 test('the same sentence twice is announced twice', async () => {
-  const page = await open(browser, server.address);
+  const page = await web.open();
   await calculate(page, '400');
   assert.equal(await announced(page), '400 was built on January 9, 1909.');
   const emptied = page.waitForFunction(() => document.querySelector('#announcements').textContent === '');
@@ -75,7 +65,7 @@ test('the same sentence twice is announced twice', async () => {
 });
 
 test('typing stops at eight characters; a paste comes whole', async () => {
-  const page = await open(browser, server.address);
+  const page = await web.open();
   await page.type('#txtSerial', '1234567890');
   assert.equal(await textOf(page, '#txtSerial'), '12345678');
   await page.evaluate(() => {
@@ -92,7 +82,7 @@ test('typing stops at eight characters; a paste comes whole', async () => {
 });
 
 test('Reset asks first; No keeps everything, Yes brings the prompt and zeros back', async () => {
-  const page = await open(browser, server.address);
+  const page = await web.open();
   await calculate(page, '400');
   const figures = ['#lblFirstSerial', '#lblLastSerial', '#lblProductionTotal', '#lblProductionAverage'];
   const shown = async () => Promise.all([...figures, '#lblDate', '#txtSerial'].map((s) => textOf(page, s)));
@@ -110,12 +100,12 @@ test('Reset asks first; No keeps everything, Yes brings the prompt and zeros bac
   await page.keyboard.up('Alt');
   assert.deepEqual(await messageBox(page), question);
   await page.keyboard.press('Tab'); // to No
-  await page.keyboard.press('Enter');
+  await answerBox(page, 'Enter');
   assert.deepEqual(await shown(), result);
 
   await page.click('#cmdReset');
   assert.deepEqual(await messageBox(page), question);
-  await page.keyboard.press('Enter'); // Yes, the default
+  await answerBox(page, 'Enter'); // Yes, the default
   const prompt = "Enter your serial number, then click 'Calculate' to reveal the build date.";
   assert.deepEqual(await shown(), ['0', '0', '0', '0', prompt, '']);
   assert.equal(await announced(page), prompt);
@@ -123,7 +113,7 @@ test('Reset asks first; No keeps everything, Yes brings the prompt and zeros bac
 });
 
 test('About shows the identity and closes with Close, not with Escape', async () => {
-  const page = await open(browser, server.address);
+  const page = await web.open();
   await page.click('#cmdAbout');
   await page.waitForSelector('#frmAbout[open]');
   const texts = await page.$$eval('#frmAbout .label', (labels) => labels.map((label) => label.textContent));
@@ -141,7 +131,7 @@ test('About shows the identity and closes with Close, not with Escape', async ()
 });
 
 test('the close box asks; No keeps the page, Yes ends it', async () => {
-  const page = await open(browser, server.address);
+  const page = await web.open();
   await calculate(page, '400');
   await page.click('.window.main .close-box');
   assert.deepEqual(await messageBox(page), {
@@ -167,7 +157,7 @@ function* nodes(node) {
 }
 
 test('Chromium\u2019s accessibility tree: a named field, the result in a live region, the boxes', async () => {
-  const page = await open(browser, server.address);
+  const page = await web.open();
   await calculate(page, '400');
   await announced(page);
   const tree = [...nodes(await page.accessibility.snapshot({ interestingOnly: false }))];
@@ -195,7 +185,7 @@ test('Chromium\u2019s accessibility tree: a named field, the result in a live re
 });
 
 test('numbers are grouped as the browser\u2019s language groups them', async () => {
-  const page = await open(browser, server.address, undefined, 'de-DE');
+  const page = await web.open(undefined, 'de-DE');
   await calculate(page, '9000000');
   assert.equal(await textOf(page, '#lblProductionTotal'), '165.305');
   await page.close();

@@ -9,6 +9,7 @@ import { mkdirSync, mkdtempSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { once } from 'node:events';
+import { after, before } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
@@ -42,6 +43,22 @@ export async function launch(extraFlags = []) {
     userDataDir: mkdtempSync(path.join(tmpdir(), 'tarnwick-chromium-')),
     args: [...CHROMIUM_FLAGS, ...extraFlags],
   });
+}
+
+// For a test file: the site served and a browser, from before its first test to after its last.
+// Resolves nothing itself: its fields are set once the tests start.
+export function useBrowser() {
+  const context = {};
+  before(async () => {
+    context.server = await serve();
+    context.browser = await launch();
+  });
+  after(async () => {
+    await context.browser?.close();
+    context.server?.stop();
+  });
+  context.open = (viewport, language) => open(context.browser, context.server.address, viewport, language);
+  return context;
 }
 
 // A fresh page at a viewport, opened at the site and ready for typing.
@@ -86,8 +103,17 @@ export async function messageBox(page, { wait = true } = {}) {
   });
 }
 
-// The polite live region's text once it has settled.
+// Presses a key in the open message box and waits until the box has gone and the page has
+// shown what came of the answer.
+export async function answerBox(page, key) {
+  await page.keyboard.press(key);
+  await page.waitForSelector('dialog.message-box', { hidden: true });
+}
+
+// The polite live region's text once it has been filled (it is emptied first, then filled a
+// moment later); empty when nothing was announced within three seconds.
 export async function announced(page) {
-  await new Promise((resolve) => setTimeout(resolve, 250));
+  await page.waitForFunction(() => document.querySelector('#announcements').textContent !== '',
+    { timeout: 3000 }).catch(() => null);
   return textOf(page, '#announcements');
 }

@@ -14,17 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=tools/web/common.sh
 . "$here/common.sh"
 
-configure_only=false
-if [ "${1:-}" = --configure-only ]; then
-    configure_only=true
-    shift
-fi
-if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-    echo "usage: $0 [--configure-only] PREFIX [SOURCE]" >&2
-    exit 2
-fi
-mkdir -p "$1"
-prefix=$(cd "$1" && pwd)
+parse_build_qt_args "$@"
 say() { echo "build-qt: $*"; }
 
 work=$TARNWICK_WEB_CACHE/qt-build
@@ -32,7 +22,7 @@ mkdir -p "$work"
 make_emsdk
 
 # 1. The source: Debian's upstream tarball.
-src=$(qtbase_source "$work" "${2:-}")
+src=$(qtbase_source "$work" "$source")
 
 # 2. Configure: Qt Core alone, static, no threads; the host tools are Debian's Qt.
 say "configuring into $work/build"

@@ -14,18 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=tools/windows/common.sh
 . "$here/common.sh"
 
-configure_only=false
-if [ "${1:-}" = --configure-only ]; then
-    configure_only=true
-    shift
-fi
-if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-    echo "usage: $0 [--configure-only] PREFIX [SOURCE]" >&2
-    exit 2
-fi
-mkdir -p "$1"
-prefix=$(cd "$1" && pwd)
-source=${2:-}
+parse_build_qt_args "$@"
 say() { echo "build-qt: $*"; }
 
 work=$TARNWICK_WINDOWS_CACHE/qt-build

@@ -72,3 +72,14 @@ private:
     FieldSet fields_;
     const QString titleLine_; // "product, 1.0.22"
 };
+
+// The buttons and the handlers they run, for every view of the form.
+struct ButtonHandler {
+    Control id;
+    void (frmMain::*click)();
+};
+inline constexpr ButtonHandler kButtonHandlers[] = {
+    {Control::cmdCalculate, &frmMain::cmdCalculate_Click},
+    {Control::cmdReset, &frmMain::cmdReset_Click},
+    {Control::cmdAbout, &frmMain::cmdAbout_Click},
+};

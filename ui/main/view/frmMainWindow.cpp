@@ -43,17 +43,6 @@ constexpr PictureDef kPictures[] = {
     {Image3, ":/images/Image3_main.gif"},
 };
 
-// The buttons and the handlers they run.
-struct ButtonDef {
-    Control id;
-    void (frmMain::*click)();
-};
-constexpr ButtonDef kButtons[] = {
-    {cmdCalculate, &frmMain::cmdCalculate_Click},
-    {cmdReset, &frmMain::cmdReset_Click},
-    {cmdAbout, &frmMain::cmdAbout_Click},
-};
-
 QString pictureOf(Control control)
 {
     for (const PictureDef& p : kPictures) {
@@ -220,7 +209,7 @@ void frmMainWindow::connectInput()
         connect(serial_, &QLineEdit::textChanged, this, &frmMainWindow::serialChanged));
     inputConnections_.append(connect(serial_, &QLineEdit::cursorPositionChanged, this,
                                      [this](int, int position) { serialCursorMoved(position); }));
-    for (const ButtonDef& def : kButtons) {
+    for (const ButtonHandler& def : kButtonHandlers) {
         auto* button = qobject_cast<QPushButton*>(widgetOf(def.id));
         inputConnections_.append(connect(button, &QPushButton::clicked, this, [this, def] {
             if (!ended_)

@@ -26,17 +26,6 @@ std::optional<Control> controlNamed(const std::string& name)
     return std::nullopt;
 }
 
-// The buttons and the handlers they run.
-struct ButtonDef {
-    Control id;
-    void (frmMain::*click)();
-};
-constexpr ButtonDef kButtons[] = {
-    {cmdCalculate, &frmMain::cmdCalculate_Click},
-    {cmdReset, &frmMain::cmdReset_Click},
-    {cmdAbout, &frmMain::cmdAbout_Click},
-};
-
 // The main window's page: the browser's view of frmMain, as frmMainWindow is the desktop's. The
 // page shows the field set's texts and hands edits, button presses and close requests to the
 // form's handlers; this class answers the form as its host and tells the page what came of each.
@@ -82,7 +71,7 @@ public:
 
     val click(const std::string& name)
     {
-        for (const ButtonDef& button : kButtons) {
+        for (const ButtonHandler& button : kButtonHandlers) {
             if (name == controlDef(button.id).name)
                 return run([this, click = button.click] { (form_.*click)(); });
         }
