@@ -25,9 +25,9 @@ export function openMainPage(core, root, announcements) {
   const shown = []; // [row, element] for each control in the client area
   let busy = false; // a message box or the About window is open
 
-  const window = document.createElement('section');
-  window.className = 'window main';
-  window.id = 'frmMain';
+  const view = document.createElement('section');
+  view.className = 'window main';
+  view.id = 'frmMain';
   const { bar, heading } = buildTitleBar({
     caption: client.caption,
     icon: ICON,
@@ -35,7 +35,7 @@ export function openMainPage(core, root, announcements) {
     onClose: () => command(() => form.close()),
   });
   heading.id = 'frmMain-caption';
-  window.setAttribute('aria-labelledby', heading.id);
+  view.setAttribute('aria-labelledby', heading.id);
 
   const area = document.createElement('form');
   area.className = 'client';
@@ -52,8 +52,8 @@ export function openMainPage(core, root, announcements) {
     if (row.kind === 'Frame') frame = element;
     shown.push([row, element]);
   }
-  window.append(bar, area);
-  root.replaceChildren(window);
+  view.append(bar, area);
+  root.replaceChildren(view);
 
   const serial = area.querySelector('#txtSerial');
   const serialRow = rows.find((row) => row.name === 'txtSerial');
@@ -136,6 +136,9 @@ export function openMainPage(core, root, announcements) {
   addEventListener('beforeunload', (event) => {
     if (!root.querySelector('.ended')) event.preventDefault();
   });
+
+  // Between a desktop's width and a phone's the captions are fitted afresh.
+  matchMedia('(max-width: 919px)').addEventListener('change', render);
 
   form.load();
   render();
