@@ -370,6 +370,13 @@ void TestBatch::standardInput_data()
     QTest::newRow("a UTF-8 mark is dropped") << QByteArray("\xEF\xBB\xBF"
                                                            "400\n")
                                              << k400 << QByteArray() << 0;
+    QTest::newRow("a UTF-8 mark is not part of the first line's text")
+        << QByteArray("\xEF\xBB\xBF"
+                      "abc\n400\n")
+        << k400
+        << "tarnwick-estimate: abc" + kNotASerial +
+               "tarnwick-estimate: 1 of 2 inputs was not dated: see the messages above\n"
+        << 1;
     QTest::newRow("UTF-16 LE with its mark, CR LF and a blank line")
         << utf16(QStringLiteral("400\r\n\r\n5\r\n"), true) << k400 + k5 << QByteArray() << 0;
     QTest::newRow("UTF-16 BE with its mark, no last line ending")
