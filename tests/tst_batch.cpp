@@ -485,6 +485,10 @@ void TestBatch::echoedInputIsEscaped_data()
     QTest::newRow("a line feed keeps the message on one line")
         << QByteArray("4\n00") << QByteArray("4\\x0A00");
     QTest::newRow("an invalid byte") << QByteArray("\xC3(") << QByteArray("\\xC3(");
+    QTest::newRow("a C1 control, NEL, is shown as its code point, not its bytes")
+        << QByteArray("\xC2\x85"
+                      "400")
+        << QByteArray("\\u0085400");
     QTest::newRow("a right-to-left override") << QByteArray("\xE2\x80\xAE"
                                                             "004")
                                               << QByteArray("\\u202E004");
