@@ -523,6 +523,7 @@ void TestBatch::csvInputIsGuardedAgainstFormulas_data()
         << QStringLiteral("=HYPERLINK(\"x\")") << QByteArray("\"'=HYPERLINK(\"\"x\"\")\"");
     QTest::newRow("+ and @ start formulas") << QStringLiteral("+1+2@") << QByteArray("'+1+2@");
     QTest::newRow("a TAB starts one") << QStringLiteral("\t=1") << QByteArray("'\t=1");
+    QTest::newRow("a CR starts one") << QStringLiteral("\r=1") << QByteArray("\"'\r=1\"");
     QTest::newRow("a negative number is a number") << QStringLiteral("-5") << QByteArray("-5");
     QTest::newRow("other text is kept") << QStringLiteral("x=1") << QByteArray("x=1");
 }
