@@ -396,6 +396,14 @@ void TestBatch::standardInput_data()
         << 1;
     QTest::newRow("a line of 1 MiB is read whole")
         << QByteArray("400").leftJustified(1 << 20, ' ') << k400 << QByteArray() << 0;
+    QTest::newRow("the CR of a CR LF does not count: 1 MiB is read, one byte more is too long")
+        << QByteArray("400").leftJustified(1 << 20, ' ') + "\r\n" +
+               QByteArray("5").leftJustified((1 << 20) + 1, ' ') + "\r\n"
+        << k400
+        << "tarnwick-estimate: 5" + QByteArray(31, ' ') +
+               "...: line too long\n"
+               "tarnwick-estimate: 1 of 2 inputs was not dated: see the messages above\n"
+        << 1;
 }
 
 void TestBatch::standardInput()
