@@ -422,6 +422,9 @@ void TestBatch::failuresAreSaid_data()
     QTest::newRow("a directory as input is a read error, after the answers")
         << QStringLiteral("\"$ESTIMATE\" < /tmp") << QByteArray()
         << QByteArray("tarnwick-estimate: cannot read the input: Is a directory\n") << 1;
+    QTest::newRow("--column on a directory is a read error, not a missing header")
+        << QStringLiteral("\"$ESTIMATE\" --column Serial < /tmp") << QByteArray()
+        << QByteArray("tarnwick-estimate: cannot read the input: Is a directory\n") << 1;
     QTest::newRow("a closed standard input is a read error")
         << QStringLiteral("\"$ESTIMATE\" <&-") << QByteArray()
         << QByteArray("tarnwick-estimate: cannot read the input: Bad file descriptor\n") << 1;
