@@ -425,6 +425,14 @@ void TestBatch::failuresAreSaid_data()
     QTest::newRow("--column on a directory is a read error, not a missing header")
         << QStringLiteral("\"$ESTIMATE\" --column Serial < /tmp") << QByteArray()
         << QByteArray("tarnwick-estimate: cannot read the input: Is a directory\n") << 1;
+    QTest::newRow("a message comes after the answers before it, on one stream")
+        << QStringLiteral("printf '400\\n5.5\\nabc\\n5\\n' | \"$ESTIMATE\" 2>&1")
+        << k400 +
+               "tarnwick-estimate: 5.5: read as serial 6, which is not the number its digits "
+               "write\n6 was built on October 26, 1908.\ntarnwick-estimate: abc" +
+               kNotASerial + k5 +
+               "tarnwick-estimate: 1 of 4 inputs was not dated: see the messages above\n"
+        << QByteArray() << 1;
     QTest::newRow("a closed standard input is a read error")
         << QStringLiteral("\"$ESTIMATE\" <&-") << QByteArray()
         << QByteArray("tarnwick-estimate: cannot read the input: Bad file descriptor\n") << 1;
