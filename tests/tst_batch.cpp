@@ -660,6 +660,11 @@ void TestBatch::tableComesBackWhole_data()
         << head + "\"Smith\"x,400," + e400 + "\r\nB,400," + e400 + "\r\n"
         << said + "2: text after a closing quote is kept in its field\n"
         << 0;
+    QTest::newRow("text after a closing quote at a row's end does not take in the next row")
+        << serial << QByteArray("Name,Serial\nA,400,\"Smith\" Jr\nB,400\n")
+        << head + "A,400," + e400 + ",\"Smith\" Jr\r\nB,400," + e400 + "\r\n"
+        << said + "2: text after a closing quote is kept in its field\n"
+        << 0;
     QTest::newRow("a byte-order mark after a closing quote is dropped, said")
         << serial << QByteArray("Name,Serial\n\"Smith\"\xEF\xBB\xBF,400\n")
         << head + "\"Smith\",400," + e400 + "\r\n"
