@@ -18,11 +18,11 @@
 
 namespace {
 
-// Each repair of the record's quoting, on standard error after the record is out.
-void sayRepairs(OutputSink& out, const CsvReader& reader)
+// Each repair of the record's quoting, once the record is out.
+void noteRepairs(OutputSink& out, const CsvReader& reader, Messages::Repairs& repairs)
 {
     for (const CsvReader::RepairAt& at : reader.repairs())
-        Messages::repaired(out, at.line, at.repair);
+        repairs.add(out, at.line, at.repair);
 }
 
 } // namespace
@@ -61,7 +61,8 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
     names.fields(BatchEstimator::kColumns, "estimate_").end();
     if (!reader.assumedEncoding().isEmpty())
         Messages::encodingAssumed(out, reader.assumedEncoding());
-    sayRepairs(out, reader);
+    Messages::Repairs repairs;
+    noteRepairs(out, reader, repairs);
 
     TableRow row(out, reader.delimiter(), header.size(), estimator);
     reader.setOverflow(&row);
@@ -92,7 +93,8 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
                                         : !serial  ? Messages::notASerialNumber()
                                                    : estimator.message());
         }
-        sayRepairs(out, reader);
+        noteRepairs(out, reader, repairs);
     }
+    repairs.sayCounted(out);
     return Messages::finish(out, input.error(), tally, Messages::Inputs::TableRows);
 }
