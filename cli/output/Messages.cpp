@@ -1,7 +1,8 @@
 #include "Messages.h"
 
-#include "InputText.h"
 #include "OutputSink.h"
+
+#include "cli/input/InputText.h"
 
 #include <QStringList>
 

@@ -4,15 +4,15 @@
 // the input's; a UTF-8 byte-order mark leads when the input had a mark.
 #include "Modes.h"
 
-#include "BatchEstimator.h"
-#include "CsvReader.h"
-#include "CsvRecord.h"
-#include "HeaderColumn.h"
-#include "InputStream.h"
-#include "InputText.h"
-#include "Messages.h"
-#include "OutputSink.h"
-#include "TableRow.h"
+#include "cli/BatchEstimator.h"
+#include "cli/HeaderColumn.h"
+#include "cli/input/CsvReader.h"
+#include "cli/input/InputStream.h"
+#include "cli/input/InputText.h"
+#include "cli/output/CsvRecord.h"
+#include "cli/output/Messages.h"
+#include "cli/output/OutputSink.h"
+#include "cli/output/TableRow.h"
 
 #include <unistd.h>
 
