@@ -1,6 +1,6 @@
 #include "BatchEstimator.h"
 
-#include "Messages.h"
+#include "cli/output/Messages.h"
 
 #include "app/Identity.h"
 

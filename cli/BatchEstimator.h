@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CsvRecord.h"
+#include "cli/output/CsvRecord.h"
 
 #include "ui/main/FormHost.h"
 #include "ui/main/frmMain.h"

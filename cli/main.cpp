@@ -1,9 +1,10 @@
 // tarnwick-estimate: the calculator's answers for many serial numbers at once.
-#include "InputText.h"
-#include "Messages.h"
-#include "Modes.h"
-#include "OutputSink.h"
 #include "SystemIo.h"
+
+#include "cli/input/InputText.h"
+#include "cli/modes/Modes.h"
+#include "cli/output/Messages.h"
+#include "cli/output/OutputSink.h"
 
 #include "app/Identity.h"
 

@@ -1,6 +1,6 @@
 // The batch command's reading and writing of descriptors, on pipes and files, on each system.
-#include "cli/InputText.h"
 #include "cli/SystemIo.h"
+#include "cli/input/InputText.h"
 
 #include <QStringDecoder>
 #include <QTemporaryDir>

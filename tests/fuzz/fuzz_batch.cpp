@@ -10,8 +10,8 @@
 #include "Reference.h"
 
 #include "cli/BatchEstimator.h"
-#include "cli/CsvRecord.h"
-#include "cli/OutputSink.h"
+#include "cli/output/CsvRecord.h"
+#include "cli/output/OutputSink.h"
 
 #include <QByteArray>
 #include <QDate>

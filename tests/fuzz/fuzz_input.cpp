@@ -12,11 +12,11 @@
 // in its encoding; its escaped form holds no control character. A built CSV must read back as the
 // rows it was built from, each field written back as it was written (a row over the limit in
 // parts), nothing said repaired; any bytes must read as records that, joined, give back the input.
-#include "cli/CsvReader.h"
-#include "cli/InputStream.h"
-#include "cli/InputText.h"
-#include "cli/LineReader.h"
-#include "cli/SpreadsheetFile.h"
+#include "cli/input/CsvReader.h"
+#include "cli/input/InputStream.h"
+#include "cli/input/InputText.h"
+#include "cli/input/LineReader.h"
+#include "cli/input/SpreadsheetFile.h"
 
 #include <QByteArray>
 #include <QList>

@@ -24,8 +24,9 @@ using enum Control;
 namespace {
 
 const QString kSentence400 = QStringLiteral("400 was built on January 9, 1909.");
+const QString kHidden = QStringLiteral("(hidden)"); // a notification taken away
 
-enum class Command { Enter, AltC, Click, Reset };
+enum class Command { Enter, AltC, Click, ClickTwice, Reset };
 enum class Road {
     Typing,
     Paste,
@@ -65,7 +66,7 @@ class TestAccessibility : public QObject {
     Q_OBJECT
 
     std::unique_ptr<frmMainWindow> main;
-    QStringList announced; // the names of the notifications shown, in order
+    QStringList announced; // the names of the notifications shown, and kHidden, in order
 
     QLineEdit* serial() const { return qobject_cast<QLineEdit*>(main->widgetOf(txtSerial)); }
 
@@ -77,11 +78,12 @@ private Q_SLOTS:
         main->setApplicationEnder([](int) {});
         announced.clear();
         main->setAccessibilityNotifier([this](QAccessibleEvent* event) {
-            if (event->type() != QAccessible::ObjectShow)
+            const bool shown = event->type() == QAccessible::ObjectShow;
+            if (!shown && event->type() != QAccessible::ObjectHide)
                 return;
             QAccessibleInterface* iface = event->accessibleInterface();
             if (iface && iface->role() == QAccessible::Notification)
-                announced << iface->text(QAccessible::Name);
+                announced << (shown ? iface->text(QAccessible::Name) : kHidden);
         });
         main->load();
         main->show();
@@ -113,6 +115,8 @@ void TestAccessibility::commandOutcomeIsAnnounced_data()
     QTest::newRow("Alt+C speaks the sentence") << "400" << Command::AltC << none << sentence;
     QTest::newRow("a click on Calculate speaks the sentence")
         << "400" << Command::Click << none << sentence;
+    QTest::newRow("a second Calculate hides the sentence, then speaks it again")
+        << "400" << Command::ClickTwice << none << QStringList{kSentence400, kHidden, kSentence400};
     QTest::newRow("an out-of-range serial speaks nothing beside its warning")
         << "0" << Command::Enter << QMessageBox::Ok << QStringList();
     QTest::newRow("Reset answered Yes speaks the prompt")
@@ -142,6 +146,10 @@ void TestAccessibility::commandOutcomeIsAnnounced()
     case Command::AltC:
         QTest::keyClick(serial(), Qt::Key_C, Qt::AltModifier);
         break;
+    case Command::ClickTwice:
+        QTest::mouseClick(main->widgetOf(cmdCalculate), Qt::LeftButton);
+        QTRY_COMPARE(announced.size(), 1);
+        [[fallthrough]];
     case Command::Click:
         QTest::mouseClick(main->widgetOf(cmdCalculate), Qt::LeftButton);
         break;

@@ -1,6 +1,6 @@
 #include "OutputSink.h"
 
-#include "SystemIo.h"
+#include "cli/SystemIo.h"
 
 OutputSink::OutputSink(int fd)
     : fd_(fd)

@@ -5,12 +5,12 @@
 // is a header (a spreadsheet's column) and is passed over.
 #include "Modes.h"
 
-#include "CsvRecord.h"
-#include "DaySerials.h"
-#include "InputStream.h"
-#include "LineReader.h"
-#include "Messages.h"
-#include "OutputSink.h"
+#include "cli/DaySerials.h"
+#include "cli/input/InputStream.h"
+#include "cli/input/LineReader.h"
+#include "cli/output/CsvRecord.h"
+#include "cli/output/Messages.h"
+#include "cli/output/OutputSink.h"
 
 #include <QLocale>
 

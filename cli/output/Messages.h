@@ -5,11 +5,15 @@
 #include <QList>
 #include <QString>
 
+#include <map>
+
 class OutputSink;
 
 enum class CsvRepair {
+    // Each cell keeps the text a spreadsheet shows (said once a kind, Messages::Repairs):
     TextAfterClosingQuote,
-    ByteOrderMark,
+    ByteOrderMark, // an invisible character is dropped
+    // A field ends elsewhere than its quotes say (said at its line):
     UnclosedQuote,      // the field ends at the end of its line
     UnclosedQuoteToEnd, // in a row too long to keep, which then runs to the end of the input
 };
@@ -64,9 +68,22 @@ void serialReadAs(OutputSink& out, const QString& where, const QString& serial);
 QString notASerialNumber();
 QString lineTooLong();
 
-// A repair of malformed CSV quoting at a line of the input, said after what standard output
-// holds so far.
-void repaired(OutputSink& out, qsizetype line, CsvRepair repair);
+// The repairs of malformed CSV quoting in a run. One that changes where a field ends is said at
+// once with its line, after what standard output holds so far. The others are said once a kind,
+// at the end: with the line when there was one, else with how many lines and the first and last.
+class Repairs {
+public:
+    void add(OutputSink& out, qsizetype line, CsvRepair repair);
+    void sayCounted(OutputSink& out) const;
+
+private:
+    struct Lines {
+        qsizetype count = 0;
+        qsizetype first = 0;
+        qsizetype last = 0;
+    };
+    std::map<CsvRepair, Lines> counted_;
+};
 
 // "tarnwick-estimate: INPUT: MESSAGE" for an input that was not answered, INPUT as it is shown
 // escaped; written after what standard output holds so far, so that both streams read in order
@@ -94,8 +111,8 @@ enum class Inputs {
 };
 
 // The end of a run: what standard output still holds goes out, then a failed write or (with an
-// errno) read is said, and last how many inputs were not answered and where to look; gives the
-// exit status.
+// errno) read is said, and last, when there were several inputs, how many were not answered and
+// where to look; gives the exit status.
 int finish(OutputSink& out, int readError, const Tally& tally, Inputs inputs);
 int finish(OutputSink& out, int readError, bool allAnswered);
 

@@ -1,8 +1,9 @@
 #include "InputStream.h"
 
-#include "OutputSink.h"
 #include "SpreadsheetFile.h"
-#include "SystemIo.h"
+
+#include "cli/SystemIo.h"
+#include "cli/output/OutputSink.h"
 
 #include <algorithm>
 

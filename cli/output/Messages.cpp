@@ -1,7 +1,8 @@
 #include "Messages.h"
 
-#include "InputText.h"
 #include "OutputSink.h"
+
+#include "cli/input/InputText.h"
 
 #include <QStringList>
 
@@ -55,6 +56,25 @@ QString usageText(UsageError error, QByteArrayView option)
                          .arg(InputText::escaped(option, InputText::Encoding::Utf8));
     case UsageError::EncodingWithoutColumn:
         return QStringLiteral("--encoding needs --column");
+    }
+    return {};
+}
+
+// What a repair did, as said of one line, or of several.
+QString repairText(CsvRepair repair, bool ofSeveral)
+{
+    switch (repair) {
+    case CsvRepair::TextAfterClosingQuote:
+        return ofSeveral ? QStringLiteral("text after a closing quote was kept in its field")
+                         : QStringLiteral("text after a closing quote is kept in its field");
+    case CsvRepair::ByteOrderMark:
+        return ofSeveral ? QStringLiteral("a byte-order mark inside the text was dropped")
+                         : QStringLiteral("a byte-order mark inside the text is dropped");
+    case CsvRepair::UnclosedQuote:
+        return QStringLiteral("a quote is never closed: its field ends at the end of its line");
+    case CsvRepair::UnclosedQuoteToEnd:
+        return QStringLiteral("a quote is never closed: its row is too long and runs to the end "
+                              "of the input");
     }
     return {};
 }
@@ -131,26 +151,35 @@ QString notASerialNumber() { return QStringLiteral("not a serial number"); }
 
 QString lineTooLong() { return QStringLiteral("line too long"); }
 
-void repaired(OutputSink& out, qsizetype line, CsvRepair repair)
+void Repairs::add(OutputSink& out, qsizetype line, CsvRepair repair)
 {
-    QString text;
-    switch (repair) {
-    case CsvRepair::TextAfterClosingQuote:
-        text = QStringLiteral("text after a closing quote is kept in its field");
-        break;
-    case CsvRepair::ByteOrderMark:
-        text = QStringLiteral("a byte-order mark inside the text is dropped");
-        break;
-    case CsvRepair::UnclosedQuote:
-        text = QStringLiteral("a quote is never closed: its field ends at the end of its line");
-        break;
-    case CsvRepair::UnclosedQuoteToEnd:
-        text = QStringLiteral("a quote is never closed: its row is too long and runs to the end "
-                              "of the input");
-        break;
+    if (repair == CsvRepair::UnclosedQuote || repair == CsvRepair::UnclosedQuoteToEnd) {
+        if (out.flush())
+            say(QStringLiteral("line %1: ").arg(line) + repairText(repair, false));
+        return;
     }
-    if (out.flush())
-        say(QStringLiteral("line %1: ").arg(line) + text);
+    Lines& lines = counted_[repair];
+    if (lines.count > 0 && lines.last == line)
+        return; // a line is counted once
+    if (lines.count++ == 0)
+        lines.first = line;
+    lines.last = line;
+}
+
+void Repairs::sayCounted(OutputSink& out) const
+{
+    for (const auto& [repair, lines] : counted_) {
+        if (!out.flush())
+            return;
+        if (lines.count == 1)
+            say(QStringLiteral("line %1: ").arg(lines.first) + repairText(repair, false));
+        else
+            say(QStringLiteral("%1 on %2 lines, lines %3 to %4")
+                    .arg(repairText(repair, true))
+                    .arg(lines.count)
+                    .arg(lines.first)
+                    .arg(lines.last));
+    }
 }
 
 void inputFailed(OutputSink& out, const QString& shownInput, const QString& message)
@@ -175,7 +204,7 @@ int finish(OutputSink& out, int readError, bool allAnswered)
 int finish(OutputSink& out, int readError, const Tally& tally, Inputs inputs)
 {
     const int status = finish(out, readError, tally.failed == 0);
-    if (tally.failed == 0 || out.failed())
+    if (tally.failed == 0 || tally.total < 2 || out.failed())
         return status;
     // "1 of 3 rows was not dated", "2 of 3 rows were not dated"
     const QString verb = tally.failed == 1 ? QStringLiteral("was") : QStringLiteral("were");

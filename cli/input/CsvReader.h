@@ -1,7 +1,8 @@
 #pragma once
 
 #include "InputStream.h"
-#include "Messages.h"
+
+#include "cli/output/Messages.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -4,25 +4,25 @@
 // the input's; a UTF-8 byte-order mark leads when the input had a mark.
 #include "Modes.h"
 
-#include "BatchEstimator.h"
-#include "CsvReader.h"
-#include "CsvRecord.h"
-#include "HeaderColumn.h"
-#include "InputStream.h"
-#include "InputText.h"
-#include "Messages.h"
-#include "OutputSink.h"
-#include "TableRow.h"
+#include "cli/BatchEstimator.h"
+#include "cli/HeaderColumn.h"
+#include "cli/input/CsvReader.h"
+#include "cli/input/InputStream.h"
+#include "cli/input/InputText.h"
+#include "cli/output/CsvRecord.h"
+#include "cli/output/Messages.h"
+#include "cli/output/OutputSink.h"
+#include "cli/output/TableRow.h"
 
 #include <unistd.h>
 
 namespace {
 
-// Each repair of the record's quoting, on standard error after the record is out.
-void sayRepairs(OutputSink& out, const CsvReader& reader)
+// Each repair of the record's quoting, once the record is out.
+void noteRepairs(OutputSink& out, const CsvReader& reader, Messages::Repairs& repairs)
 {
     for (const CsvReader::RepairAt& at : reader.repairs())
-        Messages::repaired(out, at.line, at.repair);
+        repairs.add(out, at.line, at.repair);
 }
 
 } // namespace
@@ -61,7 +61,8 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
     names.fields(BatchEstimator::kColumns, "estimate_").end();
     if (!reader.assumedEncoding().isEmpty())
         Messages::encodingAssumed(out, reader.assumedEncoding());
-    sayRepairs(out, reader);
+    Messages::Repairs repairs;
+    noteRepairs(out, reader, repairs);
 
     TableRow row(out, reader.delimiter(), header.size(), estimator);
     reader.setOverflow(&row);
@@ -92,7 +93,8 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
                                         : !serial  ? Messages::notASerialNumber()
                                                    : estimator.message());
         }
-        sayRepairs(out, reader);
+        noteRepairs(out, reader, repairs);
     }
+    repairs.sayCounted(out);
     return Messages::finish(out, input.error(), tally, Messages::Inputs::TableRows);
 }

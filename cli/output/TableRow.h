@@ -1,9 +1,10 @@
 #pragma once
 
-#include "BatchEstimator.h"
-#include "CsvReader.h"
 #include "CsvRecord.h"
 #include "OutputSink.h"
+
+#include "cli/BatchEstimator.h"
+#include "cli/input/CsvReader.h"
 
 #include <QByteArray>
 #include <QList>

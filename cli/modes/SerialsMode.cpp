@@ -4,12 +4,12 @@
 // then the estimate's columns.
 #include "Modes.h"
 
-#include "BatchEstimator.h"
-#include "CsvRecord.h"
-#include "InputStream.h"
-#include "LineReader.h"
-#include "Messages.h"
-#include "OutputSink.h"
+#include "cli/BatchEstimator.h"
+#include "cli/input/InputStream.h"
+#include "cli/input/LineReader.h"
+#include "cli/output/CsvRecord.h"
+#include "cli/output/Messages.h"
+#include "cli/output/OutputSink.h"
 
 #include <unistd.h>
 
