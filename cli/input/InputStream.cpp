@@ -13,6 +13,11 @@ InputStream::InputStream(int fd, OutputSink* flushFirst)
 {
 }
 
+InputStream::InputStream(QByteArray bytes)
+    : memory_(std::move(bytes))
+{
+}
+
 qsizetype InputStream::append(QByteArray& buffer)
 {
     const qsizetype kept = buffer.size();
@@ -59,7 +64,7 @@ qsizetype InputStream::appendBlock(QByteArray& buffer)
     return n;
 }
 
-bool InputStream::wouldWait() const { return SystemIo::readWouldWait(fd_); }
+bool InputStream::wouldWait() const { return !memory_ && SystemIo::readWouldWait(fd_); }
 
 qsizetype InputStream::read(char* into, qsizetype capacity)
 {
@@ -73,9 +78,17 @@ qsizetype InputStream::read(char* into, qsizetype capacity)
     }
     if (largestRead_ > 0)
         capacity = std::min(capacity, largestRead_);
-    const qsizetype n = SystemIo::read(fd_, into, capacity, error_);
-    if (n > 0)
+    qsizetype n = 0;
+    if (memory_) {
+        n = std::min(capacity, qsizetype(memory_->size() - bytesRead_));
+        std::copy_n(memory_->constData() + bytesRead_, n, into);
+    } else {
+        n = SystemIo::read(fd_, into, capacity, error_);
+    }
+    if (n > 0) {
+        bytesRead_ += n;
         return n;
+    }
     ended_ = true;
     return 0;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
+
 class OutputSink;
 
 // Standard input (or any descriptor) read in large blocks, in its own encoding: its start tells
@@ -18,6 +20,8 @@ public:
     static constexpr qsizetype kBlockBytes = qsizetype(1) << 16;
 
     explicit InputStream(int fd, OutputSink* flushFirst = nullptr);
+    // The bytes of a file already in memory (the page's worker), read as a descriptor would be.
+    explicit InputStream(QByteArray bytes);
 
     // Appends up to a block to `buffer`; the bytes appended, 0 at the end of the input, on a read
     // error and when stopped. The first call reads the start.
@@ -32,6 +36,10 @@ public:
 
     int error() const { return error_; } // errno of the read error, 0 when there was none
 
+    // How much of the input has been read, and how much there is (0 when not known).
+    qint64 bytesRead() const { return bytesRead_; }
+    qint64 bytesTotal() const { return memory_ ? memory_->size() : 0; }
+
     // Reads no more than this at a time (tests use small reads to find faults at block edges).
     void setLargestRead(qsizetype bytes) { largestRead_ = bytes; }
 
@@ -41,8 +49,10 @@ private:
     bool wouldWait() const;
     qsizetype read(char* into, qsizetype capacity);
 
-    int fd_;
-    OutputSink* flushFirst_;
+    int fd_ = -1;
+    std::optional<QByteArray> memory_; // the input, when it is in memory
+    qint64 bytesRead_ = 0;
+    OutputSink* flushFirst_ = nullptr;
     bool started_ = false;
     bool readingStart_ = false;
     InputText::Encoding encoding_ = InputText::Encoding::Utf8;

@@ -15,9 +15,14 @@ namespace Messages {
 
 namespace {
 
+QByteArray* sentTo = nullptr;
+
 void write(QByteArrayView bytes)
 {
-    writeAll(STDERR_FILENO, bytes); // when it fails there is nowhere left to say so
+    if (sentTo)
+        sentTo->append(bytes);
+    else
+        writeAll(STDERR_FILENO, bytes); // when it fails there is nowhere left to say so
 }
 
 void say(const QString& text) { write(QByteArray("tarnwick-estimate: " + text.toUtf8() + '\n')); }
@@ -80,6 +85,8 @@ QString repairText(CsvRepair repair, bool ofSeveral)
 }
 
 } // namespace
+
+void sendTo(QByteArray* into) { sentTo = into; }
 
 int usageError(UsageError error, QByteArrayView option)
 {

@@ -24,6 +24,10 @@ namespace Messages {
 
 enum ExitStatus : int { kAllCalculated = 0, kNotAllCalculated = 1, kUsageError = 2 };
 
+// Where the messages go: standard error, or, while `into` is set (the page's worker, which has no
+// standard error), the end of `into`.
+void sendTo(QByteArray* into);
+
 // The synopsis: after a usage error, and at the head of --help.
 inline constexpr QByteArrayView kUsage =
     "usage: tarnwick-estimate [--csv] [SERIAL ...]\n"

@@ -8,6 +8,12 @@ OutputSink::OutputSink(int fd)
     buffer_.reserve(kFlushAt + 4096);
 }
 
+OutputSink::OutputSink(QByteArray* into)
+    : into_(into)
+{
+    buffer_.reserve(kFlushAt + 4096);
+}
+
 void OutputSink::writeLine(const QString& text)
 {
     append(QByteArrayView(text.toUtf8()));
@@ -19,8 +25,11 @@ bool OutputSink::written() { return buffer_.size() < kFlushAt ? !failed() : flus
 
 bool OutputSink::flush()
 {
-    if (!failed())
-        error_ = writeAll(fd_, QByteArrayView(buffer_.data(), qsizetype(buffer_.size())));
+    const QByteArrayView bytes(buffer_.data(), qsizetype(buffer_.size()));
+    if (into_)
+        into_->append(bytes);
+    else if (!failed())
+        error_ = writeAll(fd_, bytes);
     buffer_.clear();
     return !failed();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -9,13 +10,15 @@
 // waiting when it was left non-blocking); 0, or the errno of the write that failed.
 int writeAll(int fd, QByteArrayView bytes);
 
-// Standard output with a large buffer. The first write that fails is remembered and nothing is
+// Standard output (or bytes in memory, for the page's worker) with a large buffer. The first write that fails is remembered and nothing is
 // written after it; callers stop at once when `failed()`.
 class OutputSink {
 public:
     static constexpr std::size_t kFlushAt = std::size_t(1) << 16;
 
     explicit OutputSink(int fd);
+    // Appends what is written to `into` instead; such a write never fails.
+    explicit OutputSink(QByteArray* into);
     OutputSink(const OutputSink&) = delete;
     OutputSink& operator=(const OutputSink&) = delete;
 
@@ -30,7 +33,8 @@ public:
     int error() const { return error_; } // errno of the failed write
 
 private:
-    int fd_;
+    int fd_ = -1;
+    QByteArray* into_ = nullptr;
     std::string buffer_;
     int error_ = 0;
 };
