@@ -59,14 +59,18 @@ bool BatchEstimator::estimate(const QString& input)
 
 void BatchEstimator::appendColumns(CsvRecord& record, const QString& error) const
 {
-    for (const Control field : kFields) {
-        if (error.isEmpty())
-            record.field(fields().text(field));
-        else
-            record.field(QByteArrayView());
-    }
-    record.field(error);
-    record.field(error.isEmpty() ? isoDate() : QString());
+    for (const QString& text : columnTexts(error))
+        record.field(text);
+}
+
+QStringList BatchEstimator::columnTexts(const QString& error) const
+{
+    QStringList texts;
+    texts.reserve(qsizetype(kColumns.size()));
+    for (const Control field : kFields)
+        texts << (error.isEmpty() ? fields().text(field) : QString());
+    texts << error << (error.isEmpty() ? isoDate() : QString());
+    return texts;
 }
 
 // The estimate's day as YYYY-MM-DD; empty when its month is no calendar month.

@@ -7,6 +7,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -49,6 +50,8 @@ public:
     // The fields of kColumns: those of the last estimate, or when `error` says why the input was
     // not calculated, empty ones; then `error`, then the date.
     void appendColumns(CsvRecord& record, const QString& error) const;
+    // The same fields as text.
+    QStringList columnTexts(const QString& error) const;
 
 private:
     QString isoDate() const;

@@ -8,6 +8,7 @@
 
 #include "app/Identity.h"
 
+#include <QFileInfo>
 #include <QLocale>
 #include <QStringDecoder>
 
@@ -27,9 +28,15 @@ constexpr const char* kHelp =
     "  --column NAME  read standard input as CSV whose first row is a header, take each\n"
     "                 row's serial from column NAME (or its 1-based number), and write\n"
     "                 the same rows with the estimate's columns added (estimate_serial ...\n"
-    "                 estimate_error)\n"
+    "                 estimate_error); or read the TABLE file named: CSV, or a workbook\n"
+    "                 (.xlsx, .ods) whose header is the first row with a cell NAME, written\n"
+    "                 whole with the estimate's columns added right of the table\n"
     "  --delimiter C  the field separator of that CSV (default: comma, semicolon or TAB,\n"
     "                 as its header row shows, or a first line sep=C; 'tab' for TAB)\n"
+    "  --sheet NAME   with --column and a workbook: the sheet that holds the table (default:\n"
+    "                 the first)\n"
+    "  --output FILE  with --column: write the dated table to FILE (written whole, then\n"
+    "                 put in place); needed for a workbook\n"
     "  --encoding NAME  the encoding of that CSV: UTF-8, UTF-16LE, UTF-16BE, windows-1252...\n"
     "                 (default: UTF-8, UTF-16 by its byte-order mark or zero bytes, else\n"
     "                 windows-1252, said on standard error)\n"
@@ -46,6 +53,7 @@ constexpr const char* kHelp =
     "  tarnwick-estimate 400 5\n"
     "  tarnwick-estimate --csv < serials.txt > dates.csv\n"
     "  tarnwick-estimate --column Serial < registry.csv > registry-dated.csv\n"
+    "  tarnwick-estimate --column Serial registry.xlsx --output registry-dated.xlsx\n"
     "  tarnwick-estimate --built-on 'January 9, 1909' 1924-02-04\n"
     "\n"
     "Exit status: 0 when every input was calculated, 1 when any was not or the input could\n"
@@ -98,6 +106,12 @@ int main(int argc, char** argv)
             if (!QStringDecoder(value.constData()).isValid() && !InputText::isWindows1252(value))
                 return Messages::usageError(UsageError::BadEncoding, value);
             options.encoding = QString::fromLatin1(value);
+        } else if (name == "--output" || name == "--sheet") {
+            if (equals < 0 && i + 1 == argc)
+                return Messages::usageError(UsageError::MissingValue, name);
+            const QString value = QString::fromUtf8(equals < 0 ? QByteArray(argv[++i])
+                                                               : argument.sliced(equals + 1));
+            (name == "--output" ? options.output : options.sheet) = value;
         } else if (name == "--column" || name == "--delimiter") {
             const bool isColumn = name == "--column";
             if (equals < 0 && i + 1 == argc)
@@ -125,8 +139,22 @@ int main(int argc, char** argv)
             return Messages::usageError(UsageError::UnknownOption, argument);
         }
     }
-    if (options.column && !options.inputs.isEmpty())
-        return Messages::usageError(UsageError::ColumnWithSerials);
+    if (options.column) {
+        // One argument names the table's file; a serial given by mistake is said as such.
+        for (const QByteArray& input : options.inputs) {
+            if (!QFileInfo::exists(QString::fromUtf8(input)) &&
+                NumberRules::fieldValue(QString::fromUtf8(input), NumberRules::Separators()))
+                return Messages::usageError(UsageError::ColumnWithSerials);
+        }
+        if (options.inputs.size() > 1)
+            return Messages::usageError(UsageError::SeveralTables);
+        if (!options.inputs.isEmpty())
+            options.table = QString::fromUtf8(options.inputs.takeFirst());
+    }
+    if (options.output && !options.column)
+        return Messages::usageError(UsageError::OutputWithoutColumn);
+    if (options.sheet && !options.column)
+        return Messages::usageError(UsageError::SheetWithoutColumn);
     if (options.column && options.builtOn)
         return Messages::usageError(UsageError::ColumnWithBuiltOn);
     if (options.column && options.csv)
@@ -138,7 +166,7 @@ int main(int argc, char** argv)
 
     const auto separators = NumberRules::Separators::fromLocale(QLocale::system());
     if (options.column)
-        return runColumn(options, separators);
+        return runTable(options, separators);
     if (options.builtOn)
         return runBuiltOn(options, separators);
     return runSerials(options, separators);

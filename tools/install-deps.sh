@@ -30,10 +30,13 @@ for argument in "$@"; do
 done
 
 packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation
-          libbenchmark-dev bc time xauth xvfb
+          libbenchmark-dev libminizip-dev bc time xauth xvfb
           dpkg-dev file desktop-file-utils appstream binutils-mingw-w64-x86-64 mandoc
           python3 procps orca at-spi2-core openbox xdotool dbus-bin dbus-daemon
-          weston qt6-wayland "${extra[@]}")
+          weston qt6-wayland
+          # Mesa's drivers, which every desktop has (the X server depends on them): Qt's
+          # Wayland platform loads them through EGL, and the tests should meet them too.
+          libgl1-mesa-dri "${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

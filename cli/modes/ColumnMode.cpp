@@ -1,7 +1,8 @@
-// --column: standard input is a CSV table whose first row is a header; each row's serial is taken
-// from the column asked for and calculated, and the table is written back, every column as it
-// was read, followed by the estimate's columns, each name prefixed "estimate_". The delimiter is
-// the input's; a UTF-8 byte-order mark leads when the input had a mark.
+// --column over CSV: the table (standard input, a file, or bytes in memory) has a header as its
+// first row; each row's serial is taken from the column asked for and calculated, and the table is
+// written back, every column as it was read, followed by the estimate's columns, each name
+// prefixed "estimate_". The delimiter is the input's; a UTF-8 byte-order mark leads when the
+// input had a mark.
 #include "Modes.h"
 
 #include "cli/BatchEstimator.h"
@@ -14,8 +15,6 @@
 #include "cli/output/OutputSink.h"
 #include "cli/output/TableRow.h"
 
-#include <unistd.h>
-
 namespace {
 
 // Each repair of the record's quoting, once the record is out.
@@ -27,10 +26,9 @@ void noteRepairs(OutputSink& out, const CsvReader& reader, Messages::Repairs& re
 
 } // namespace
 
-int runColumn(const BatchOptions& options, const NumberRules::Separators& separators)
+int runColumn(const BatchOptions& options, const NumberRules::Separators& separators,
+              InputStream& input, OutputSink& out, TableProgress* progress)
 {
-    OutputSink out(STDOUT_FILENO);
-    InputStream input(STDIN_FILENO, &out);
     CsvReader reader(input);
     reader.setEncoding(options.encoding);
     if (!reader.readHeader(options.delimiter)) {
@@ -89,9 +87,15 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
                             .arg(InputText::escaped(fields[column], InputText::Encoding::Utf8)),
                         read);
             }
-            row.write(reader.written(), calculated ? QString()
-                                        : !serial  ? Messages::notASerialNumber()
-                                                   : estimator.message());
+            const QString error = calculated ? QString()
+                                  : !serial  ? Messages::notASerialNumber()
+                                             : estimator.message();
+            row.write(reader.written(), error);
+            if (progress) {
+                progress->row(serial.value_or(QString()), estimator, error);
+                if (input.bytesTotal() > 0)
+                    progress->advanced(double(input.bytesRead()) / double(input.bytesTotal()));
+            }
         }
         noteRepairs(out, reader, repairs);
     }

@@ -61,6 +61,26 @@ QString usageText(UsageError error, QByteArrayView option)
                          .arg(InputText::escaped(option, InputText::Encoding::Utf8));
     case UsageError::EncodingWithoutColumn:
         return QStringLiteral("--encoding needs --column");
+    case UsageError::OutputWithoutColumn:
+        return QStringLiteral("--output needs --column");
+    case UsageError::SheetWithoutColumn:
+        return QStringLiteral("--sheet needs --column");
+    case UsageError::SeveralTables:
+        return QStringLiteral("--column reads one table: name one file, or none to read "
+                              "standard input");
+    case UsageError::WorkbookWithoutOutput:
+        return QStringLiteral("%1 is a workbook: name the dated copy to write with --output "
+                              "FILE")
+            .arg(QString::fromUtf8(option));
+    case UsageError::SheetOfCsv:
+        return QStringLiteral("--sheet is for a workbook (.xlsx, .ods); %1 is CSV")
+            .arg(QString::fromUtf8(option));
+    case UsageError::MissingValue:
+        return QStringLiteral("%1 takes a value").arg(QString::fromUtf8(option));
+    case UsageError::OutputOfOtherKind:
+        return QStringLiteral("the dated table is written as the kind of file it was read "
+                              "from: name the output %1")
+            .arg(QString::fromUtf8(option));
     }
     return {};
 }
@@ -137,6 +157,24 @@ int sharedColumn(const QString& column, const QList<qsizetype>& sharing)
                        "with --column")
             .arg(numbers.join(QStringLiteral(", ")), last, named, quoted(column.toUtf8())));
     return kUsageError;
+}
+
+int workbookRefused(const QString& problem)
+{
+    say(problem);
+    return kUsageError;
+}
+
+int cannotRead(const QString& file, const QString& reason)
+{
+    say(QStringLiteral("cannot read %1: %2").arg(file, reason));
+    return kNotAllCalculated;
+}
+
+int cannotWrite(const QString& file, const QString& reason)
+{
+    say(QStringLiteral("cannot write the output: %1: %2").arg(file, reason));
+    return kNotAllCalculated;
 }
 
 void encodingAssumed(OutputSink& out, const QString& encoding)

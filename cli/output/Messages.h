@@ -32,6 +32,7 @@ void sendTo(QByteArray* into);
 inline constexpr QByteArrayView kUsage =
     "usage: tarnwick-estimate [--csv] [SERIAL ...]\n"
     "       tarnwick-estimate --column NAME [--delimiter C] [--encoding NAME] < table.csv\n"
+    "       tarnwick-estimate --column NAME [--sheet NAME] TABLE --output FILE\n"
     "       tarnwick-estimate --built-on [--csv] [DATE ...]\n";
 
 enum class UsageError {
@@ -44,6 +45,13 @@ enum class UsageError {
     DelimiterWithoutColumn,
     BadEncoding, // none, or one not known (named, escaped)
     EncodingWithoutColumn,
+    OutputWithoutColumn,
+    SheetWithoutColumn,
+    SeveralTables,         // --column with more than one file
+    WorkbookWithoutOutput, // the workbook is named
+    SheetOfCsv,            // --sheet with a CSV table
+    OutputOfOtherKind,     // the output's extension names another kind than the input's
+    MissingValue,          // the option (named) is the last argument
 };
 
 // The error's message, then the synopsis; gives kUsageError.
@@ -59,6 +67,14 @@ int sharedColumn(const QString& column, const QList<qsizetype>& sharing);
 // Standard input is a spreadsheet's file, not CSV (its extension, as SpreadsheetFile::kind
 // gives it); gives kUsageError. Nothing is written on standard output.
 int spreadsheetGiven(const QString& extension);
+
+// A workbook that cannot be dated: `problem` says what it is and what to do; gives
+// kUsageError.
+int workbookRefused(const QString& problem);
+// A table's file that cannot be read, or the output that cannot be written; gives
+// kNotAllCalculated.
+int cannotRead(const QString& file, const QString& reason);
+int cannotWrite(const QString& file, const QString& reason);
 
 // The CSV was not UTF-8 and was read as `encoding`, said after what standard output holds.
 void encodingAssumed(OutputSink& out, const QString& encoding);

@@ -77,7 +77,7 @@ bool unsafeName(QByteArrayView name)
     if (name.isEmpty() || name.startsWith('/') || name.startsWith('\\') ||
         (name.size() >= 2 && name[1] == ':'))
         return true;
-    for (const QByteArrayView part : QByteArray(name).replace('\\', '/').split('/')) {
+    for (const QByteArray& part : name.toByteArray().replace('\\', '/').split('/')) {
         if (part == "..")
             return true;
     }

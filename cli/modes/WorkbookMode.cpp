@@ -1,0 +1,158 @@
+// --column over a workbook (.xlsx, .ods): the table is in a sheet, its header the first row with a
+// cell named NAME (rows above it are left alone). Each row below is dated as CSV's rows are, and
+// the estimate's columns are added right of the last column the table uses, as cells of their
+// kind: figures as numbers, the day as a date, the rest as text. Everything else in the workbook
+// stays as it was.
+#include "Modes.h"
+
+#include "cli/BatchEstimator.h"
+#include "cli/HeaderColumn.h"
+#include "cli/input/InputText.h"
+#include "cli/output/Messages.h"
+#include "cli/output/OutputSink.h"
+#include "cli/workbook/WorkbookSheet.h"
+
+#include <QLocale>
+
+namespace {
+
+constexpr qint64 kLastColumn = 16383;         // the last column a sheet can have (XFD)
+constexpr qsizetype kLongestSerial = 1 << 20; // a cell longer than this holds no serial
+
+// The header's names by column, an empty name where a column has no cell.
+QList<QByteArray> namesOf(const SheetRow& row)
+{
+    QList<QByteArray> names(row.cells.isEmpty() ? 0 : row.cells.back().column + 1);
+    for (const SheetCell& cell : row.cells)
+        names[cell.column] = cell.text.toUtf8();
+    return names;
+}
+
+// What the serial field is given: a text cell's text, or a number cell's value written as the
+// locale writes numbers, so that the field reads the cell's number.
+QString serialText(const SheetCell* cell, const NumberRules::Separators& separators)
+{
+    if (!cell || !cell->number)
+        return cell ? cell->text : QString();
+    bool ok = false;
+    const double value = cell->text.toDouble(&ok);
+    if (!ok)
+        return cell->text;
+    QString text = QString::number(value, 'f', QLocale::FloatingPointShortest);
+    return text.replace(u'.', separators.decimal);
+}
+
+// The estimate's columns of a row as cells: the kinds of BatchEstimator::kColumns.
+QList<AddedCell> cellsOf(const QStringList& texts)
+{
+    using Kind = AddedCell::Kind;
+    static constexpr std::array<Kind, BatchEstimator::kColumns.size()> kKinds{
+        Kind::Number, Kind::Text,   Kind::Number, Kind::Number, Kind::Number,
+        Kind::Number, Kind::Number, Kind::Number, Kind::Number, Kind::Number,
+        Kind::Text,   Kind::Text,   Kind::Date};
+    QList<AddedCell> cells;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const Kind kind = texts[i].isEmpty() ? Kind::Empty : kKinds[std::size_t(i)];
+        cells.append({kind, texts[i]});
+    }
+    return cells;
+}
+
+QList<AddedCell> headerCells()
+{
+    QList<AddedCell> cells;
+    for (const QByteArrayView name : BatchEstimator::kColumns)
+        cells.append({AddedCell::Kind::Text, QStringLiteral("estimate_") + QString::fromLatin1(name)});
+    return cells;
+}
+
+} // namespace
+
+int runWorkbook(const BatchOptions& options, const NumberRules::Separators& separators,
+                const QByteArray& workbook, QByteArray& dated, TableProgress* progress)
+{
+    // The reader: the workbook's sheet, read once to find the table.
+    const OpenedWorkbook opened = openWorkbook(workbook, options.sheet);
+    if (!opened.sheet)
+        return Messages::workbookRefused(opened.problem);
+    WorkbookSheet& sheet = *opened.sheet;
+    SheetRow row;
+    std::optional<qint64> headerRow;
+    QList<QByteArray> firstNames;
+    HeaderColumn chosen;
+    qint64 lastUsed = -1;
+    while (sheet.nextRow(row)) {
+        if (headerRow) {
+            lastUsed = std::max(lastUsed, row.cells.back().column);
+            continue;
+        }
+        const QList<QByteArray> names = namesOf(row);
+        if (firstNames.isEmpty())
+            firstNames = names;
+        chosen = HeaderColumn::choose(names, *options.column);
+        if (chosen.index >= 0 || !chosen.sharing.isEmpty()) {
+            headerRow = row.number;
+            lastUsed = row.cells.back().column;
+        }
+    }
+    if (!sheet.problem().isEmpty())
+        return Messages::workbookRefused(QStringLiteral("this %1 workbook cannot be read: %2")
+                                             .arg(opened.kind, sheet.problem()));
+    if (!headerRow && firstNames.isEmpty())
+        return Messages::noHeaderRow(*options.column);
+    if (!headerRow)
+        return Messages::noSuchColumn(firstNames, *options.column);
+    if (!chosen.sharing.isEmpty())
+        return Messages::sharedColumn(*options.column, chosen.sharing);
+    const qint64 first = std::max(lastUsed, sheet.lastMergedColumn(*headerRow)) + 1;
+    const auto count = qint64(BatchEstimator::kColumns.size());
+    if (first + count - 1 > kLastColumn)
+        return Messages::workbookRefused(QStringLiteral("the table reaches too far to the right: "
+                                                        "a sheet has no room for the estimate's "
+                                                        "%1 columns beside it")
+                                             .arg(count));
+
+    // The writer: the same sheet read again, with the estimate's cells added to its rows.
+    sheet.rewind(first, count);
+    BatchEstimator estimator(separators);
+    QByteArray said; // what would go to standard output: nothing, but the messages' order
+    OutputSink out(&said);
+    Messages::Tally tally;
+    while (sheet.nextRow(row)) {
+        if (row.number < *headerRow)
+            continue;
+        if (row.number == *headerRow) {
+            sheet.addCells(headerCells());
+            continue;
+        }
+        const SheetCell* cell = row.at(chosen.index);
+        const QString serial = serialText(cell, separators);
+        const bool calculated = serial.size() <= kLongestSerial && estimator.estimate(serial);
+        const QString error = calculated                     ? QString()
+                              : serial.size() > kLongestSerial ? Messages::notASerialNumber()
+                                                               : estimator.message();
+        for (qint64 i = 0; i < row.repeat; ++i)
+            tally.count(calculated);
+        if (calculated) {
+            if (const QString read = estimator.serialReadOtherwise(serial); !read.isEmpty())
+                Messages::serialReadAs(
+                    out,
+                    QStringLiteral("row %1: \"%2\"")
+                        .arg(row.number)
+                        .arg(InputText::escaped(serial.toUtf8(), InputText::Encoding::Utf8)),
+                    read);
+        }
+        sheet.addCells(cellsOf(estimator.columnTexts(error)));
+        if (progress) {
+            progress->row(serial, estimator, error);
+            progress->advanced(sheet.progress());
+        }
+    }
+
+    // The end: the workbook whole, or nothing.
+    dated = sheet.finish();
+    if (dated.isEmpty())
+        return Messages::workbookRefused(QStringLiteral("this %1 workbook cannot be dated: %2")
+                                             .arg(opened.kind, sheet.problem()));
+    return Messages::finish(out, 0, tally, Messages::Inputs::TableRows);
+}
