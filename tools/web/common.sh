@@ -27,3 +27,22 @@ make_emsdk() {
     ln -sfn "$EMSCRIPTEN/cmake" "$upstream/cmake"
     echo "EMSCRIPTEN_ROOT = '/upstream/emscripten'" > "$EMSDK/.emscripten"
 }
+
+# zlib_source: prints the folder of Debian's source of zlib, whose contrib/minizip/ the page's
+# table worker reads and writes workbooks with (over Qt's own zlib). It is downloaded once
+# (tools/debian-source.sh) into the cache and unpacked as it is, without Debian's patches, which
+# are for its Linux packages.
+zlib_source() {
+    local work=$TARNWICK_WEB_CACHE/zlib src tarball
+    src=$work/source
+    if [ ! -f "$src/contrib/minizip/unzip.c" ]; then
+        echo "downloading Debian's source of zlib" >&2
+        "$(dirname "${BASH_SOURCE[0]}")/../debian-source.sh" zlib "$work/debian" >&2
+        tarball=$(find "$work/debian" -maxdepth 1 -name 'zlib_*.orig.tar.*' | head -n 1)
+        [ -n "$tarball" ] || { echo "no zlib_*.orig.tar.* in $work/debian" >&2; return 1; }
+        rm -rf "$src.partial" && mkdir -p "$src.partial"
+        tar -xf "$tarball" -C "$src.partial" --strip-components=1
+        rm -rf "$src" && mv "$src.partial" "$src"
+    fi
+    echo "$src"
+}
