@@ -432,6 +432,12 @@ void TestBatch::failuresAreSaid_data()
                           "echo ${PIPESTATUS[1]}")
         << QByteArray("1\n") << cannotWrite + "Broken pipe\n"
         << 0;
+    // 400 and spaces to 1 MiB, then CR, in one part; the LF half a second later, once the command
+    // has read the first (printf returns when what is left of it fits in the pipe).
+    QTest::newRow("the CR of a CR LF does not count also when a pipe gives the LF a read later")
+        << QStringLiteral("{ printf '400%1048573s\\r' ''; sleep 0.5; printf '\\n'; } "
+                          "| \"$ESTIMATE\"")
+        << k400 << QByteArray() << 0;
     QTest::newRow("help that cannot be written fails")
         << QStringLiteral("\"$ESTIMATE\" --help > /dev/full") << QByteArray()
         << cannotWrite + "No space left on device\n"
