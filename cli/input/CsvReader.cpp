@@ -266,8 +266,9 @@ bool CsvReader::dropMark()
     pos_ += kByteOrderMark.size();
     fieldStart_ = pos_;
     dropped_ += kByteOrderMark.size();
-    const bool said = std::ranges::any_of(
-        repairs_, [](const RepairAt& at) { return at.repair == Repair::ByteOrderMark; });
+    const bool said = std::any_of(repairs_.begin(), repairs_.end(), [](const RepairAt& at) {
+        return at.repair == Repair::ByteOrderMark;
+    });
     if (!said)
         repairs_ << RepairAt{Repair::ByteOrderMark, lineNumber_};
     return true;

@@ -37,7 +37,8 @@ constexpr auto kLineFlags = QStringDecoder::Flag::Stateless;
 
 bool isAscii(QByteArrayView bytes)
 {
-    return std::ranges::all_of(bytes, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Characters that could move the cursor, change the terminal or hide text: C0 and C1 controls,
@@ -174,7 +175,7 @@ bool couldBeUtf16(QByteArrayView start)
 
 bool couldBeMarkPrefix(QByteArrayView start)
 {
-    return std::ranges::any_of(kMarks, [start](const Mark& mark) {
+    return std::any_of(kMarks.begin(), kMarks.end(), [start](const Mark& mark) {
         return start.size() < mark.bytes.size() && mark.bytes.startsWith(start);
     });
 }

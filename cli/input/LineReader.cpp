@@ -7,8 +7,8 @@ namespace {
 
 bool isBlank(const QString& text)
 {
-    return std::ranges::all_of(
-        text, [](QChar c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; });
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; });
 }
 
 } // namespace

@@ -23,7 +23,7 @@ namespace {
 // A first line that holds no digit is a column's name, such as "Built on", not a day.
 bool isHeader(const QString& line)
 {
-    return std::ranges::none_of(line, [](QChar c) { return c.isDigit(); });
+    return std::none_of(line.begin(), line.end(), [](QChar c) { return c.isDigit(); });
 }
 
 } // namespace

@@ -13,7 +13,7 @@ CsvRecord& CsvRecord::field(QByteArrayView utf8)
     const auto special = [this](char c) {
         return c == delimiter_ || c == '"' || c == '\n' || c == '\r';
     };
-    if (std::ranges::none_of(text, special)) {
+    if (std::none_of(text.begin(), text.end(), special)) {
         out += text;
         return *this;
     }

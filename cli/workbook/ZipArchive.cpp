@@ -267,7 +267,7 @@ bool ZipWriter::add(QByteArrayView name, QByteArrayView contents, bool stored)
     bool ok = zipOpenNewFileInZip64(handle_->zip, entryName.constData(), &times, nullptr, 0, nullptr,
                                     0, nullptr, stored ? 0 : Z_DEFLATED,
                                     stored ? 0 : Z_DEFAULT_COMPRESSION,
-                                    contents.size() >= 0xffffffffLL ? 1 : 0) == ZIP_OK;
+                                    quint64(contents.size()) >= 0xffffffffULL ? 1 : 0) == ZIP_OK;
     for (qsizetype at = 0; ok && at < contents.size(); at += qsizetype(kChunk)) {
         const QByteArrayView part = contents.sliced(at, std::min(contents.size() - at, qsizetype(kChunk)));
         ok = zipWriteInFileInZip(handle_->zip, part.data(), unsigned(part.size())) == ZIP_OK;
