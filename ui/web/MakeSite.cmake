@@ -1,12 +1,13 @@
 # Gathers the site into SITE: the page's files (FILES), the core (CORE.js and CORE.wasm), the
-# pictures and icons from ASSETS, the FONTS as WOFF2, and last the service worker (WORKER),
-# which lists every other file and names its cache by VERSION and a hash of their contents.
+# table worker's module (TABLE.js and TABLE.wasm), the pictures and icons from ASSETS, the FONTS
+# as WOFF2, and last the service worker (WORKER), which lists every other file and names its
+# cache by VERSION and a hash of their contents.
 # Run by the build: cmake -DSITE=... -P MakeSite.cmake
 
 file(REMOVE_RECURSE ${SITE})
 file(MAKE_DIRECTORY ${SITE}/images ${SITE}/icons ${SITE}/fonts)
 
-file(COPY ${FILES} ${CORE}.js ${CORE}.wasm DESTINATION ${SITE})
+file(COPY ${FILES} ${CORE}.js ${CORE}.wasm ${TABLE}.js ${TABLE}.wasm DESTINATION ${SITE})
 file(COPY ${ASSETS}/Image1.gif ${ASSETS}/Image3_main.gif ${ASSETS}/Image3_about.gif
      DESTINATION ${SITE}/images)
 file(COPY_FILE ${ASSETS}/icons/hicolor/32x32/apps/tarnwick.png ${SITE}/icons/icon-32.png)
