@@ -32,7 +32,6 @@ void sendTo(QByteArray* into);
 inline constexpr QByteArrayView kUsage =
     "usage: tarnwick-estimate [--csv] [SERIAL ...]\n"
     "       tarnwick-estimate --column NAME [--delimiter C] [--encoding NAME] < table.csv\n"
-    "       tarnwick-estimate --column NAME [--sheet NAME] TABLE --output FILE\n"
     "       tarnwick-estimate --built-on [--csv] [DATE ...]\n";
 
 enum class UsageError {
