@@ -32,6 +32,8 @@ uLong writeMemory(voidpf, voidpf stream, const void* from, uLong size)
 {
     auto* file = static_cast<MemoryFile*>(stream);
     const qint64 end = file->at + qint64(size);
+    if (end > file->bytes->capacity())
+        file->bytes->reserve(std::max(end, 2 * file->bytes->capacity()));
     if (end > file->bytes->size())
         file->bytes->resize(end);
     std::memcpy(file->bytes->data() + file->at, from, size);
