@@ -4,21 +4,12 @@
 
 import assert from 'node:assert/strict';
 import { writeFileSync } from 'node:fs';
-import { createRequire } from 'node:module';
 import path from 'node:path';
 import { test } from 'node:test';
 import lighthouse from 'lighthouse';
-import { DESKTOP, PHONE, calculate, open, output, serve, textOf, useBrowser } from './support.mjs';
-
-const axeSource = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
+import { DESKTOP, PHONE, calculate, open, output, serve, textOf, useBrowser, violations } from './support.mjs';
 
 const web = useBrowser();
-
-async function violations(page) {
-  await page.addScriptTag({ path: axeSource });
-  const result = await page.evaluate(() => globalThis.axe.run(document));
-  return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
-}
 
 test('axe-core finds no violation', async (t) => {
   for (const [size, viewport] of [['desktop', DESKTOP], ['phone', PHONE]]) {

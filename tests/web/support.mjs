@@ -9,6 +9,7 @@ import { mkdirSync, mkdtempSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { once } from 'node:events';
+import { createRequire } from 'node:module';
 import { after, before } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
@@ -28,12 +29,15 @@ export const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic'
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
   '--disable-dev-shm-usage'];
 
-// Serves the site; resolves to { address, stop }.
-export async function serve() {
-  const server = spawn('python3', [path.join(root, 'tools/web/serve.py'), site, '--port', '0', '--quiet'],
-    { stdio: ['ignore', 'pipe', 'inherit'] });
+// Serves the site; resolves to { address, stop, requests }. With `log`, requests gathers the
+// server's line for each request it answered.
+export async function serve({ log = false } = {}) {
+  const server = spawn('python3', [path.join(root, 'tools/web/serve.py'), site, '--port', '0',
+    ...(log ? [] : ['--quiet'])], { stdio: ['ignore', 'pipe', log ? 'pipe' : 'inherit'] });
+  const requests = [];
+  server.stderr?.on('data', (chunk) => requests.push(...chunk.toString().split('\n').filter(Boolean)));
   const [line] = await once(server.stdout, 'data');
-  return { address: line.toString().trim(), stop: () => server.kill() };
+  return { address: line.toString().trim(), stop: () => server.kill(), requests };
 }
 
 export async function launch(extraFlags = []) {
@@ -116,4 +120,13 @@ export async function announced(page) {
   await page.waitForFunction(() => document.querySelector('#announcements').textContent !== '',
     { timeout: 3000 }).catch(() => null);
   return textOf(page, '#announcements');
+}
+
+const axeSource = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
+
+// What axe-core finds wrong with the page as it stands: "rule: elements" for each violation.
+export async function violations(page) {
+  await page.addScriptTag({ path: axeSource });
+  const result = await page.evaluate(() => globalThis.axe.run(document));
+  return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
 }

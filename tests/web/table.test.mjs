@@ -1,0 +1,175 @@
+// The page's table tools as a person uses them: a register chosen (or dropped) on the page and
+// dated there, CSV and the workbooks LibreOffice and Gnumeric save, with the very cells the batch
+// command gives the same file; the serials built on a day, as --built-on answers; the keyboard
+// alone; axe-core; nothing sent anywhere while a table is dated, and dating with the server gone.
+
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import path from 'node:path';
+import { test } from 'node:test';
+import { PHONE, estimate, open, serve, useBrowser, violations } from './support.mjs';
+import {
+  cellsOf, dateInPage, dateNatively, downloadInto, downloaded, expectedFrom, gnumeric, libreOffice,
+  registerCsv, scratch, writeScratch,
+} from './tables.mjs';
+
+const web = useBrowser();
+const dir = scratch();
+const csv = writeScratch(dir, 'register.csv', registerCsv(1200));
+
+// the file, as the program that saves it saves it
+const FILES = [
+  ['CSV, as spreadsheets save it', () => csv],
+  ['.xlsx saved by LibreOffice Calc', () => libreOffice(csv, 'xlsx')],
+  ['.ods saved by LibreOffice Calc', () => libreOffice(csv, 'ods')],
+  ['.xlsx saved by Gnumeric', () => gnumeric(csv, path.join(dir, 'gnumeric.xlsx'))],
+  ['.ods saved by Gnumeric', () => gnumeric(csv, path.join(dir, 'gnumeric.ods'), 'Gnumeric_OpenCalc:odf')],
+];
+
+const previewed = (page) => page.$$eval('#date-table-preview tbody tr', (rows) => rows.map((row) => row.cells[1].textContent));
+
+test('the page dates a register with the cells the command gives it', async (t) => {
+  const page = await web.open();
+  for (const [rule, make] of FILES) {
+    await t.test(rule, async () => {
+      const file = make();
+      const extension = path.extname(file);
+      const native = dateNatively(file, path.join(dir, `command-${path.basename(file)}`));
+      assert.equal(native.status, 1, `some rows are not dated: ${native.stderr}`);
+      const expected = expectedFrom(cellsOf(native.out));
+
+      const downloads = scratch();
+      await downloadInto(page, downloads);
+      const said = await dateInPage(page, file);
+      assert.deepEqual([said[0], said.at(-1)], [`Dating ${path.basename(file)}\u2026`, expected.summary],
+        'the live region says the start and the summary');
+      assert.deepEqual(await previewed(page), expected.preview);
+      await page.click('#date-table-save');
+      const saved = await downloaded(downloads);
+      assert.equal(path.basename(saved), `${path.basename(file, extension)}-dated${extension}`);
+      assert.equal(cellsOf(saved), cellsOf(native.out), 'the same cells as the command');
+    });
+  }
+  await page.close();
+});
+
+// a file the command refuses, made by its writer
+const REFUSED = [
+  ['an old binary .xls workbook', 'old.xls', () => Buffer.concat([
+    Buffer.from('d0cf11e0a1b11ae1', 'hex'), Buffer.alloc(1024)])],
+  ['a zip that holds no workbook', 'letters.xlsx', () => spawnSync('python3', ['-c',
+    'import io, sys, zipfile\nb = io.BytesIO()\nwith zipfile.ZipFile(b, "w") as z: z.writestr("a.txt", "hi")\n'
+    + 'sys.stdout.buffer.write(b.getvalue())']).stdout],
+];
+
+test('a file the command refuses is refused in the page in its words, with nothing to save', async (t) => {
+  const page = await web.open();
+  for (const [rule, name, bytes] of REFUSED) {
+    await t.test(rule, async () => {
+      const file = writeScratch(scratch(), name, bytes());
+      const native = dateNatively(file, `${file}.out.xlsx`);
+      assert.equal(native.status, 2);
+      const picker = await page.$('#date-table-file');
+      await picker.uploadFile(file);
+      const expected = `${name}: ${native.stderr.trim().replace(/^tarnwick-estimate: /, '')}`;
+      await page.waitForFunction((text) => document.querySelector('#date-table-status').textContent === text,
+        { timeout: 10000 }, expected).catch(() => null);
+      assert.equal(await page.$eval('#date-table-status', (status) => status.textContent), expected);
+      assert.deepEqual(await page.$$eval('#date-table-run, #date-table-save', (buttons) => buttons.map((b) => b.disabled)),
+        [true, true]);
+    });
+  }
+  await page.close();
+});
+
+// a day, as a date field gives it
+const DAYS = [
+  ['a day of several serials', '1909-01-09'],
+  ['the first day', '1908-10-21'],
+  ['a day no serial is estimated to', '1924-02-04'],
+  ['a day of October to December 1912, one production month, is explained', '1912-11-05'],
+];
+
+test('a day typed into the date field is answered as --built-on answers it', async (t) => {
+  const page = await web.open();
+  for (const [rule, day] of DAYS) {
+    await t.test(rule, async () => {
+      const command = spawnSync(estimate, ['--built-on', day], { env: { ...process.env, LC_ALL: 'C.UTF-8' } });
+      const expected = (command.stdout.toString() || command.stderr.toString().split('\n')[0])
+        .trim().replace(/^tarnwick-estimate: /, '');
+      await page.$eval('#built-on-day', (field) => { field.value = ''; });
+      await page.focus('#built-on-day');
+      await page.keyboard.press('ArrowLeft'); // to the first part, the month (en-US), from the year
+      await page.keyboard.press('ArrowLeft');
+      const [year, month, date] = day.split('-');
+      await page.keyboard.type(`${month}${date}${year}`);
+      await page.waitForFunction((text) => document.querySelector('#built-on-answer').textContent === text,
+        { timeout: 5000 }, expected).catch(() => null);
+      assert.equal(await page.$eval('#built-on-answer', (answer) => answer.textContent), expected);
+    });
+  }
+  await page.close();
+});
+
+test('the keyboard alone: choose the file, the column, Date, Save; a drop works too', async () => {
+  const page = await web.open();
+  const downloads = scratch();
+  await downloadInto(page, downloads);
+  await page.focus('#date-table-file');
+  const [chooser] = await Promise.all([page.waitForFileChooser(), page.keyboard.press('Space')]);
+  await chooser.accept([csv]);
+  await page.waitForFunction(() => !document.querySelector('#date-table-run').disabled);
+  const focused = () => page.evaluate(() => document.activeElement.id);
+  await page.keyboard.press('Tab');
+  assert.equal(await focused(), 'date-table-column');
+  assert.equal(await page.$eval('#date-table-column', (select) => select.value), 'Serial', 'preselected');
+  await page.keyboard.press('Tab');
+  assert.equal(await focused(), 'date-table-run');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => !document.querySelector('#date-table-save').disabled, { timeout: 30000 });
+  assert.equal(await focused(), 'date-table-run', 'the focus stays where it was');
+  await page.keyboard.press('Tab');
+  assert.equal(await focused(), 'date-table-save');
+  await page.keyboard.press('Enter');
+  assert.equal(path.basename(await downloaded(downloads)), 'register-dated.csv');
+
+  await page.evaluate(() => {
+    const data = new DataTransfer();
+    data.items.add(new File(['Registry,Car serial\r\nA,400\r\n'], 'dropped.csv', { type: 'text/csv' }));
+    document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+  });
+  await page.waitForFunction(() => document.querySelector('#date-table-column').value === 'Car serial');
+  await page.close();
+});
+
+test('axe-core finds no violation in the dated section; at 360 px nothing is wider than the screen', async () => {
+  const page = await web.open(PHONE);
+  await dateInPage(page, csv);
+  await page.$eval('#built-on-day', (field) => { field.value = '1909-01-09'; field.dispatchEvent(new Event('input')); });
+  await page.waitForFunction(() => document.querySelector('#built-on-answer').textContent !== '');
+  assert.deepEqual(await violations(page), []);
+  const width = await page.evaluate(() => document.documentElement.scrollWidth);
+  assert.ok(width <= PHONE.width, `the page is ${width} px wide`);
+  await page.close();
+});
+
+test('nothing is sent while a table is dated; with the server gone it is dated all the same', async () => {
+  const own = await serve({ log: true });
+  const page = await open(web.browser, own.address);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null
+    && performance.getEntriesByName('tarnwick-table-ready').length > 0, { timeout: 20000 });
+  const served = own.requests.length;
+  const asked = [];
+  page.on('request', (request) => asked.push(request.url()));
+  const xlsx = libreOffice(csv, 'xlsx');
+  const said = await dateInPage(page, xlsx);
+  assert.match(said.at(-1), /^1,200 rows: /);
+  assert.deepEqual(own.requests.slice(served), [], 'the server was asked nothing');
+  assert.deepEqual(asked.filter((url) => !url.startsWith('blob:')), [], 'the page asked for nothing');
+
+  own.stop();
+  await page.reload({ waitUntil: 'load' });
+  await page.waitForFunction(() => performance.getEntriesByName('tarnwick-table-ready').length > 0, { timeout: 20000 });
+  assert.match((await dateInPage(page, xlsx)).at(-1), /^1,200 rows: /);
+  await page.close();
+});
