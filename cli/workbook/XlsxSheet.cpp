@@ -549,16 +549,10 @@ QByteArray XlsxSheet::finish()
             return {};
         }
     }
-    ZipWriter out;
-    for (const ZipArchive::Entry& entry : zip_->entries()) {
-        if (entry.name == sheetName_)
-            out.add(entry.name, sheet);
-        else if (!styles.isEmpty() && entry.name == stylesName_)
-            out.add(entry.name, styles);
-        else
-            out.copy(*zip_, entry);
-    }
-    QByteArray file = out.finish();
+    QHash<QByteArray, QByteArray> replaced{{sheetName_, sheet}};
+    if (!styles.isEmpty())
+        replaced.insert(stylesName_, styles);
+    QByteArray file = ZipWriter::rewrite(*zip_, replaced);
     if (file.isEmpty())
         fail(QStringLiteral("the workbook cannot be written"));
     return file;

@@ -287,3 +287,16 @@ QByteArray ZipWriter::finish()
     handle_->zip = nullptr;
     return failed_ ? QByteArray() : handle_->bytes;
 }
+
+QByteArray ZipWriter::rewrite(ZipArchive& from, const QHash<QByteArray, QByteArray>& replaced)
+{
+    ZipWriter out;
+    for (const ZipArchive::Entry& entry : from.entries()) {
+        const auto contents = replaced.constFind(entry.name);
+        if (contents != replaced.constEnd())
+            out.add(entry.name, *contents);
+        else
+            out.copy(from, entry);
+    }
+    return out.finish();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -61,6 +62,10 @@ public:
     bool add(QByteArrayView name, QByteArrayView contents, bool stored = false);
     // The whole zip; empty when any step failed.
     QByteArray finish();
+
+    // `from` written again in its order: the entries `replaced` names with their new contents,
+    // every other one copied as it was stored. Empty when any step failed.
+    static QByteArray rewrite(ZipArchive& from, const QHash<QByteArray, QByteArray>& replaced);
 
 private:
     struct Handle;
