@@ -36,6 +36,9 @@ packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberat
           dpkg-dev file desktop-file-utils appstream binutils-mingw-w64-x86-64 mandoc
           python3 procps orca at-spi2-core openbox xdotool dbus-bin dbus-daemon
           weston qt6-wayland
+          # The workbook tests make their .ods files with LibreOffice and Gnumeric and read the
+          # dated ones back with them.
+          libreoffice-calc-nogui gnumeric
           # Mesa's drivers, which every desktop has (the X server depends on them): Qt's
           # Wayland platform loads them through EGL, and the tests should meet them too.
           libgl1-mesa-dri "${extra[@]}")

@@ -486,14 +486,14 @@ bool OdsSheet::readCell(SheetRow& row)
     return true;
 }
 
-// A paragraph whose start tag was just read, to its end tag: its text, with white space folded
-// as OpenDocument folds it, and spaces, tabs and line breaks from the elements that spell them.
+// A paragraph whose start tag was just read, to its end tag: its text, and the spaces, tabs and
+// line breaks of the elements that spell them. Its white space is kept as it is, as LibreOffice
+// and Gnumeric keep it (LibreOffice writes the runs of spaces of a cell of several lines so).
 QString OdsSheet::readParagraph()
 {
     QString text;
-    bool afterSpace = true; // at the paragraph's start, white space is dropped
-    const auto add = [&](QChar c, qint64 n) {
-        text.append(QString(qsizetype(std::min<qint64>(n, kLongestText - text.size())), c));
+    const auto add = [&](QStringView more) {
+        text.append(more.first(std::min(more.size(), kLongestText - text.size())));
     };
     for (int inner = 0; problem_.isEmpty();) {
         const auto type = content_.next();
@@ -502,39 +502,32 @@ QString OdsSheet::readParagraph()
             break;
         }
         const QXmlStreamReader& reader = content_.reader();
-        if (type == QXmlStreamReader::EndElement) {
+        if (type == QXmlStreamReader::Characters) {
+            add(reader.text());
+        } else if (type == QXmlStreamReader::EndElement) {
             --depth_;
             if (inner-- == 0)
                 break;
         } else if (type == QXmlStreamReader::StartElement) {
             ++depth_;
+            ++inner;
             if (is(reader, kText, u"s")) {
                 bool ok = false;
                 const qint64 n = reader.attributes().value(kText, "c"_L1).toLongLong(&ok);
-                add(u' ', ok ? std::max<qint64>(n, 1) : 1);
+                add(QString(qsizetype(std::clamp<qint64>(ok ? n : 1, 1, kLongestText)), u' '));
             } else if (is(reader, kText, u"tab")) {
-                add(u'\t', 1);
+                add(u"\t");
             } else if (is(reader, kText, u"line-break")) {
-                add(u'\n', 1);
+                add(u"\n");
             } else if (is(reader, kOffice, u"annotation") || is(reader, kText, u"note") ||
                        reader.namespaceUri() == kDraw) {
                 // A comment, a note or a drawing anchored in the text: not the cell's text.
+                --inner;
                 skipElement();
-                continue;
-            }
-            afterSpace = false;
-            ++inner;
-        } else if (type == QXmlStreamReader::Characters && text.size() < kLongestText) {
-            for (const QChar c : reader.text()) {
-                const bool space = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-                if (space && afterSpace)
-                    continue;
-                text.append(space ? QChar(u' ') : c);
-                afterSpace = space;
             }
         }
     }
-    return text.size() > kLongestText ? text.first(kLongestText) : text;
+    return text;
 }
 
 qint64 OdsSheet::lastMergedColumn(qint64 row) const
