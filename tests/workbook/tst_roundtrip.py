@@ -1,0 +1,645 @@
+#!/usr/bin/env python3
+"""Registers kept in real spreadsheet programs' workbooks, dated by tarnwick-estimate and read
+back by the same programs.
+
+LibreOffice (soffice --headless) and Gnumeric (ssconvert) write the workbooks at test time, from
+a flat OpenDocument file written here (several sheets, a title row, number, text and formula
+serials, a merged cell, comments, an empty row, dates) and from CSV text. Each is dated with
+
+    tarnwick-estimate --column Serial [--sheet NAME] WORKBOOK --output DATED
+
+and both programs convert the input and the dated workbook back to CSV, every sheet. Then:
+
+- every cell the input had is unchanged, in every sheet, with its kind (text or not);
+- the estimate's columns start right of the last column the table uses, the header row holds
+  their names and nothing else is added;
+- every added cell equals the answer of the CSV path (`tarnwick-estimate --column Serial` on the
+  same table as that program exports it as CSV): figures as numbers, sentences and reasons as
+  text, the day as a date to both programs (LibreOffice exports it unquoted as a date; to
+  Gnumeric it is a number, the day's count from 1899-12-30, shown as that date);
+- the exit status is the CSV path's: 0 when every row is dated, 1 when some are not.
+
+Files that are no workbook the command can date (an old binary .xls, a password-protected
+workbook, a zip of something else) and a workbook without --output are refused: exit status 2,
+nothing written, a message on standard error.
+
+Usage: tst_roundtrip.py TARNWICK_ESTIMATE [WORK_DIR]   (WORK_DIR is emptied first)
+"""
+
+import csv
+import datetime
+import io
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ET
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TOOLS = ["soffice", "ssconvert"]
+ADDED = ["estimate_serial", "estimate_month", "estimate_day", "estimate_year",
+         "estimate_first_serial", "estimate_last_serial", "estimate_production_total",
+         "estimate_daily_average", "estimate_cars_to_month_end", "estimate_days_to_month_end",
+         "estimate_sentence", "estimate_error", "estimate_date"]
+TEXT_COLUMNS = {"estimate_month", "estimate_sentence", "estimate_error"}
+DATE_COLUMN = "estimate_date"
+LO_TIMEOUT = 120   # seconds for one soffice run over a batch of files
+RUN_TIMEOUT = 60   # seconds for one run of the command
+DAY_ZERO = datetime.date(1899, 12, 30)  # day 0 of both programs' dates
+
+
+class Failure(Exception):
+    pass
+
+
+# --- The sources: a flat OpenDocument workbook and CSV text ---------------------------------
+
+def esc(text):
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace('"', "&quot;")
+
+
+def cell(kind, value=None, *, formula=None, note=None, span=None, style=None):
+    """One cell of the flat OpenDocument source."""
+    attrs = []
+    if style:
+        attrs.append(f'table:style-name="{style}"')
+    if span:
+        attrs.append(f'table:number-columns-spanned="{span}" table:number-rows-spanned="1"')
+    if formula:
+        attrs.append(f'table:formula="of:={esc(formula)}"')
+    shown = ""
+    if kind == "text":
+        attrs.append('office:value-type="string"')
+        shown = value
+    elif kind == "number":
+        attrs.append(f'office:value-type="float" office:value="{value}"')
+        shown = value
+    elif kind == "date":
+        attrs.append(f'office:value-type="date" office:date-value="{value}"')
+        shown = value
+    annotation = ""
+    if note:
+        annotation = (f"<office:annotation><dc:creator>Registrar</dc:creator>"
+                      f"<text:p>{esc(note)}</text:p></office:annotation>")
+    covered = "<table:covered-table-cell/>" * ((span or 1) - 1)
+    if kind is None:
+        return "<table:table-cell/>"
+    return (f"<table:table-cell {' '.join(attrs)}>{annotation}<text:p>{esc(shown)}</text:p>"
+            f"</table:table-cell>{covered}")
+
+
+def table(name, rows, widths=()):
+    columns = "".join(f'<table:table-column table:style-name="co{w}"/>' for w in widths)
+    body = "".join("<table:table-row>" + "".join(r) + "</table:table-row>" if r else
+                   "<table:table-row><table:table-cell/></table:table-row>" for r in rows)
+    return f'<table:table table:name="{esc(name)}">{columns}{body}</table:table>'
+
+
+def fods(tables):
+    return f"""<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2"
+ xmlns:dc="http://purl.org/dc/elements/1.1/" office:version="1.3"
+ office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:automatic-styles>
+ <number:date-style style:name="N1"><number:year number:style="long"/><number:text>-</number:text>
+  <number:month number:style="long"/><number:text>-</number:text><number:day number:style="long"/>
+ </number:date-style>
+ <style:style style:name="day" style:family="table-cell" style:data-style-name="N1"/>
+ <style:style style:name="co1" style:family="table-column"><style:table-column-properties style:column-width="1in"/></style:style>
+ <style:style style:name="co2" style:family="table-column"><style:table-column-properties style:column-width="2in"/></style:style>
+</office:automatic-styles>
+<office:body><office:spreadsheet>{''.join(tables)}</office:spreadsheet></office:body>
+</office:document>
+"""
+
+
+def register_rows():
+    """The register: a merged title row (with a note further right), the header, serials of
+    every kind a registrar keeps, an empty row in the middle, rows that are not dated."""
+    t, n = "text", "number"
+    return [
+        [cell(t, "Halvex register, spring audit", span=4), cell(None), cell(t, "kept by the club")],
+        [cell(t, "Serial"), cell(t, "Owner"), cell(t, "Bought"), cell(t, "Price")],
+        [cell(n, "1234567"), cell(t, "Zo\u00eb M\u00fcller", note="inherited"),
+         cell("date", "1950-03-01", style="day"), cell(n, "1200")],
+        [cell(t, "1,234,567"), cell(t, "A. Jones"), cell("date", "1961-07-15", style="day")],
+        [cell(t, "1234567"), cell(t, "text cell, digits only")],
+        [cell(t, "  400  "), cell(t, "blanks around")],
+        [cell(n, "1234567", formula="1234000+567"), cell(t, "a formula's value")],
+        [cell(n, "1234567.5"), cell(t, "half a car")],
+        [cell(n, "164596"), cell(t, "October to December 1912")],
+        [],
+        [cell(n, "2831427"), cell(t, "no month recorded")],
+        [cell(n, "99999999"), cell(t, "out of range")],
+        [cell(t, "abc"), cell(t, "not a number")],
+        [cell(None), cell(t, "no serial yet")],
+        [cell(n, "1"), cell(t, "the first"), cell(None), cell(n, "95.5")],
+        [cell(n, "15076231"), cell(t, "the last")],
+    ]
+
+
+def cover_rows():
+    t, n = "text", "number"
+    return [
+        [cell(t, "Club register", span=2)],
+        [cell(t, "Cars"), cell(n, "14", formula="2*7", note="counted by hand")],
+        [cell(t, "Audited"), cell("date", "2026-04-01", style="day")],
+    ]
+
+
+def notes_rows():
+    return [[cell("text", "Serial"), cell("text", "not this sheet's table")],
+            [cell("number", "400"), cell("text", "a note")]]
+
+
+def alldated_rows():
+    t, n = "text", "number"
+    return [[cell(t, "Serial"), cell(t, "Owner")],
+            [cell(n, "400"), cell(t, "B")],
+            [cell(t, "1,234,567"), cell(t, "C")],
+            [cell(n, "15076231"), cell(t, "D")]]
+
+
+SOURCES = {
+    # name: flat OpenDocument text, or CSV text (imported by each program as it imports CSV)
+    "register.fods": fods([table("Register", register_rows(), (1, 2, 1, 1)),
+                           table("Cover", cover_rows(), (2, 1)),
+                           table("Notes", notes_rows())]),
+    "covered.fods": fods([table("Cover", cover_rows(), (2, 1)),
+                          table("Register", register_rows(), (1, 2, 1, 1))]),
+    "alldated.fods": fods([table("Cars", alldated_rows())]),
+    "plain.csv": ("Halvex register,,\n"
+                  "Serial,Owner,Note\n"
+                  "1234567,a,number\n"
+                  "\"1,234,567\",b,grouped\n"
+                  "1234567.0,c,a point and a zero\n"
+                  "164596,d,October to December 1912\n"
+                  ",,\n"
+                  "99999999,e,out of range\n"
+                  "abc,f,not a number\n"),
+}
+
+
+# --- The programs ---------------------------------------------------------------------------
+
+def run(argv, timeout, **kwargs):
+    """Runs a program in a session of its own, ended whole when it overstays."""
+    process = subprocess.Popen(argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                               start_new_session=True, **kwargs)
+    try:
+        out, err = process.communicate(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        os.killpg(process.pid, signal.SIGKILL)
+        process.communicate()
+        raise Failure(f"{os.path.basename(argv[0])} took over {timeout} s: {argv}")
+    return process.returncode, out, err
+
+
+class LibreOffice:
+    """soffice --headless on a profile of its own, many files per start."""
+
+    # Comma, double quote, UTF-8, from line 1; quote every text cell; cells as shown; every sheet
+    # to a file of its own.
+    CSV_FILTER = "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,false,true,false,false,-1"
+
+    def __init__(self, work):
+        self.profile = os.path.join(work, "lo-profile")
+
+    def convert(self, files, target, outdir):
+        os.makedirs(outdir, exist_ok=True)
+        argv = ["soffice", f"-env:UserInstallation=file://{self.profile}", "--headless",
+                "--norestore", "--convert-to", target, "--outdir", outdir] + list(files)
+        status, out, err = run(argv, LO_TIMEOUT)
+        if status != 0:
+            raise Failure(f"soffice --convert-to {target} failed: {err.decode(errors='replace')}")
+        return out.decode()
+
+    def sheets(self, files, outdir):
+        """Each file's sheets in order: {file: [(name, rows of (text, quoted))]}."""
+        log = self.convert(files, self.CSV_FILTER, outdir)
+        found = {}
+        current = None
+        for line in log.splitlines():
+            m = re.match(r"convert (.*?)(?: ->| using)", line)
+            if m:
+                current = m.group(1)
+                found[current] = []
+            m = re.match(r"Writing sheet (.*) -> (.*)$", line)
+            if m and current:
+                with open(m.group(2), encoding="utf-8", newline="") as f:
+                    found[current].append((m.group(1), parse_quoted_csv(f.read())))
+        for f in files:
+            if not found.get(os.path.abspath(f)):
+                raise Failure(f"LibreOffice exported no sheet of {f}:\n{log}")
+        return {f: found[os.path.abspath(f)] for f in files}
+
+
+class Gnumeric:
+    """ssconvert: every sheet to CSV as its format shows each value (whatever the column's width)
+    and as raw values, and the cells' kinds."""
+
+    def convert(self, source, target, *options):
+        status, _, err = run(["ssconvert", *options, source, target], 60)
+        if status != 0:
+            raise Failure(f"ssconvert {source} {target} failed: {err.decode(errors='replace')}")
+
+    def _csv(self, path, outdir, fmt):
+        os.makedirs(outdir, exist_ok=True)
+        base = os.path.join(outdir, os.path.basename(path) + f".{fmt}")
+        self.convert(path, base + "-%n.csv", "-S", "-T", "Gnumeric_stf:stf_assistant", "-O",
+                     f"separator=, format={fmt} charset=UTF-8 eol=unix")
+        sheets = []
+        n = 0
+        while os.path.exists(f"{base}-{n}.csv"):
+            with open(f"{base}-{n}.csv", encoding="utf-8", newline="") as f:
+                sheets.append([[(v, None) for v in row] for row in csv.reader(f)])
+            n += 1
+        return sheets
+
+    def sheets(self, path, outdir):
+        """[(name, shown rows, raw rows, {(row, col): ValueType})] for each sheet, in order."""
+        shown = self._csv(path, outdir, "automatic")
+        raw = self._csv(path, outdir, "raw")
+        xml_path = os.path.join(outdir, os.path.basename(path) + ".gnumeric.xml")
+        self.convert(path, xml_path, "-T", "Gnumeric_XmlIO:sax:0")
+        ns = {"gnm": "http://www.gnumeric.org/v10.dtd"}
+        root = ET.parse(xml_path).getroot()
+        result = []
+        for i, sheet in enumerate(root.findall("gnm:Sheets/gnm:Sheet", ns)):
+            name = sheet.find("gnm:Name", ns).text
+            kinds = {(int(c.get("Row")), int(c.get("Col"))): c.get("ValueType")
+                     for c in sheet.findall("gnm:Cells/gnm:Cell", ns)}
+            result.append((name, shown[i] if i < len(shown) else [],
+                           raw[i] if i < len(raw) else [], kinds))
+        return result
+
+
+def parse_quoted_csv(text):
+    """Rows of (field, quoted): LibreOffice quotes exactly the text cells."""
+    rows, row, field, quoted, i = [], [], "", False, 0
+    in_quotes = False
+    started = False
+    while i < len(text):
+        c = text[i]
+        if in_quotes:
+            if c == '"' and text[i + 1:i + 2] == '"':
+                field += '"'
+                i += 1
+            elif c == '"':
+                in_quotes = False
+            else:
+                field += c
+        elif c == '"' and not started:
+            in_quotes = quoted = started = True
+        elif c == ",":
+            row.append((field, quoted))
+            field, quoted, started = "", False, False
+        elif c == "\n" or c == "\r":
+            if c == "\r" and text[i + 1:i + 2] == "\n":
+                i += 1
+            row.append((field, quoted))
+            rows.append(row)
+            row, field, quoted, started = [], "", False, False
+        else:
+            field += c
+            started = True
+        i += 1
+    if started or row:
+        row.append((field, quoted))
+        rows.append(row)
+    return rows
+
+
+# --- The checks -----------------------------------------------------------------------------
+
+def padded(rows, width):
+    """Every row `width` cells long; an empty cell is ("", None), whoever exported it."""
+    return [[(v, q) if v != "" else ("", None) for v, q in r] + [("", None)] * (width - len(r))
+            for r in rows]
+
+
+def header_index(rows):
+    for i, row in enumerate(rows):
+        if any(v == "Serial" for v, _ in row):
+            return i
+    raise Failure("no row holds a cell named Serial")
+
+
+def csv_answers(estimate, rows, header):
+    """The CSV path's answer for the table from its header row on: (status, answer rows)."""
+    width = max((len(r) for r in rows[header:]), default=0)
+    buffer = io.StringIO()
+    writer = csv.writer(buffer, lineterminator="\n")
+    for row in rows[header:]:
+        # A row with no cell is a blank line, as an empty row of the sheet is no row of cells.
+        if all(v == "" for v, _ in row):
+            buffer.write("\n")
+        else:
+            writer.writerow([v for v, _ in row] + [""] * (width - len(row)))
+    process = subprocess.run([estimate, "--column", "Serial"], input=buffer.getvalue().encode(),
+                             capture_output=True, timeout=RUN_TIMEOUT)
+    answers = list(csv.reader(io.StringIO(process.stdout.decode())))
+    if len(answers) != len(rows) - header:
+        raise Failure(f"the CSV path gave {len(answers)} rows for {len(rows) - header}")
+    if answers[0][-len(ADDED):] != ADDED:
+        raise Failure(f"the CSV path's header is {answers[0]}")
+    return process.returncode, [a[-len(ADDED):] for a in answers]
+
+
+def as_number(text):
+    try:
+        return float(text.replace(",", ""))
+    except ValueError:
+        return None
+
+
+SHOWN_DATES = ["%Y-%m-%d", "%Y/%m/%d", "%m/%d/%Y", "%d/%m/%Y", "%m/%d/%y", "%d %b %Y",
+               "%b %d, %Y", "%B %d, %Y", "%d-%b-%Y"]
+
+
+def shows_day(shown, iso):
+    day = datetime.date.fromisoformat(iso)
+    for fmt in SHOWN_DATES:
+        try:
+            parsed = datetime.datetime.strptime(shown, fmt).date()
+        except ValueError:
+            continue
+        if fmt.endswith("%y"):
+            parsed = parsed.replace(year=parsed.year - 100 if parsed.year > 2030 else parsed.year)
+            if (parsed.month, parsed.day, parsed.year % 100) == (day.month, day.day, day.year % 100):
+                return True
+        if parsed == day:
+            return True
+    return False
+
+
+def check_table(label, before, after, answers, kind_of, errors):
+    """The edited sheet: `before` and `after` are rows of (shown text, quoted-or-None);
+    `kind_of(row, col, expected_kind)` says whether an added cell is of that kind."""
+    header = header_index(before)
+    used = max((i for row in before[header:] for i, (v, _) in enumerate(row) if v != ""),
+               default=-1) + 1
+    width = max([len(r) for r in before] + [len(r) for r in after] + [used + len(ADDED)])
+    before_p, after_p = padded(before, width), padded(after, width)
+    if len(after_p) < len(before_p):
+        after_p += [[("", None)] * width] * (len(before_p) - len(after_p))
+    for r in range(max(len(before_p), len(after_p))):
+        old = before_p[r] if r < len(before_p) else [("", None)] * width
+        new = after_p[r]
+        for c in range(width):
+            added = r >= header and used <= c < used + len(ADDED)
+            if added:
+                continue
+            if new[c] != old[c]:
+                errors.append(f"{label}: cell row {r + 1} column {c + 1} was {old[c]!r}, "
+                              f"is {new[c]!r}")
+    for c, name in enumerate(ADDED):
+        got = after_p[header][used + c]
+        if got[0] != name or got[1] is False:
+            errors.append(f"{label}: header column {used + c + 1} is {got!r}, not text {name!r}")
+    for r in range(header + 1, len(before_p)):
+        expected = answers[r - header]
+        for c, name in enumerate(ADDED):
+            shown, quoted = after_p[r][used + c]
+            want = expected[c]
+            where = f"{label}: row {r + 1} {name}"
+            if want == "":
+                if shown != "":
+                    errors.append(f"{where} is {shown!r}, the CSV path leaves it empty")
+            elif name == DATE_COLUMN:
+                if not kind_of(r, used + c, "date", shown, quoted, want):
+                    errors.append(f"{where} is {shown!r} (quoted {quoted}), not the date {want}")
+            elif name in TEXT_COLUMNS:
+                if shown != want or not kind_of(r, used + c, "text", shown, quoted, want):
+                    errors.append(f"{where} is {shown!r} (quoted {quoted}), not the text {want!r}")
+            elif as_number(shown) != as_number(want) or \
+                    not kind_of(r, used + c, "number", shown, quoted, want):
+                errors.append(f"{where} is {shown!r} (quoted {quoted}), not the number {want}")
+
+
+def lo_kind(r, c, kind, shown, quoted, want):
+    if kind == "text":
+        return quoted is True
+    if kind == "date":
+        return quoted is False and shows_day(shown, want)
+    return quoted is False
+
+
+def gnumeric_kind(raw, kinds):
+    def kind_of(r, c, kind, shown, quoted, want):
+        value_type = kinds.get((r, c))
+        if kind == "text":
+            return value_type == "60"
+        if value_type != "40":
+            return False
+        if kind == "date":
+            day = datetime.date.fromisoformat(want)
+            raw_value = raw[r][c][0] if r < len(raw) and c < len(raw[r]) else ""
+            return as_number(raw_value) == (day - DAY_ZERO).days and shows_day(shown, want)
+        return True
+    return kind_of
+
+
+# --- The cases ------------------------------------------------------------------------------
+
+# (rule, source, writer, format, extra arguments): each workbook dated and read back by both.
+ROUND_TRIPS = [
+    ("LibreOffice .xlsx: register on the first sheet, other sheets unchanged",
+     "register.fods", "libreoffice", "xlsx", []),
+    ("LibreOffice .ods: register on the first sheet, other sheets unchanged",
+     "register.fods", "libreoffice", "ods", []),
+    ("Gnumeric .xlsx: register on the first sheet, other sheets unchanged",
+     "register.fods", "gnumeric", "xlsx", []),
+    ("Gnumeric .ods: register on the first sheet, other sheets unchanged",
+     "register.fods", "gnumeric", "ods", []),
+    ("LibreOffice .xlsx: --sheet picks the register after a cover sheet",
+     "covered.fods", "libreoffice", "xlsx", ["--sheet", "Register"]),
+    ("Gnumeric .ods: --sheet picks the register after a cover sheet",
+     "covered.fods", "gnumeric", "ods", ["--sheet", "Register"]),
+    ("LibreOffice .ods: every row dated gives exit status 0",
+     "alldated.fods", "libreoffice", "ods", []),
+    ("Gnumeric .xlsx: every row dated gives exit status 0",
+     "alldated.fods", "gnumeric", "xlsx", []),
+    ("LibreOffice .xlsx imported from CSV: serials as LibreOffice reads them",
+     "plain.csv", "libreoffice", "xlsx", []),
+    ("Gnumeric .ods imported from CSV: serials as Gnumeric reads them",
+     "plain.csv", "gnumeric", "ods", []),
+]
+
+# (rule, file, arguments before the file, whether --output is given, words the message holds)
+REFUSALS = [
+    ("an old binary .xls is refused: exit 2, nothing written", "register.xls", [], True,
+     ["xls"]),
+    ("a password-protected .ods is refused: exit 2, nothing written", "password.ods", [], True,
+     ["password"]),
+    ("a zip that holds no workbook is refused: exit 2, nothing written", "notes.xlsx", [], True,
+     []),
+    ("a workbook without --output is a usage error: exit 2, nothing written",
+     "lo-register.xlsx", [], False, ["--output"]),
+]
+
+
+def make_workbooks(work, lo, gn):
+    src = os.path.join(work, "src")
+    os.makedirs(src)
+    for name, text in SOURCES.items():
+        with open(os.path.join(src, name), "w", encoding="utf-8", newline="\n") as f:
+            f.write(text)
+    sources = [os.path.join(src, n) for n in SOURCES]
+    made = os.path.join(work, "made")
+    lo.convert(sources, "xlsx", made)
+    lo.convert(sources, "ods", made)
+    lo.convert([os.path.join(src, "register.fods")], "xls", made)
+    books = {}
+    for name in SOURCES:
+        stem = os.path.splitext(name)[0]
+        for fmt in ("xlsx", "ods"):
+            lo_book = os.path.join(work, f"lo-{stem}.{fmt}")
+            shutil.copy(os.path.join(made, f"{stem}.{fmt}"), lo_book)
+            books[(name, "libreoffice", fmt)] = lo_book
+            gn_book = os.path.join(work, f"gn-{stem}.{fmt}")
+            # Gnumeric reads no flat OpenDocument: it reads LibreOffice's .ods and writes its own.
+            gn.convert(os.path.join(src, name) if name.endswith(".csv")
+                       else os.path.join(made, f"{stem}.ods"), gn_book)
+            books[(name, "gnumeric", fmt)] = gn_book
+    shutil.copy(os.path.join(made, "register.xls"), os.path.join(work, "register.xls"))
+    # LibreOffice 7.4 saved this with the password "secret" (AES-256 in the zip's entries).
+    shutil.copy(os.path.join(HERE, "data", "password.ods"), os.path.join(work, "password.ods"))
+    with zipfile.ZipFile(os.path.join(work, "notes.xlsx"), "w") as z:
+        z.writestr("notes.txt", "Serial\n400\n")
+        z.writestr("docProps/app.xml", "<Properties/>")
+    return books
+
+
+def date_table(estimate, book, extra, out):
+    return run([estimate, "--column", "Serial", *extra, book, "--output", out], RUN_TIMEOUT)
+
+
+def check_round_trips(estimate, work, lo, gn, books):
+    errors = []
+    runs = []
+    for rule, source, writer, fmt, extra in ROUND_TRIPS:
+        book = books[(source, writer, fmt)]
+        out = os.path.join(work, "dated", f"{len(runs):02d}-{os.path.basename(book)}")
+        os.makedirs(os.path.dirname(out), exist_ok=True)
+        status, _, err = date_table(estimate, book, extra, out)
+        if not os.path.exists(out):
+            errors.append(f"{rule}: no output written (exit {status}): {err.decode(errors='replace')}")
+            continue
+        runs.append((rule, book, out, status, extra))
+    files = sorted({r[1] for r in runs} | {r[2] for r in runs})
+    lo_sheets = lo.sheets(files, os.path.join(work, "lo-csv")) if files else {}
+    for rule, book, out, status, extra in runs:
+        table_name = extra[1] if extra else None
+        statuses = {check_book(f"{rule} [LibreOffice]", estimate, lo_sheets[book],
+                               lo_sheets[out], table_name, lambda name: lo_kind, errors)}
+        before = gn.sheets(book, os.path.join(work, "gn-csv"))
+        after = gn.sheets(out, os.path.join(work, "gn-csv"))
+        kinds = {name: gnumeric_kind(raw, cells) for name, _, raw, cells in after}
+        statuses.add(check_book(f"{rule} [Gnumeric]", estimate,
+                                [(n, shown) for n, shown, _, _ in before],
+                                [(n, shown) for n, shown, _, _ in after],
+                                table_name, kinds.get, errors))
+        for expected in statuses - {None}:
+            if status != expected:
+                errors.append(f"{rule}: exit status {status}, the CSV path's is {expected}")
+        print(f"{'FAIL' if any(e.startswith(rule) for e in errors) else 'ok  '} {rule}")
+    return errors
+
+
+def check_book(label, estimate, before, after, table_name, kind_for, errors):
+    """Sheets in the same order with the same names; the table's sheet dated, the rest equal.
+    `kind_for(sheet name)` tells an added cell's kind. Gives the CSV path's exit status."""
+    if [n for n, _ in before] != [n for n, _ in after]:
+        errors.append(f"{label}: sheets {[n for n, _ in after]}, were {[n for n, _ in before]}")
+        return None
+    target = table_name or before[0][0]
+    expected_status = None
+    for (name, rows_before), (_, rows_after) in zip(before, after):
+        if name != target:
+            if rows_before != rows_after:
+                errors.append(f"{label}: sheet {name!r} changed")
+            continue
+        try:
+            header = header_index(rows_before)
+            expected_status, answers = csv_answers(estimate, rows_before, header)
+            check_table(label, rows_before, rows_after, answers, kind_for(name), errors)
+        except Failure as failure:
+            errors.append(f"{label}: {failure}")
+    return expected_status
+
+
+def check_refusals(estimate, work):
+    errors = []
+    for number, (rule, name, extra, with_output, words) in enumerate(REFUSALS):
+        book = os.path.join(work, name)
+        outdir = os.path.join(work, "refused", str(number))
+        os.makedirs(outdir)
+        out = os.path.join(outdir, "dated" + os.path.splitext(name)[1])
+        argv = [estimate, "--column", "Serial", *extra, book]
+        if with_output:
+            argv += ["--output", out]
+        before = open(book, "rb").read()
+        status, stdout, stderr = run(argv, RUN_TIMEOUT, cwd=outdir)
+        message = stderr.decode(errors="replace")
+        problems = []
+        if status != 2:
+            problems.append(f"exit status {status}, not 2")
+        if os.listdir(outdir):
+            problems.append(f"it wrote {os.listdir(outdir)}")
+        if stdout:
+            problems.append(f"it wrote {len(stdout)} bytes on standard output")
+        if not message.strip():
+            problems.append("no message on standard error")
+        for word in words:
+            if word.lower() not in message.lower():
+                problems.append(f"the message does not say {word!r}: {message.strip()!r}")
+        if open(book, "rb").read() != before:
+            problems.append("the input was changed")
+        errors += [f"{rule}: {p}" for p in problems]
+        print(f"{'FAIL' if problems else 'ok  '} {rule}")
+    return errors
+
+
+def main():
+    if len(sys.argv) not in (2, 3):
+        print(__doc__, file=sys.stderr)
+        return 2
+    estimate = os.path.abspath(sys.argv[1])
+    missing = [t for t in TOOLS if not shutil.which(t)]
+    if missing:
+        print(f"FAIL: missing {', '.join(missing)} (tools/install-deps.sh installs them)")
+        return 1
+    work = sys.argv[2] if len(sys.argv) == 3 else tempfile.mkdtemp(prefix="tst_roundtrip-")
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    work = os.path.abspath(work)
+    os.environ["LC_ALL"] = "C.UTF-8"
+    lo, gn = LibreOffice(work), Gnumeric()
+    try:
+        books = make_workbooks(work, lo, gn)
+        errors = check_round_trips(estimate, work, lo, gn, books)
+        errors += check_refusals(estimate, work)
+    except Failure as failure:
+        print(f"FAIL: {failure}")
+        return 1
+    for error in errors:
+        print(f"  {error}")
+    rules = [case[0] for case in ROUND_TRIPS + REFUSALS]
+    failed = sum(1 for rule in rules if any(e.startswith(rule) for e in errors))
+    print(f"{len(rules) - failed} passed, {failed} failed")
+    return 1 if errors else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
