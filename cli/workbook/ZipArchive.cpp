@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -32,8 +33,12 @@ uLong writeMemory(voidpf, voidpf stream, const void* from, uLong size)
 {
     auto* file = static_cast<MemoryFile*>(stream);
     const qint64 end = file->at + qint64(size);
+    if (end > std::numeric_limits<qsizetype>::max()) // the browser's 32-bit sizes
+        return 0;
     if (end > file->bytes->capacity())
-        file->bytes->reserve(std::max(end, 2 * file->bytes->capacity()));
+        file->bytes->reserve(
+            qsizetype(std::min<qint64>(std::max<qint64>(end, 2 * qint64(file->bytes->capacity())),
+                                       std::numeric_limits<qsizetype>::max())));
     if (end > file->bytes->size())
         file->bytes->resize(end);
     std::memcpy(file->bytes->data() + file->at, from, size);
