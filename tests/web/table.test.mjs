@@ -7,7 +7,7 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import path from 'node:path';
 import { test } from 'node:test';
-import { PHONE, estimate, open, serve, useBrowser, violations } from './support.mjs';
+import { PHONE, estimate, open, output, serve, useBrowser, violations } from './support.mjs';
 import {
   cellsOf, dateInPage, dateNatively, downloadInto, downloaded, expectedFrom, gnumeric, libreOffice,
   registerCsv, scratch, writeScratch,
@@ -50,6 +50,7 @@ test('the page dates a register with the cells the command gives it', async (t) 
       assert.equal(cellsOf(saved), cellsOf(native.out), 'the same cells as the command');
     });
   }
+  await (await page.$('#date-table')).screenshot({ path: path.join(output, 'table-section.png') });
   await page.close();
 });
 
