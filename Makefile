@@ -39,6 +39,7 @@ bench: build
 	@$(BUILD)/bin/tarnwick-bench
 	@tools/bench-batch.sh $(BUILD)
 	@tools/bench-startup.sh $(BUILD)
+	@tools/bench-workbook.sh $(BUILD)
 
 package: build
 	@cd $(BUILD) && cpack -G DEB

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Times the batch command dating a registry's workbook of 100,000 rows, .xlsx and .ods, that
+# Gnumeric writes from CSV: the median of three runs and the largest peak memory, against the
+# targets (under 2 s, under 200 MiB). Exits 1 when a run fails or misses a target.
+#
+# Usage: tools/bench-workbook.sh [BUILD]   (default build; the command is BUILD/bin)
+set -euo pipefail
+build=${1:-build}
+estimate="$build/bin/tarnwick-estimate"
+work="$build/bench"
+rows=100000
+target_seconds=2
+target_mib=200
+mkdir -p "$work"
+
+for tool in ssconvert /usr/bin/time bc; do
+    command -v "$tool" >/dev/null || { echo "bench-workbook: no $tool (tools/install-deps.sh)" >&2; exit 1; }
+done
+
+# A registry's table: serials spread over the range as number cells, with text, a figure and a
+# date beside them; every 1,000th row's serial written with group separators (a text cell), and
+# a few rows not dated.
+csv="$work/registry-100k.csv"
+awk -v rows="$rows" 'function grouped(n) { return n < 1000 ? n : grouped(int(n / 1000)) "," \
+                                        sprintf("%03d", n % 1000) }
+    BEGIN { printf "Registry No,Owner,Serial,Price,Bought\n";
+    for (i = 0; i < rows; i++) {
+        serial = 1 + (i * 7919) % 15076231
+        if (i % 1000 == 999) serial = "\"" grouped(serial) "\""
+        if (i % 25000 == 24999) serial = "unknown"
+        printf "R%d,Owner %d,%s,%d.%02d,19%02d-%02d-%02d\n",
+               i, i, serial, 100 + i % 9000, i % 100, 50 + i % 40, 1 + i % 12, 1 + i % 28 } }' \
+    > "$csv"
+
+failed=0
+for kind in xlsx ods; do
+    book="$work/registry-100k.$kind"
+    LC_ALL=C.UTF-8 ssconvert "$csv" "$book" 2>/dev/null
+    times=()
+    peak=0
+    status=0
+    for run in 1 2 3; do
+        rm -f "$work/dated.$kind"
+        start=$(date +%s.%N)
+        /usr/bin/time -f '%M' -o "$work/rss.txt" \
+            "$estimate" --column Serial "$book" --output "$work/dated.$kind" >/dev/null 2>&1 ||
+            status=$?
+        end=$(date +%s.%N)
+        times+=("$(echo "$end - $start" | bc)")
+        kib=$(tail -n 1 "$work/rss.txt")
+        [ "$kib" -gt "$peak" ] && peak=$kib
+    done
+    median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 2p)
+    mib=$(echo "scale=1; $peak / 1024" | bc)
+    verdict=ok
+    # Some rows are not dated on purpose: exit status 1 is the run's right answer.
+    if [ "$status" -ne 1 ] || [ ! -s "$work/dated.$kind" ]; then
+        verdict="FAILED (exit status $status)"
+    elif [ "$(echo "$median >= $target_seconds" | bc)" -eq 1 ] ||
+         [ "$(echo "$mib >= $target_mib" | bc)" -eq 1 ]; then
+        verdict="over target"
+    fi
+    [ "$verdict" = ok ] || failed=1
+    printf '%-44s %6.2f s (target < %s s), peak %6.1f MiB (target < %s MiB): %s\n' \
+        "--column Serial, $rows rows, .$kind ($(( $(stat -c %s "$book") / 1024 )) KiB)" \
+        "$median" "$target_seconds" "$mib" "$target_mib" "$verdict"
+done
+exit "$failed"
