@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=${FUZZ_BUILD:-build-fuzz}
 jobs=${FUZZ_JOBS:-$(nproc)}
-fuzzers=(fuzz_numberrules fuzz_fieldset fuzz_batch fuzz_input fuzz_builton)
+fuzzers=(fuzz_numberrules fuzz_fieldset fuzz_batch fuzz_input fuzz_builton fuzz_workbook)
 
 tools/install-deps.sh clang libclang-rt-14-dev
 
