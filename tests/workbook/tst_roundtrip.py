@@ -363,29 +363,26 @@ def as_number(text):
         return None
 
 
-SHOWN_DATES = ["%Y-%m-%d", "%Y/%m/%d", "%m/%d/%Y", "%d/%m/%Y", "%m/%d/%y", "%d %b %Y",
-               "%b %d, %Y", "%B %d, %Y", "%d-%b-%Y"]
+# How either program may show a day, with its date format or its own.
+SHOWN_DATES = ["%Y-%m-%d", "%Y/%m/%d", "%m/%d/%Y", "%d/%m/%Y", "%d %b %Y", "%b %d, %Y",
+               "%B %d, %Y", "%d-%b-%Y"]
 
 
 def shows_day(shown, iso):
     day = datetime.date.fromisoformat(iso)
     for fmt in SHOWN_DATES:
         try:
-            parsed = datetime.datetime.strptime(shown, fmt).date()
+            if datetime.datetime.strptime(shown, fmt).date() == day:
+                return True
         except ValueError:
             continue
-        if fmt.endswith("%y"):
-            parsed = parsed.replace(year=parsed.year - 100 if parsed.year > 2030 else parsed.year)
-            if (parsed.month, parsed.day, parsed.year % 100) == (day.month, day.day, day.year % 100):
-                return True
-        if parsed == day:
-            return True
     return False
 
 
 def check_table(label, before, after, answers, kind_of, errors):
-    """The edited sheet: `before` and `after` are rows of (shown text, quoted-or-None);
-    `kind_of(row, col, expected_kind)` says whether an added cell is of that kind."""
+    """The edited sheet: `before` and `after` are rows of (shown text, quoted or None);
+    `kind_of(row, column, kind, shown, quoted, expected)` says whether an added cell is a
+    "text", "number" or "date" cell to the program that exported it."""
     header = header_index(before)
     used = max((i for row in before[header:] for i, (v, _) in enumerate(row) if v != ""),
                default=-1) + 1
