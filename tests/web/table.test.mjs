@@ -54,6 +54,42 @@ test('the page dates a register with the cells the command gives it', async (t) 
   await page.close();
 });
 
+// a table's first rows, the names the column picker offers, and the one chosen already
+const HEADERS = [
+  ['a header that names no serial asks for the column', 'no-serial.csv', 'Owner,Reg\r\nA,400\r\n',
+    ['Choose the column', 'Owner', 'Reg'], ''],
+  ['a workbook\u2019s title row above the header is passed over', 'titled.csv',
+    'Registry of the club,,\r\n,,\r\nOwner,Chassis Serial,Body\r\nA,400,Tourer\r\n',
+    ['Owner', 'Chassis Serial', 'Body'], 'Chassis Serial', 'xlsx'],
+];
+
+test('the column picker offers the header\u2019s names and chooses the serial\u2019s', async (t) => {
+  const page = await web.open();
+  for (const [rule, name, text, offered, chosen, format] of HEADERS) {
+    await t.test(rule, async () => {
+      let file = writeScratch(scratch(), name, text);
+      if (format) file = libreOffice(file, format);
+      const picker = await page.$('#date-table-file');
+      await picker.uploadFile(file);
+      await page.waitForFunction(() => !document.querySelector('#date-table-column').disabled);
+      assert.deepEqual(await page.$$eval('#date-table-column option', (options) => options.map((o) => o.text)), offered);
+      assert.equal(await page.$eval('#date-table-column', (select) => select.value), chosen);
+      assert.equal(await page.$eval('#date-table-run', (button) => button.disabled), chosen === '');
+      if (chosen === '') return;
+      await page.click('#date-table-run');
+      await page.waitForFunction(() => !document.querySelector('#date-table-save').disabled);
+      assert.equal(await page.$eval('#date-table-status', (status) => status.textContent), '1 row: 1 dated, 0 not dated');
+    });
+  }
+  await page.close();
+});
+
+test('the summary groups numbers as the browser\u2019s language does', async () => {
+  const page = await web.open(undefined, 'de-DE');
+  assert.match((await dateInPage(page, csv)).at(-1), /^1\.200 rows: 1\.\d{3} dated, \d+ not dated$/);
+  await page.close();
+});
+
 // a file the command refuses, made by its writer
 const REFUSED = [
   ['an old binary .xls workbook', 'old.xls', () => Buffer.concat([

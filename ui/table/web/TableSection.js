@@ -43,6 +43,7 @@ export function openDateTable(section) {
   function setBusy(value) {
     busy = value;
     section.setAttribute('aria-busy', String(value));
+    picker.disabled = value; // another file waits until this one is dated
     run.setAttribute('aria-disabled', String(value || !column.value));
     run.disabled = !table || !column.value;
   }
