@@ -20,11 +20,12 @@ constexpr QLatin1StringView kNumber("urn:oasis:names:tc:opendocument:xmlns:datas
 constexpr QLatin1StringView kDraw("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
 constexpr QLatin1StringView kManifest("urn:oasis:names:tc:opendocument:xmlns:manifest:1.0");
 
-constexpr qint64 kMostColumns = 16384;             // cells past the last column are not read
-constexpr qint64 kMostRepeat = qint64(1) << 31;     // of a row or a cell
+constexpr qint64 kMostColumns = 16384;                 // cells past the last column are not read
+constexpr qint64 kMostRepeat = qint64(1) << 31;        // of a row or a cell
 constexpr qsizetype kLongestText = qsizetype(1) << 22; // of a cell, in characters
 constexpr qint64 kLargestManifest = 16 << 20;
 constexpr qint64 kLargestStyles = 64 << 20;
+constexpr qsizetype kPieceOfPart = 1 << 16;
 
 bool is(const QXmlStreamReader& reader, QLatin1StringView ns, QStringView name)
 {
@@ -67,17 +68,34 @@ struct TableSearch {
 TableSearch findTable(const QByteArray& content, const std::optional<QString>& wanted)
 {
     TableSearch search;
-    QXmlStreamReader reader(content);
+    // The part given to the reader a piece at a time, as it would otherwise decode it whole
+    // before the first token, when the table sought is often near the start.
+    QXmlStreamReader reader;
+    qsizetype given = 0;
+    const auto next = [&] {
+        while (true) {
+            const auto type = reader.readNext();
+            if (type != QXmlStreamReader::Invalid || given == content.size() ||
+                reader.error() != QXmlStreamReader::PrematureEndOfDocumentError)
+                return type;
+            const qsizetype n = std::min<qsizetype>(kPieceOfPart, content.size() - given);
+            reader.addData(content.sliced(given, n));
+            given += n;
+        }
+    };
     int depth = 0;
+    bool rootEnded = false;
     bool spreadsheet = false;
-    while (!reader.atEnd()) {
-        const auto type = reader.readNext();
+    for (auto type = next(); type != QXmlStreamReader::Invalid && !rootEnded; type = next()) {
         if (type == QXmlStreamReader::DTD) {
-            search.error = QStringLiteral("its XML declares a document type, which no workbook does");
+            search.error =
+                QStringLiteral("its XML declares a document type, which no workbook does");
             return search;
         }
-        if (type == QXmlStreamReader::EndElement && --depth == 2)
-            spreadsheet = false;
+        if (type == QXmlStreamReader::EndElement) {
+            spreadsheet = spreadsheet && depth != 3;
+            rootEnded = --depth == 0;
+        }
         if (type != QXmlStreamReader::StartElement)
             continue;
         ++depth;
@@ -89,11 +107,18 @@ TableSearch findTable(const QByteArray& content, const std::optional<QString>& w
                 search.found = search.names.size() - 1;
                 return search;
             }
-            reader.skipCurrentElement();
+            for (int inner = 0; inner >= 0;) { // to the table's end
+                type = next();
+                if (type == QXmlStreamReader::Invalid)
+                    break;
+                inner += type == QXmlStreamReader::StartElement ? 1
+                         : type == QXmlStreamReader::EndElement ? -1
+                                                                : 0;
+            }
             --depth;
         }
     }
-    if (reader.hasError())
+    if (!rootEnded)
         search.error = QStringLiteral("its content is malformed at line %1: %2")
                            .arg(reader.lineNumber())
                            .arg(reader.errorString());
@@ -383,14 +408,14 @@ bool OdsSheet::readRow(SheetRow& row)
             continue;
         ++depth_;
         const QXmlStreamReader& reader = content_.reader();
-        const bool cell = reader.namespaceUri() == kTable &&
-                          (reader.name() == u"table-cell" || reader.name() == u"covered-table-cell");
+        const bool cell =
+            reader.namespaceUri() == kTable &&
+            (reader.name() == u"table-cell" || reader.name() == u"covered-table-cell");
         if (!(cell ? readCell(row) : skipElement()))
             return false;
     }
-    return problem_.isEmpty() &&
-           std::any_of(row.cells.cbegin(), row.cells.cend(),
-                       [](const SheetCell& c) { return !c.text.isEmpty(); });
+    return problem_.isEmpty() && std::any_of(row.cells.cbegin(), row.cells.cend(),
+                                             [](const SheetCell& c) { return !c.text.isEmpty(); });
 }
 
 // The cell whose start tag was just read, to its end tag: its value, in each column it stands for.
@@ -413,15 +438,17 @@ bool OdsSheet::readCell(SheetRow& row)
     CellPlace place;
     if (wanted) {
         place.start = tagStart();
-        place.startTag = content_.token().sliced(place.start - content_.tokenStart()).toString();
+        place.startTag =
+            QStringView(content_.token()).sliced(place.start - content_.tokenStart()).toString();
         place.element = reader.qualifiedName().toString();
         for (const QXmlStreamAttribute& a : attributes) {
             if (a.namespaceUri() == kTable && a.name() == u"number-columns-repeated")
                 place.repeatName = a.qualifiedName().toString();
         }
         if (place.repeatName.isEmpty())
-            place.repeatName = (reader.prefix().isEmpty() ? names_.table : reader.prefix().toString()) +
-                               QStringLiteral(":number-columns-repeated");
+            place.repeatName =
+                (reader.prefix().isEmpty() ? names_.table : reader.prefix().toString()) +
+                QStringLiteral(":number-columns-repeated");
     }
     const bool closed = content_.token().endsWith(u"/>");
 
@@ -456,14 +483,14 @@ bool OdsSheet::readCell(SheetRow& row)
             value = SheetCell{column, number.toString(), true};
     } else if (paragraphs.isEmpty()) {
         // A value without the text that shows it: the value as the file states it.
-        for (const QLatin1StringView name :
-             {"string-value"_L1, "date-value"_L1, "time-value"_L1}) {
+        for (const QLatin1StringView name : {"string-value"_L1, "date-value"_L1, "time-value"_L1}) {
             if (const QStringView stated = attributes.value(kOffice, name); !stated.isEmpty())
                 value.text = stated.toString();
         }
         if (type == u"boolean") {
             const QStringView b = attributes.value(kOffice, "boolean-value"_L1);
-            value.text = b == u"true" || b == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+            value.text =
+                b == u"true" || b == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
         }
     }
     const bool holds = !type.isEmpty() || content;
@@ -478,7 +505,7 @@ bool OdsSheet::readCell(SheetRow& row)
         place.repeat = repeat;
         place.end = content_.tokenEnd();
         if (!closed)
-            place.endTag = content_.token().toString();
+            place.endTag = QStringView(content_.token()).toString();
         place.holds = holds;
         place.merged = covered || columnSpan > 1 || rowSpan > 1;
         places_.append(place);
@@ -745,14 +772,7 @@ QByteArray OdsSheet::finish()
         fail(QStringLiteral("its content cannot be written: ") + content_.error());
         return {};
     }
-    ZipWriter out;
-    for (const ZipArchive::Entry& entry : zip_->entries()) {
-        if (entry.name == "content.xml")
-            out.add(entry.name, content);
-        else
-            out.copy(*zip_, entry);
-    }
-    QByteArray file = out.finish();
+    QByteArray file = ZipWriter::rewrite(*zip_, {{"content.xml", content}});
     if (file.isEmpty())
         fail(QStringLiteral("the workbook cannot be written"));
     return file;

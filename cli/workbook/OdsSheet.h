@@ -72,14 +72,14 @@ private:
     std::unique_ptr<ZipArchive> zip_;
     XmlSplice content_;
     QByteArray contentBytes_; // as read, to find the names it uses
-    qsizetype table_ = 0; // which table of the spreadsheet, from 0
+    qsizetype table_ = 0;     // which table of the spreadsheet, from 0
 
     // Where the reading is.
     int depth_ = 0;
     qsizetype tables_ = 0;
     bool spreadsheet_ = false; // within <office:spreadsheet>
-    int tableDepth_ = -1; // within the table while >= 0
-    bool done_ = false;   // past the table's end
+    int tableDepth_ = -1;      // within the table while >= 0
+    bool done_ = false;        // past the table's end
     qint64 nextRowNumber_ = 1;
     qint64 declaredColumns_ = 0;
     QMap<qint64, qint64> merges_; // the last row of merged cells, by their last column

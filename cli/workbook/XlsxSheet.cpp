@@ -379,6 +379,9 @@ qint64 XlsxSheet::lastMergedColumn(qint64 row) const
     return last;
 }
 
+// The second reading writes the workbook as it goes: the parts before the sheet, the sheet a
+// block at a time as its rows are read, the rest at the end. The styles gain the dates' format
+// first, so that they can be written wherever they stand.
 void XlsxSheet::rewind(qint64 first, qint64 count)
 {
     first_ = first;
@@ -386,6 +389,29 @@ void XlsxSheet::rewind(qint64 first, qint64 count)
     lastRowNumber_ = 0;
     merges_.clear();
     sheet_->restart();
+    if (!stylesName_.isEmpty()) {
+        datedStyles(); // the format's number
+        styles_ = datedStyles();
+        if (styles_.isEmpty())
+            fail(QStringLiteral("its styles cannot be read"));
+    }
+    writer_.emplace();
+    written_ = 0;
+    writeParts(sheetName_);
+    writer_->begin(sheetName_);
+    sheet_->setSink([this](QByteArrayView bytes) { writer_->write(bytes); });
+}
+
+// The parts not yet written, up to the one named (or all), the styles with the dates' format.
+void XlsxSheet::writeParts(const QByteArray& upTo)
+{
+    const QList<ZipArchive::Entry>& entries = zip_->entries();
+    for (; written_ < entries.size() && entries[written_].name != upTo; ++written_) {
+        if (entries[written_].name == stylesName_ && !styles_.isEmpty())
+            writer_->add(entries[written_].name, styles_);
+        else
+            writer_->copy(*zip_, entries[written_]);
+    }
 }
 
 // On the second reading: the dimension's range is widened to the added columns.
@@ -438,11 +464,6 @@ QString XlsxSheet::cellXml(qint64 column, const AddedCell& cell) const
 void XlsxSheet::addCells(const QList<AddedCell>& cells)
 {
     XmlSplice& xml = *sheet_;
-    if (dateStyle_ < 0 && !stylesName_.isEmpty()) {
-        // The style the dates take is known before the first is written; the styles are
-        // rewritten at the end, only when a date was added.
-        datedStyles();
-    }
     // The row's empty cells where the added ones go are replaced; those after them stay.
     qsizetype insertAt = rowEnd_;
     qsizetype replacedTo = -1;
@@ -453,10 +474,8 @@ void XlsxSheet::addCells(const QList<AddedCell>& cells)
             replacedTo = place.end;
     }
     QString added;
-    for (qsizetype i = 0; i < cells.size(); ++i) {
+    for (qsizetype i = 0; i < cells.size(); ++i)
         added += cellXml(first_ + i, cells[i]);
-        datesAdded_ = datesAdded_ || cells[i].kind == AddedCell::Kind::Date;
-    }
     xml.copyTo(insertAt);
     xml.insert(added);
     if (replacedTo >= 0)
@@ -536,23 +555,14 @@ QByteArray XlsxSheet::datedStyles()
 
 QByteArray XlsxSheet::finish()
 {
-    QByteArray sheet = sheet_->finish();
-    if (!problem_.isEmpty() || sheet.isEmpty()) {
+    if (!writer_ || !problem_.isEmpty() || !sheet_->finishIntoSink()) {
         fail(QStringLiteral("its sheet cannot be written: ") + sheet_->error());
         return {};
     }
-    QByteArray styles;
-    if (datesAdded_ && dateStyle_ >= 0) {
-        styles = datedStyles();
-        if (styles.isEmpty()) {
-            fail(QStringLiteral("its styles cannot be read"));
-            return {};
-        }
-    }
-    QHash<QByteArray, QByteArray> replaced{{sheetName_, sheet}};
-    if (!styles.isEmpty())
-        replaced.insert(stylesName_, styles);
-    QByteArray file = ZipWriter::rewrite(*zip_, replaced);
+    writer_->end();
+    ++written_;
+    writeParts({});
+    QByteArray file = writer_->finish();
     if (file.isEmpty())
         fail(QStringLiteral("the workbook cannot be written"));
     return file;

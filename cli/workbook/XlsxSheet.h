@@ -48,6 +48,7 @@ private:
     QByteArray datedStyles();
     QString cellXml(qint64 column, const AddedCell& cell) const;
     bool fail(const QString& problem);
+    void writeParts(const QByteArray& upTo);
 
     std::unique_ptr<ZipArchive> zip_;
     QByteArray sheetName_; // the parts' names
@@ -66,6 +67,8 @@ private:
     qint64 count_ = 0;
     int dateStyle_ = -1; // the cell format of the added dates
     int dateFormat_ = 0; // its number format
-    bool datesAdded_ = false;
+    QByteArray styles_; // with the dates' format
+    std::optional<ZipWriter> writer_;
+    qsizetype written_ = 0; // the parts written so far
     bool stylesHaveFormats_ = false;
 };

@@ -5,23 +5,41 @@
 XmlSplice::XmlSplice(const QByteArray& xml)
     : bytes_(xml)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    text_ = decoder(bytes_);
-    if (decoder.hasError()) {
+    // UTF-8 throughout, checked a block at a time, so that the part is never held twice.
+    constexpr qsizetype kBlock = qsizetype(1) << 20;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    for (qsizetype at = 0; at < bytes_.size() && !decoder.hasError(); at += kBlock)
+        (void)QString(decoder(QByteArrayView(bytes_).sliced(at, std::min(kBlock, bytes_.size() - at))));
+    if (decoder.hasError())
         refused_ = QStringLiteral("its XML is not UTF-8");
-        text_.clear();
-    }
+    start_ = bytes_.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     restart();
 }
 
 void XmlSplice::restart()
 {
     reader_.clear();
-    reader_.addData(text_);
+    reader_.addData(bytes_);
     reader_.setNamespaceProcessing(true);
     tokenStart_ = tokenEnd_ = 0;
+    cursorCharacter_ = 0;
+    cursorByte_ = start_;
     out_.clear();
-    copied_ = copiedByte_ = 0;
+    copied_ = 0;
+}
+
+// The byte where the reader's character offset is: the cursor moves on, a UTF-8 sequence at a
+// time, as the reader does (a sequence of four bytes is two UTF-16 code units).
+qsizetype XmlSplice::byteAt(qint64 character)
+{
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes_.constData());
+    while (cursorCharacter_ < character && cursorByte_ < bytes_.size()) {
+        const unsigned char lead = data[cursorByte_];
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        cursorByte_ += length;
+        cursorCharacter_ += length == 4 ? 2 : 1;
+    }
+    return std::min(cursorByte_, bytes_.size());
 }
 
 QXmlStreamReader::TokenType XmlSplice::next()
@@ -34,58 +52,65 @@ QXmlStreamReader::TokenType XmlSplice::next()
         refused_ = QStringLiteral("its XML declares a document type, which no workbook does");
         return QXmlStreamReader::Invalid;
     }
-    // The reader does not count a byte-order mark.
-    const qsizetype mark = text_.startsWith(QChar(0xFEFF)) ? 1 : 0;
-    tokenEnd_ = qsizetype(reader_.characterOffset()) + mark;
+    tokenEnd_ = byteAt(reader_.characterOffset());
     // Text is known to end only when the next markup has begun: its '<' is not the text's.
     if (type == QXmlStreamReader::Characters && tokenEnd_ > tokenStart_ &&
-        text_[tokenEnd_ - 1] == u'<' && !reader_.isCDATA())
+        bytes_[tokenEnd_ - 1] == '<' && !reader_.isCDATA())
         --tokenEnd_;
     return type;
 }
 
-double XmlSplice::progress() const
+QString XmlSplice::token() const
 {
-    return text_.isEmpty() ? 1.0 : double(tokenEnd_) / double(text_.size());
+    return QString::fromUtf8(QByteArrayView(bytes_).sliced(tokenStart_, tokenEnd_ - tokenStart_));
 }
 
-void XmlSplice::advanceBytes(qsizetype to)
+double XmlSplice::progress() const
 {
-    // The UTF-8 length of the text passed, so that the bytes copied are the part's own.
-    for (qsizetype i = copied_; i < to; ++i) {
-        const char16_t c = text_[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < to) {
-            copiedByte_ += 4;
-            ++i;
-        } else {
-            copiedByte_ += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
-        }
-    }
-    copied_ = to;
+    return bytes_.isEmpty() ? 1.0 : double(tokenEnd_) / double(bytes_.size());
 }
 
 void XmlSplice::copyTo(qsizetype at)
 {
     if (at <= copied_)
         return;
-    const qsizetype from = copiedByte_;
-    advanceBytes(at);
-    out_.append(QByteArrayView(bytes_).sliced(from, copiedByte_ - from));
+    out_.append(QByteArrayView(bytes_).sliced(copied_, at - copied_));
+    copied_ = at;
+    handOn();
 }
 
-void XmlSplice::skipTo(qsizetype at)
+void XmlSplice::handOn()
 {
-    if (at > copied_)
-        advanceBytes(at);
+    constexpr qsizetype kBlock = qsizetype(1) << 20;
+    if (sink_ && out_.size() >= kBlock) {
+        sink_(out_);
+        out_.resize(0); // keeps its capacity
+    }
 }
 
-void XmlSplice::insert(QStringView xml) { out_.append(xml.toUtf8()); }
+bool XmlSplice::finishIntoSink()
+{
+    if (!refused_.isEmpty() || reader_.hasError())
+        return false;
+    copyTo(bytes_.size());
+    sink_(out_);
+    out_.clear();
+    return true;
+}
+
+void XmlSplice::skipTo(qsizetype at) { copied_ = std::max(copied_, at); }
+
+void XmlSplice::insert(QStringView xml)
+{
+    out_.append(xml.toUtf8());
+    handOn();
+}
 
 QByteArray XmlSplice::finish()
 {
     if (!refused_.isEmpty() || reader_.hasError())
         return {};
-    copyTo(text_.size());
+    copyTo(bytes_.size());
     return std::move(out_);
 }
 

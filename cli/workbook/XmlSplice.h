@@ -5,6 +5,8 @@
 #include <QStringView>
 #include <QXmlStreamReader>
 
+#include <functional>
+
 // A part's XML read token by token and written back exactly as it was, but for the edits made
 // between tokens: the bytes not edited are copied unchanged. A document type declaration (and so
 // any entity declared in it) is refused, as no workbook part has one.
@@ -15,10 +17,10 @@ public:
     // The next token, as QXmlStreamReader reads it; Invalid at the end or on a fault (error()).
     QXmlStreamReader::TokenType next();
     const QXmlStreamReader& reader() const { return reader_; }
-    // The current token's place in the part's text, and its text.
+    // The current token's place in the part (a byte offset), and its text.
     qsizetype tokenStart() const { return tokenStart_; }
     qsizetype tokenEnd() const { return tokenEnd_; }
-    QStringView token() const { return QStringView(text_).sliced(tokenStart_, tokenEnd_ - tokenStart_); }
+    QString token() const;
     // How far through the text the reader is, 0 to 1.
     double progress() const;
 
@@ -29,6 +31,10 @@ public:
 
     // The rest copied; the part as written (UTF-8). Empty after a fault.
     QByteArray finish();
+    // Or: what is written is handed on a block at a time, and the rest at the end, so that the
+    // part is never held whole; false after a fault.
+    void setSink(std::function<void(QByteArrayView)> sink) { sink_ = std::move(sink); }
+    bool finishIntoSink();
     // From the start again, with nothing written.
     void restart();
 
@@ -38,15 +44,19 @@ public:
     static QString escaped(QStringView text);
 
 private:
-    void advanceBytes(qsizetype to);
+    void handOn();
+    qsizetype byteAt(qint64 character);
 
     QByteArray bytes_;
-    QString text_;
     QXmlStreamReader reader_;
     qsizetype tokenStart_ = 0;
     qsizetype tokenEnd_ = 0;
+    // The reader counts characters (UTF-16 code units); the part's place of the last one asked.
+    qint64 cursorCharacter_ = 0;
+    qsizetype cursorByte_ = 0;
+    qsizetype start_ = 0; // past a byte-order mark, which the reader does not count
     QByteArray out_;
-    qsizetype copied_ = 0;     // in text_
-    qsizetype copiedByte_ = 0; // the same place in bytes_
+    std::function<void(QByteArrayView)> sink_;
+    qsizetype copied_ = 0;
     QString refused_;
 };

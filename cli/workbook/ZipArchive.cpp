@@ -260,6 +260,11 @@ bool ZipWriter::copy(ZipArchive& from, const ZipArchive::Entry& entry)
 
 bool ZipWriter::add(QByteArrayView name, QByteArrayView contents, bool stored)
 {
+    return begin(name, stored) && write(contents) && end();
+}
+
+bool ZipWriter::begin(QByteArrayView name, bool stored)
+{
     if (failed_)
         return false;
     const QDateTime now = QDateTime::currentDateTime();
@@ -271,17 +276,27 @@ bool ZipWriter::add(QByteArrayView name, QByteArrayView contents, bool stored)
     times.tmz_date.tm_min = uInt(now.time().minute());
     times.tmz_date.tm_sec = uInt(now.time().second());
     const QByteArray entryName = name.toByteArray();
-    bool ok = zipOpenNewFileInZip64(handle_->zip, entryName.constData(), &times, nullptr, 0, nullptr,
-                                    0, nullptr, stored ? 0 : Z_DEFLATED,
-                                    stored ? 0 : Z_DEFAULT_COMPRESSION,
-                                    quint64(contents.size()) >= 0xffffffffULL ? 1 : 0) == ZIP_OK;
-    for (qsizetype at = 0; ok && at < contents.size(); at += qsizetype(kChunk)) {
-        const QByteArrayView part = contents.sliced(at, std::min(contents.size() - at, qsizetype(kChunk)));
-        ok = zipWriteInFileInZip(handle_->zip, part.data(), unsigned(part.size())) == ZIP_OK;
+    // Zip64 is written for every entry whose size is not known first; no part nears 4 GiB.
+    failed_ = zipOpenNewFileInZip64(handle_->zip, entryName.constData(), &times, nullptr, 0,
+                                    nullptr, 0, nullptr, stored ? 0 : Z_DEFLATED,
+                                    stored ? 0 : Z_BEST_SPEED, 0) != ZIP_OK;
+    return !failed_;
+}
+
+bool ZipWriter::write(QByteArrayView contents)
+{
+    for (qsizetype at = 0; !failed_ && at < contents.size(); at += qsizetype(kChunk)) {
+        const QByteArrayView part =
+            contents.sliced(at, std::min(contents.size() - at, qsizetype(kChunk)));
+        failed_ = zipWriteInFileInZip(handle_->zip, part.data(), unsigned(part.size())) != ZIP_OK;
     }
-    ok = zipCloseFileInZip(handle_->zip) == ZIP_OK && ok;
-    failed_ = failed_ || !ok;
-    return ok;
+    return !failed_;
+}
+
+bool ZipWriter::end()
+{
+    failed_ = zipCloseFileInZip(handle_->zip) != ZIP_OK || failed_;
+    return !failed_;
 }
 
 QByteArray ZipWriter::finish()

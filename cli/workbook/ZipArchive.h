@@ -58,8 +58,14 @@ public:
 
     // The entry as `from` stores it: the same packed bytes, method, checksum and sizes.
     bool copy(ZipArchive& from, const ZipArchive::Entry& entry);
-    // An entry with these contents, deflated (or stored, when `stored`: OpenDocument's mimetype).
+    // An entry with these contents, deflated at the fastest level (or stored, when `stored`:
+    // OpenDocument's mimetype).
     bool add(QByteArrayView name, QByteArrayView contents, bool stored = false);
+    // The same in parts, so that a large entry need not be held whole: begin(), write() as often
+    // as there is more, then end().
+    bool begin(QByteArrayView name, bool stored = false);
+    bool write(QByteArrayView contents);
+    bool end();
     // The whole zip; empty when any step failed.
     QByteArray finish();
 
