@@ -50,8 +50,8 @@ int dateWorkbook(const BatchOptions& options, const NumberRules::Separators& sep
     if (!options.output)
         return Messages::usageError(UsageError::WorkbookWithoutOutput, name.toUtf8());
     const QString suffix = u'.' + QFileInfo(*options.output).suffix().toLower();
-    const bool namesAKind = suffix == u".xlsx" || suffix == u".ods" || suffix == u".xls" ||
-                            suffix == u".csv";
+    const bool namesAKind =
+        suffix == u".xlsx" || suffix == u".ods" || suffix == u".xls" || suffix == u".csv";
     if (namesAKind && !kind.isEmpty() && kind != u".xls" && suffix != kind)
         return Messages::usageError(UsageError::OutputOfOtherKind, kind.toUtf8());
     if (table.size() > kLargestWorkbook)

@@ -109,8 +109,8 @@ int main(int argc, char** argv)
         } else if (name == "--output" || name == "--sheet") {
             if (equals < 0 && i + 1 == argc)
                 return Messages::usageError(UsageError::MissingValue, name);
-            const QString value = QString::fromUtf8(equals < 0 ? QByteArray(argv[++i])
-                                                               : argument.sliced(equals + 1));
+            const QString value =
+                QString::fromUtf8(equals < 0 ? QByteArray(argv[++i]) : argument.sliced(equals + 1));
             (name == "--output" ? options.output : options.sheet) = value;
         } else if (name == "--column" || name == "--delimiter") {
             const bool isColumn = name == "--column";

@@ -15,7 +15,8 @@ constexpr auto kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/mai
 constexpr auto kRelations = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 constexpr auto kStrictMain = "http://purl.oclc.org/ooxml/spreadsheetml/main";
 constexpr auto kStrictRelations = "http://purl.oclc.org/ooxml/officeDocument/relationships";
-constexpr auto kStyles = R"(<styleSheet xmlns="%1"><cellXfs count="1"><xf numFmtId="0"/></cellXfs></styleSheet>)";
+constexpr auto kStyles =
+    R"(<styleSheet xmlns="%1"><cellXfs count="1"><xf numFmtId="0"/></cellXfs></styleSheet>)";
 
 // A workbook of one sheet, its parts as Excel names them.
 QByteArray workbook(const QString& sheetData, const QString& strings = {}, bool strict = false,
@@ -26,21 +27,40 @@ QByteArray workbook(const QString& sheetData, const QString& strings = {}, bool 
     const QString rel = QStringLiteral(R"(<Relationship Id="%1" Type="%2/%3" Target="%4"/>)");
     ZipWriter zip;
     zip.add("[Content_Types].xml", "<Types/>");
-    zip.add("_rels/.rels", (QStringLiteral("<Relationships>") + rel.arg(QStringLiteral("rId1"), relations, QStringLiteral("officeDocument"), QStringLiteral("xl/workbook.xml")) + QStringLiteral("</Relationships>")).toUtf8());
-    zip.add("xl/workbook.xml", QStringLiteral(R"(<workbook xmlns="%1" xmlns:r="%2"><sheets><sheet name="Cars" sheetId="1" r:id="rId1"/></sheets></workbook>)").arg(main, relations).toUtf8());
+    zip.add("_rels/.rels",
+            (QStringLiteral("<Relationships>") +
+             rel.arg(QStringLiteral("rId1"), relations, QStringLiteral("officeDocument"),
+                     QStringLiteral("xl/workbook.xml")) +
+             QStringLiteral("</Relationships>"))
+                .toUtf8());
+    zip.add(
+        "xl/workbook.xml",
+        QStringLiteral(
+            R"(<workbook xmlns="%1" xmlns:r="%2"><sheets><sheet name="Cars" sheetId="1" r:id="rId1"/></sheets></workbook>)")
+            .arg(main, relations)
+            .toUtf8());
     zip.add("xl/_rels/workbook.xml.rels",
-            (QStringLiteral("<Relationships>") + rel.arg(QStringLiteral("rId1"), relations, QStringLiteral("worksheet"), QStringLiteral("worksheets/sheet1.xml")) +
-             rel.arg(QStringLiteral("rId2"), relations, QStringLiteral("styles"), QStringLiteral("styles.xml")) +
-             rel.arg(QStringLiteral("rId3"), relations, QStringLiteral("sharedStrings"), QStringLiteral("sharedStrings.xml")) + QStringLiteral("</Relationships>")).toUtf8());
+            (QStringLiteral("<Relationships>") +
+             rel.arg(QStringLiteral("rId1"), relations, QStringLiteral("worksheet"),
+                     QStringLiteral("worksheets/sheet1.xml")) +
+             rel.arg(QStringLiteral("rId2"), relations, QStringLiteral("styles"),
+                     QStringLiteral("styles.xml")) +
+             rel.arg(QStringLiteral("rId3"), relations, QStringLiteral("sharedStrings"),
+                     QStringLiteral("sharedStrings.xml")) +
+             QStringLiteral("</Relationships>"))
+                .toUtf8());
     zip.add("xl/styles.xml", styles.arg(main).toUtf8());
-    zip.add("xl/sharedStrings.xml", QStringLiteral("<sst xmlns=\"%1\">%2</sst>").arg(main, strings).toUtf8());
-    zip.add("xl/worksheets/sheet1.xml", QString(sheetData).replace(QStringLiteral("MAIN"), main).toUtf8());
+    zip.add("xl/sharedStrings.xml",
+            QStringLiteral("<sst xmlns=\"%1\">%2</sst>").arg(main, strings).toUtf8());
+    zip.add("xl/worksheets/sheet1.xml",
+            QString(sheetData).replace(QStringLiteral("MAIN"), main).toUtf8());
     return zip.finish();
 }
 
 QString sheet(const QString& rows)
 {
-    return QStringLiteral("<worksheet xmlns=\"MAIN\"><dimension ref=\"A1:B2\"/><sheetData>") + rows + QStringLiteral("</sheetData></worksheet>");
+    return QStringLiteral("<worksheet xmlns=\"MAIN\"><dimension ref=\"A1:B2\"/><sheetData>") +
+           rows + QStringLiteral("</sheetData></worksheet>");
 }
 
 struct Dated {
@@ -93,36 +113,60 @@ void TestWorkbook::reading_data()
     const QString header = QStringLiteral(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)");
     const QString serial = QStringLiteral("<si><t>Serial</t></si>");
     QTest::newRow("a number cell")
-        << sheet(header + R"(<row r="2"><c r="A2"><v>400</v></c></row>)") << serial << false << "B2" << "400";
+        << sheet(header + R"(<row r="2"><c r="A2"><v>400</v></c></row>)") << serial << false << "B2"
+        << "400";
     QTest::newRow("a number written with a fraction of zero is the whole number")
-        << sheet(header + R"(<row r="2"><c r="A2"><v>1234567.0</v></c></row>)") << serial << false << "B2" << "1234567";
+        << sheet(header + R"(<row r="2"><c r="A2"><v>1234567.0</v></c></row>)") << serial << false
+        << "B2"
+        << "1234567";
     QTest::newRow("a shared string with group separators is read as the field reads it")
         << sheet(header + R"(<row r="2"><c r="A2" t="s"><v>1</v></c></row>)")
-        << serial + "<si><t> 1,234,567 </t></si>" << false << "B2" << "1234567";
+        << serial + "<si><t> 1,234,567 </t></si>" << false << "B2"
+        << "1234567";
     QTest::newRow("a rich string's runs are joined, its phonetic reading left out")
         << sheet(header + R"(<row r="2"><c r="A2" t="s"><v>1</v></c></row>)")
-        << serial + "<si><r><t>12</t></r><r><rPr/><t>34</t></r><rPh><t>99</t></rPh></si>" << false << "B2" << "1234";
+        << serial + "<si><r><t>12</t></r><r><rPr/><t>34</t></r><rPh><t>99</t></rPh></si>" << false
+        << "B2"
+        << "1234";
     QTest::newRow("an inline string")
-        << sheet(header + R"(<row r="2"><c r="A2" t="inlineStr"><is><t>646</t></is></c></row>)") << serial << false << "B2" << "646";
+        << sheet(header + R"(<row r="2"><c r="A2" t="inlineStr"><is><t>646</t></is></c></row>)")
+        << serial << false << "B2"
+        << "646";
     QTest::newRow("a formula's cached value")
-        << sheet(header + R"(<row r="2"><c r="A2"><f>200*2</f><v>400</v></c></row>)") << serial << false << "B2" << "400";
+        << sheet(header + R"(<row r="2"><c r="A2"><f>200*2</f><v>400</v></c></row>)") << serial
+        << false << "B2"
+        << "400";
     QTest::newRow("cells and rows without references follow one another")
-        << sheet(R"(<row><c t="s"><v>1</v></c><c t="s"><v>0</v></c></row><row><c t="s"><v>1</v></c><c><v>5</v></c></row>)")
-        << serial + "<si><t>Owner</t></si>" << false << "C2" << "5";
+        << sheet(
+               R"(<row><c t="s"><v>1</v></c><c t="s"><v>0</v></c></row><row><c t="s"><v>1</v></c><c><v>5</v></c></row>)")
+        << serial + "<si><t>Owner</t></si>" << false << "C2"
+        << "5";
     QTest::newRow("strict Office Open XML")
-        << sheet(header + R"(<row r="2"><c r="A2"><v>400</v></c></row>)") << serial << true << "B2" << "400";
+        << sheet(header + R"(<row r="2"><c r="A2"><v>400</v></c></row>)") << serial << true << "B2"
+        << "400";
     QTest::newRow("the header is the first row with the name, below a title")
-        << sheet(R"(<row r="1"><c r="A1" t="s"><v>1</v></c><c r="E1" t="s"><v>1</v></c></row>)"
-                 R"(<row r="3"><c r="B3" t="s"><v>0</v></c></row><row r="4"><c r="B4"><v>400</v></c></row>)")
-        << serial + "<si><t>Registry of cars</t></si>" << false << "C4" << "400";
+        << sheet(
+               R"(<row r="1"><c r="A1" t="s"><v>1</v></c><c r="E1" t="s"><v>1</v></c></row>)"
+               R"(<row r="3"><c r="B3" t="s"><v>0</v></c></row><row r="4"><c r="B4"><v>400</v></c></row>)")
+        << serial + "<si><t>Registry of cars</t></si>" << false << "C4"
+        << "400";
     QTest::newRow("a merged cell of the table is not written into")
-        << QString(sheet(header + R"(<row r="2"><c r="A2"><v>400</v></c></row>)")).replace(QStringLiteral("</sheetData>"), QStringLiteral("</sheetData><mergeCells count=\"1\"><mergeCell ref=\"B2:D2\"/></mergeCells>"))
-        << serial << false << "E2" << "400";
+        << QString(sheet(header + R"(<row r="2"><c r="A2"><v>400</v></c></row>)"))
+               .replace(QStringLiteral("</sheetData>"),
+                        QStringLiteral("</sheetData><mergeCells count=\"1\"><mergeCell "
+                                       "ref=\"B2:D2\"/></mergeCells>"))
+        << serial << false << "E2"
+        << "400";
     QTest::newRow("an empty styled cell where the estimate goes gives way")
-        << sheet(header + R"(<row r="2"><c r="A2"><v>400</v></c><c r="B2" s="0"/><c r="Z2" s="0"/></row>)") << serial << false << "B2" << "400";
+        << sheet(header +
+                 R"(<row r="2"><c r="A2"><v>400</v></c><c r="B2" s="0"/><c r="Z2" s="0"/></row>)")
+        << serial << false << "B2"
+        << "400";
     QTest::newRow("elements with a prefix")
-        << QStringLiteral(R"(<x:worksheet xmlns:x="MAIN"><x:sheetData><x:row r="1"><x:c r="A1" t="s"><x:v>0</x:v></x:c></x:row><x:row r="2"><x:c r="A2"><x:v>400</x:v></x:c></x:row></x:sheetData></x:worksheet>)")
-        << serial << false << "B2" << "400";
+        << QStringLiteral(
+               R"(<x:worksheet xmlns:x="MAIN"><x:sheetData><x:row r="1"><x:c r="A1" t="s"><x:v>0</x:v></x:c></x:row><x:row r="2"><x:c r="A2"><x:v>400</x:v></x:c></x:row></x:sheetData></x:worksheet>)")
+        << serial << false << "B2"
+        << "400";
 }
 
 void TestWorkbook::reading()
@@ -135,18 +179,25 @@ void TestWorkbook::reading()
     const Dated dated = date(workbook(sheetData, strings, strict));
     QCOMPARE(dated.status, 0);
     const QString xml = dated.part("xl/worksheets/sheet1.xml");
-    const QString prefix = sheetData.startsWith(QStringLiteral("<x:")) ? QStringLiteral("x:") : QString();
-    QVERIFY2(xml.contains(QStringLiteral("<%1c r=\"%2\"><%1v>%3</%1v></%1c>").arg(prefix, serialCell, serial)), qPrintable(xml));
+    const QString prefix =
+        sheetData.startsWith(QStringLiteral("<x:")) ? QStringLiteral("x:") : QString();
+    QVERIFY2(
+        xml.contains(
+            QStringLiteral("<%1c r=\"%2\"><%1v>%3</%1v></%1c>").arg(prefix, serialCell, serial)),
+        qPrintable(xml));
     // Every cell of the sheet is still there, as it was written.
     QRegularExpression cell(QStringLiteral("<(x:)?c [^>]*(/>|>.*?</(x:)?c>)"));
     for (const auto& match : cell.globalMatch(sheetData))
-        QVERIFY2(xml.contains(match.captured()) || match.captured().contains(QStringLiteral("s=\"0\"/>")), qPrintable(match.captured()));
+        QVERIFY2(xml.contains(match.captured()) ||
+                     match.captured().contains(QStringLiteral("s=\"0\"/>")),
+                 qPrintable(match.captured()));
 }
 
 // The cells added to a dated row and the header, the date as a date, what stays as it was.
 void TestWorkbook::addedCells()
 {
-    const QString rows = QStringLiteral(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row><row r="2"><c r="A2"><v>400</v></c></row><row r="3"><c r="A3"><v>2831427</v></c></row>)");
+    const QString rows = QStringLiteral(
+        R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row><row r="2"><c r="A2"><v>400</v></c></row><row r="3"><c r="A3"><v>2831427</v></c></row>)");
     const QByteArray file = workbook(sheet(rows), QStringLiteral("<si><t>Serial</t></si>"));
     const Dated dated = date(file);
     QCOMPARE(dated.status, 1);
@@ -154,13 +205,18 @@ void TestWorkbook::addedCells()
     const QString xml = dated.part("xl/worksheets/sheet1.xml");
     QVERIFY(xml.contains(R"(<c r="B1" t="inlineStr"><is><t>estimate_serial</t></is></c>)"));
     QVERIFY(xml.contains(R"(<c r="N1" t="inlineStr"><is><t>estimate_date</t></is></c>)"));
-    QVERIFY(xml.contains(R"(<c r="C2" t="inlineStr"><is><t>January</t></is></c><c r="D2"><v>9</v></c><c r="E2"><v>1909</v></c>)"));
-    QVERIFY(xml.contains(R"(<c r="L2" t="inlineStr"><is><t>400 was built on January 9, 1909.</t></is></c>)"));
-    QVERIFY(xml.contains(QStringLiteral(R"(<c r="N2" s="1"><v>%1</v></c>)").arg(days(QDate(1909, 1, 9)))));
-    QVERIFY(xml.contains(R"(<c r="M3" t="inlineStr"><is><t>No production month is recorded for serial number 2831427.</t></is></c></row>)"));
+    QVERIFY(xml.contains(
+        R"(<c r="C2" t="inlineStr"><is><t>January</t></is></c><c r="D2"><v>9</v></c><c r="E2"><v>1909</v></c>)"));
+    QVERIFY(xml.contains(
+        R"(<c r="L2" t="inlineStr"><is><t>400 was built on January 9, 1909.</t></is></c>)"));
+    QVERIFY(xml.contains(
+        QStringLiteral(R"(<c r="N2" s="1"><v>%1</v></c>)").arg(days(QDate(1909, 1, 9)))));
+    QVERIFY(xml.contains(
+        R"(<c r="M3" t="inlineStr"><is><t>No production month is recorded for serial number 2831427.</t></is></c></row>)"));
     QVERIFY(xml.contains(R"(<dimension ref="A1:N2"/>)"));
     const QString styles = dated.part("xl/styles.xml");
-    QVERIFY(styles.contains(R"(<numFmts count="1"><numFmt numFmtId="164" formatCode="yyyy-mm-dd"/></numFmts>)"));
+    QVERIFY(styles.contains(
+        R"(<numFmts count="1"><numFmt numFmtId="164" formatCode="yyyy-mm-dd"/></numFmts>)"));
     QVERIFY(styles.contains(R"(<cellXfs count="2"><xf numFmtId="0"/><xf numFmtId="164")"));
     // The parts that hold nothing of the sheet keep their packed bytes.
     ZipArchive before(file);
@@ -180,26 +236,36 @@ void TestWorkbook::refused_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QByteArray>("message");
-    const QByteArray ole = QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
-    QTest::newRow("an old binary .xls") << ole + "Workbook" << QByteArray("old binary Excel workbook (.xls)");
+    const QByteArray ole =
+        QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
+    QTest::newRow("an old binary .xls")
+        << ole + "Workbook" << QByteArray("old binary Excel workbook (.xls)");
     QTest::newRow("a workbook protected by a password")
-        << ole + QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32) << QByteArray("protected by a password");
-    QTest::newRow("text is no workbook") << QByteArray("Serial\n400\n") << QByteArray("no workbook that Tarnwick reads");
+        << ole + QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32)
+        << QByteArray("protected by a password");
+    QTest::newRow("text is no workbook")
+        << QByteArray("Serial\n400\n") << QByteArray("no workbook that Tarnwick reads");
     ZipWriter plain;
     plain.add("notes.txt", "hello");
-    QTest::newRow("a zip that is no workbook") << plain.finish() << QByteArray("a zip file, not a workbook");
+    QTest::newRow("a zip that is no workbook")
+        << plain.finish() << QByteArray("a zip file, not a workbook");
     ZipWriter climbing;
     climbing.add("../../etc/passwd", "x");
-    QTest::newRow("a part whose name climbs out") << climbing.finish() << QByteArray("which no workbook has");
+    QTest::newRow("a part whose name climbs out")
+        << climbing.finish() << QByteArray("which no workbook has");
     ZipWriter absolute;
     absolute.add("/etc/passwd", "x");
-    QTest::newRow("a part with an absolute name") << absolute.finish() << QByteArray("which no workbook has");
+    QTest::newRow("a part with an absolute name")
+        << absolute.finish() << QByteArray("which no workbook has");
     QTest::newRow("a sheet that declares entities")
-        << workbook(QStringLiteral(R"(<!DOCTYPE w [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;">]><worksheet xmlns="MAIN"><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>Serial &b;</t></is></c></row></sheetData></worksheet>)"))
+        << workbook(QStringLiteral(
+               R"(<!DOCTYPE w [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;">]><worksheet xmlns="MAIN"><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>Serial &b;</t></is></c></row></sheetData></worksheet>)"))
         << QByteArray("declares a document type");
-    QTest::newRow("a sheet that is not XML") << workbook(QStringLiteral("<worksheet><row>")) << QByteArray("cannot be read");
+    QTest::newRow("a sheet that is not XML")
+        << workbook(QStringLiteral("<worksheet><row>")) << QByteArray("cannot be read");
     QTest::newRow("a row past the last a sheet has")
-        << workbook(sheet(R"(<row r="1048577"><c r="A1"><v>1</v></c></row>)")) << QByteArray("past the last row");
+        << workbook(sheet(R"(<row r="1048577"><c r="A1"><v>1</v></c></row>)"))
+        << QByteArray("past the last row");
 }
 
 void TestWorkbook::refused()

@@ -62,7 +62,8 @@ QList<AddedCell> headerCells()
 {
     QList<AddedCell> cells;
     for (const QByteArrayView name : BatchEstimator::kColumns)
-        cells.append({AddedCell::Kind::Text, QStringLiteral("estimate_") + QString::fromLatin1(name)});
+        cells.append(
+            {AddedCell::Kind::Text, QStringLiteral("estimate_") + QString::fromLatin1(name)});
     return cells;
 }
 
@@ -128,7 +129,7 @@ int runWorkbook(const BatchOptions& options, const NumberRules::Separators& sepa
         const SheetCell* cell = row.at(chosen.index);
         const QString serial = serialText(cell, separators);
         const bool calculated = serial.size() <= kLongestSerial && estimator.estimate(serial);
-        const QString error = calculated                     ? QString()
+        const QString error = calculated                       ? QString()
                               : serial.size() > kLongestSerial ? Messages::notASerialNumber()
                                                                : estimator.message();
         for (qint64 i = 0; i < row.repeat; ++i)

@@ -10,8 +10,8 @@
 // waiting when it was left non-blocking); 0, or the errno of the write that failed.
 int writeAll(int fd, QByteArrayView bytes);
 
-// Standard output (or bytes in memory, for the page's worker) with a large buffer. The first write that fails is remembered and nothing is
-// written after it; callers stop at once when `failed()`.
+// Standard output (or bytes in memory, for the page's worker) with a large buffer. The first write
+// that fails is remembered and nothing is written after it; callers stop at once when `failed()`.
 class OutputSink {
 public:
     static constexpr std::size_t kFlushAt = std::size_t(1) << 16;

@@ -54,7 +54,8 @@ OpenedWorkbook openWorkbook(const QByteArray& file, const std::optional<QString>
                        QLatin1String(kSaveAs));
     auto zip = std::make_unique<ZipArchive>(file);
     if (!zip->isOpen())
-        return refused(QStringLiteral("this file cannot be read as a workbook: %1").arg(zip->problem()));
+        return refused(
+            QStringLiteral("this file cannot be read as a workbook: %1").arg(zip->problem()));
 
     QString problem;
     if (zip->contains("mimetype")) {

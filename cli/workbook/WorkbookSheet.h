@@ -18,8 +18,8 @@ struct SheetCell {
 
 // One row of a sheet that holds at least one cell.
 struct SheetRow {
-    qint64 number = 0; // 1-based
-    qint64 repeat = 1; // the same row this many times over (OpenDocument's repeated rows)
+    qint64 number = 0;      // 1-based
+    qint64 repeat = 1;      // the same row this many times over (OpenDocument's repeated rows)
     QList<SheetCell> cells; // in column order
 
     const SheetCell* at(qint64 column) const

@@ -57,7 +57,8 @@ QList<Relationship> relationships(ZipArchive& zip, const QByteArray& part)
         const QXmlStreamAttributes a = reader.attributes();
         if (a.value(QLatin1String("TargetMode")) == u"External")
             continue;
-        found.append({a.value(QLatin1String("Id")).toString(), a.value(QLatin1String("Type")).toString(),
+        found.append({a.value(QLatin1String("Id")).toString(),
+                      a.value(QLatin1String("Type")).toString(),
                       partName(folder, a.value(QLatin1String("Target")).toString())});
     }
     return found;
@@ -145,9 +146,10 @@ std::unique_ptr<WorkbookSheet> XlsxSheet::open(std::unique_ptr<ZipArchive> zip,
         while (!reader.atEnd() && !reader.hasError()) {
             if (reader.readNext() == QXmlStreamReader::StartElement &&
                 reader.name() == u"Relationship")
-                found.append({reader.attributes().value(QLatin1String("Id")).toString(),
-                              reader.attributes().value(QLatin1String("Type")).toString(),
-                              partName({}, reader.attributes().value(QLatin1String("Target")).toString())});
+                found.append(
+                    {reader.attributes().value(QLatin1String("Id")).toString(),
+                     reader.attributes().value(QLatin1String("Type")).toString(),
+                     partName({}, reader.attributes().value(QLatin1String("Target")).toString())});
         }
         return found;
     }();
@@ -222,7 +224,8 @@ std::unique_ptr<WorkbookSheet> XlsxSheet::open(std::unique_ptr<ZipArchive> zip,
         while (!sst.atEnd() && !sst.hasError()) {
             const auto type = sst.readNext();
             if (type == QXmlStreamReader::DTD) {
-                problem = QStringLiteral("its XML declares a document type, which no workbook does");
+                problem =
+                    QStringLiteral("its XML declares a document type, which no workbook does");
                 return nullptr;
             }
             if (type == QXmlStreamReader::StartElement && sst.name() == u"si") {
@@ -240,8 +243,8 @@ std::unique_ptr<WorkbookSheet> XlsxSheet::open(std::unique_ptr<ZipArchive> zip,
     }
     const std::optional<QByteArray> xml = zip->read(sheet->sheetName_);
     if (!xml) {
-        problem = zip->problem().isEmpty() ? QStringLiteral("its sheet cannot be found")
-                                           : zip->problem();
+        problem =
+            zip->problem().isEmpty() ? QStringLiteral("its sheet cannot be found") : zip->problem();
         return nullptr;
     }
     sheet->sheet_.emplace(*xml);
@@ -279,9 +282,10 @@ bool XlsxSheet::nextRow(SheetRow& row)
                 merges_.append({lastRow, column});
         } else if (name == u"row") {
             prefix_ = xml.reader().prefix().isEmpty() ? QString()
-                                                       : xml.reader().prefix().toString() + u':';
+                                                      : xml.reader().prefix().toString() + u':';
             bool numbered = false;
-            const qint64 number = xml.reader().attributes().value(QLatin1String("r")).toLongLong(&numbered);
+            const qint64 number =
+                xml.reader().attributes().value(QLatin1String("r")).toLongLong(&numbered);
             lastRowNumber_ = numbered ? number : lastRowNumber_ + 1;
             if (lastRowNumber_ < 1 || lastRowNumber_ > kLastRow)
                 return fail(QStringLiteral("its sheet has a row numbered %1, past the last row a "
@@ -300,9 +304,12 @@ bool XlsxSheet::nextRow(SheetRow& row)
                     break;
                 }
                 if (inner == QXmlStreamReader::StartElement && xml.reader().name() == u"c") {
-                    const auto [at, unused] = cellReference(xml.reader().attributes().value(QLatin1String("r")));
+                    const auto [at, unused] =
+                        cellReference(xml.reader().attributes().value(QLatin1String("r")));
                     Q_UNUSED(unused);
-                    column = xml.reader().attributes().hasAttribute(QLatin1String("r")) ? at : column + 1;
+                    column = xml.reader().attributes().hasAttribute(QLatin1String("r"))
+                                 ? at
+                                 : column + 1;
                     if (column < 0 || column > kLastColumn)
                         return fail(QStringLiteral("its sheet has a cell outside the columns a "
                                                    "sheet can have"));
@@ -420,7 +427,8 @@ void XlsxSheet::widenDimension()
     XmlSplice& xml = *sheet_;
     if (first_ < 0)
         return;
-    const QList<QStringView> ends = xml.reader().attributes().value(QLatin1String("ref")).split(u':');
+    const QList<QStringView> ends =
+        xml.reader().attributes().value(QLatin1String("ref")).split(u':');
     const auto [firstColumn, firstRow] = cellReference(ends.front());
     const auto [lastColumn, lastRow] = cellReference(ends.back());
     if (firstColumn < 0 || firstRow < 0 || lastColumn < 0 || lastRow < 0)
@@ -456,8 +464,7 @@ QString XlsxSheet::cellXml(qint64 column, const AddedCell& cell) const
     }
     const bool blanksAtEnds = cell.value != cell.value.trimmed();
     return QStringLiteral("<%1c r=\"%2\" t=\"inlineStr\"><%1is><%1t%3>%4</%1t></%1is></%1c>")
-        .arg(p, reference,
-             blanksAtEnds ? QStringLiteral(" xml:space=\"preserve\"") : QString(),
+        .arg(p, reference, blanksAtEnds ? QStringLiteral(" xml:space=\"preserve\"") : QString(),
              XmlSplice::escaped(cell.value));
 }
 
@@ -499,9 +506,8 @@ QByteArray XlsxSheet::datedStyles()
         if (type == QXmlStreamReader::Invalid || type == QXmlStreamReader::EndDocument)
             break;
         const QStringView name = xml.reader().name();
-        const QString p = xml.reader().prefix().isEmpty()
-                              ? QString()
-                              : xml.reader().prefix().toString() + u':';
+        const QString p =
+            xml.reader().prefix().isEmpty() ? QString() : xml.reader().prefix().toString() + u':';
         if (type == QXmlStreamReader::StartElement) {
             if (name == u"numFmts")
                 stylesHaveFormats_ = true;
@@ -514,14 +520,16 @@ QByteArray XlsxSheet::datedStyles()
                                .arg(dateFormat_));
             }
             if (name == u"numFmt")
-                highestFormat = std::max(
-                    highestFormat, xml.reader().attributes().value(QLatin1String("numFmtId")).toInt());
+                highestFormat =
+                    std::max(highestFormat,
+                             xml.reader().attributes().value(QLatin1String("numFmtId")).toInt());
             if (name == u"cellXfs")
                 inCellFormats = true;
             if (name == u"xf" && inCellFormats)
                 ++formats;
             if (!finding && (name == u"numFmts" || name == u"cellXfs")) {
-                const int count = xml.reader().attributes().value(QLatin1String("count")).toInt() + 1;
+                const int count =
+                    xml.reader().attributes().value(QLatin1String("count")).toInt() + 1;
                 xml.copyTo(xml.tokenStart());
                 xml.insert(withAttribute(xml.token(), u"count", QString::number(count)));
                 xml.skipTo(xml.tokenEnd());

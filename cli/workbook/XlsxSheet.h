@@ -67,7 +67,7 @@ private:
     qint64 count_ = 0;
     int dateStyle_ = -1; // the cell format of the added dates
     int dateFormat_ = 0; // its number format
-    QByteArray styles_; // with the dates' format
+    QByteArray styles_;  // with the dates' format
     std::optional<ZipWriter> writer_;
     qsizetype written_ = 0; // the parts written so far
     bool stylesHaveFormats_ = false;

@@ -9,7 +9,8 @@ XmlSplice::XmlSplice(const QByteArray& xml)
     constexpr qsizetype kBlock = qsizetype(1) << 20;
     QStringDecoder decoder(QStringDecoder::Utf8);
     for (qsizetype at = 0; at < bytes_.size() && !decoder.hasError(); at += kBlock)
-        (void)QString(decoder(QByteArrayView(bytes_).sliced(at, std::min(kBlock, bytes_.size() - at))));
+        (void)QString(
+            decoder(QByteArrayView(bytes_).sliced(at, std::min(kBlock, bytes_.size() - at))));
     if (decoder.hasError())
         refused_ = QStringLiteral("its XML is not UTF-8");
     start_ = bytes_.startsWith("\xEF\xBB\xBF") ? 3 : 0;
@@ -131,13 +132,27 @@ QString XmlSplice::escaped(QStringView text)
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'<': out += QLatin1String("&lt;"); break;
-        case u'>': out += QLatin1String("&gt;"); break;
-        case u'&': out += QLatin1String("&amp;"); break;
-        case u'"': out += QLatin1String("&quot;"); break;
-        case u'\n': out += QLatin1String("&#10;"); break;
-        case u'\r': out += QLatin1String("&#13;"); break;
-        case u'\t': out += QLatin1String("&#9;"); break;
+        case u'<':
+            out += QLatin1String("&lt;");
+            break;
+        case u'>':
+            out += QLatin1String("&gt;");
+            break;
+        case u'&':
+            out += QLatin1String("&amp;");
+            break;
+        case u'"':
+            out += QLatin1String("&quot;");
+            break;
+        case u'\n':
+            out += QLatin1String("&#10;");
+            break;
+        case u'\r':
+            out += QLatin1String("&#13;");
+            break;
+        case u'\t':
+            out += QLatin1String("&#9;");
+            break;
         default:
             if (c.unicode() >= 0x20 && c.unicode() != 0xFFFE && c.unicode() != 0xFFFF)
                 out += c; // the control characters XML 1.0 does not allow are left out

@@ -46,12 +46,15 @@ uLong writeMemory(voidpf, voidpf stream, const void* from, uLong size)
     return size;
 }
 
-ZPOS64_T tellMemory(voidpf, voidpf stream) { return ZPOS64_T(static_cast<MemoryFile*>(stream)->at); }
+ZPOS64_T tellMemory(voidpf, voidpf stream)
+{
+    return ZPOS64_T(static_cast<MemoryFile*>(stream)->at);
+}
 
 long seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin)
 {
     auto* file = static_cast<MemoryFile*>(stream);
-    const qint64 base = origin == ZLIB_FILEFUNC_SEEK_SET ? 0
+    const qint64 base = origin == ZLIB_FILEFUNC_SEEK_SET   ? 0
                         : origin == ZLIB_FILEFUNC_SEEK_CUR ? file->at
                                                            : file->bytes->size();
     const qint64 to = base + qint64(offset);
@@ -125,11 +128,12 @@ ZipArchive::ZipArchive(const QByteArray& file)
         return;
     }
     QSet<QByteArray> seen;
-    for (int at = unzGoToFirstFile(handle_->zip); at == UNZ_OK; at = unzGoToNextFile(handle_->zip)) {
+    for (int at = unzGoToFirstFile(handle_->zip); at == UNZ_OK;
+         at = unzGoToNextFile(handle_->zip)) {
         unz_file_info64 info{};
         char name[1024];
-        if (unzGetCurrentFileInfo64(handle_->zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
-                UNZ_OK ||
+        if (unzGetCurrentFileInfo64(handle_->zip, &info, name, sizeof name, nullptr, 0, nullptr,
+                                    0) != UNZ_OK ||
             info.size_filename >= sizeof name) {
             problem_ = QStringLiteral("its list of parts is damaged");
             return;
@@ -179,7 +183,8 @@ std::optional<QByteArray> ZipArchive::read(QByteArrayView name, qint64 limit)
         return std::nullopt;
     }
     QByteArray contents;
-    contents.reserve(qsizetype(std::min<quint64>({entry->size, quint64(limit) + 1, quint64(64) << 20})));
+    contents.reserve(
+        qsizetype(std::min<quint64>({entry->size, quint64(limit) + 1, quint64(64) << 20})));
     int n = 0;
     do {
         const qsizetype kept = contents.size();
