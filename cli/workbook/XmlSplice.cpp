@@ -2,8 +2,8 @@
 
 #include <QStringDecoder>
 
-XmlSplice::XmlSplice(const QByteArray& xml)
-    : bytes_(xml)
+XmlSplice::XmlSplice(QByteArray xml)
+    : bytes_(std::move(xml))
 {
     // UTF-8 throughout, checked a block at a time, so that the part is never held twice.
     constexpr qsizetype kBlock = qsizetype(1) << 20;

@@ -12,7 +12,7 @@
 // any entity declared in it) is refused, as no workbook part has one.
 class XmlSplice {
 public:
-    explicit XmlSplice(const QByteArray& xml);
+    explicit XmlSplice(QByteArray xml);
 
     // The next token, as QXmlStreamReader reads it; Invalid at the end or on a fault (error()).
     QXmlStreamReader::TokenType next();
