@@ -1,6 +1,9 @@
 // The batch command as scripts see it: its output, its messages and its exit status.
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 // For the tests that need Linux's tools (bash, /dev/full, the C library's locales).
@@ -121,6 +124,8 @@ private Q_SLOTS:
     void everyInputIsAnsweredAsInAFreshWindow();
     void localeSeparatorsApply();
     void unwritableOutputFails();
+    void tableFiles_data();
+    void tableFiles();
     void standardInput_data();
     void standardInput();
     void failuresAreSaid_data();
@@ -322,6 +327,78 @@ void TestBatch::unwritableOutputFails()
     QCOMPARE(run.status, 1);
     QCOMPARE(run.err,
              QByteArray("tarnwick-estimate: cannot write the output: No space left on device\n"));
+}
+
+// --column with the table's file named: CSV is read as standard input is; --output gets the
+// whole table or, when the run is refused, nothing at all.
+void TestBatch::tableFiles_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // TABLE and OUT stand for the files
+    QTest::addColumn<QByteArray>("table");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("err");
+    QTest::addColumn<bool>("written"); // OUT holds what standard input would give
+    const QByteArray csv("Owner;Serial\r\nAnn;400\r\n");
+    const QStringList named{QStringLiteral("--column"), QStringLiteral("Serial"),
+                            QStringLiteral("TABLE")};
+    const QStringList toOut =
+        named + QStringList{QStringLiteral("--output"), QStringLiteral("OUT")};
+    QTest::newRow("a CSV file is read as standard input is")
+        << named << csv << 0 << QByteArray() << false;
+    QTest::newRow("--output gets the table, standard output nothing")
+        << toOut << csv << 0 << QByteArray() << true;
+    QTest::newRow("--output naming the table writes over it, as asked")
+        << QStringList{QStringLiteral("--column"), QStringLiteral("Serial"),
+                       QStringLiteral("TABLE"), QStringLiteral("--output"), QStringLiteral("TABLE")}
+        << csv << 0 << QByteArray() << false;
+    QTest::newRow("a refused run leaves no output file")
+        << QStringList{QStringLiteral("--column"), QStringLiteral("Nope"), QStringLiteral("TABLE"),
+                       QStringLiteral("--output"), QStringLiteral("OUT")}
+        << csv << 2 << QByteArray("no column \"Nope\"") << false;
+    QTest::newRow("a workbook needs --output")
+        << named << QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x') << 2
+        << QByteArray("is a workbook: name the dated copy to write with --output FILE") << false;
+    QTest::newRow("--sheet is for a workbook")
+        << named + QStringList{QStringLiteral("--sheet"), QStringLiteral("Cars")} << csv << 2
+        << QByteArray("--sheet is for a workbook") << false;
+    QTest::newRow("two tables are one too many")
+        << named + QStringList{QStringLiteral("TABLE")} << csv << 2
+        << QByteArray("--column reads one table") << false;
+}
+
+void TestBatch::tableFiles()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, table);
+    QFETCH(int, status);
+    QFETCH(QByteArray, err);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString tablePath = dir.filePath(QStringLiteral("registry.csv"));
+    const QString outPath = dir.filePath(QStringLiteral("dated.csv"));
+    QFile file(tablePath);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(table) == table.size());
+    file.close();
+    arguments.replaceInStrings(QStringLiteral("TABLE"), tablePath);
+    arguments.replaceInStrings(QStringLiteral("OUT"), outPath);
+    const QByteArray asStandardInput =
+        runEstimate({QStringLiteral("--column"), QStringLiteral("Serial")}, table).out;
+    const Run run = runEstimate(arguments);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(err), run.err.constData());
+    const bool toTable =
+        arguments.value(arguments.indexOf(QStringLiteral("--output")) + 1) == tablePath;
+    QFile out(toTable ? tablePath : outPath);
+    if (written || toTable) {
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), asStandardInput);
+    } else {
+        QVERIFY(!out.exists() || toTable);
+        if (status == 0)
+            QCOMPARE(run.out, asStandardInput);
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), out.exists() && !toTable ? 2 : 1);
 }
 
 void TestBatch::standardInput_data()
