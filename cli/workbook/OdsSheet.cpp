@@ -293,9 +293,19 @@ bool OdsSheet::failed()
                     : QStringLiteral("its content cannot be read: ") + content_.error());
 }
 
+// Where the current token's markup starts (past the white space before it), and whether it is an
+// element's start tag that closes the element too ("<a/>"): from the part's bytes, at the
+// reader's byte offsets.
 qsizetype OdsSheet::tagStart() const
 {
-    return content_.tokenStart() + std::max<qsizetype>(0, content_.token().indexOf(u'<'));
+    const qsizetype at = contentBytes_.indexOf('<', content_.tokenStart());
+    return at >= 0 && at < content_.tokenEnd() ? at : content_.tokenStart();
+}
+
+bool OdsSheet::closesItself() const
+{
+    const qsizetype end = content_.tokenEnd();
+    return end >= 2 && contentBytes_[end - 2] == '/' && contentBytes_[end - 1] == '>';
 }
 
 bool OdsSheet::nextRow(SheetRow& row)
@@ -323,7 +333,7 @@ bool OdsSheet::nextRow(SheetRow& row)
             if (depth_ == 1) {
                 names_ = namesOf(reader.namespaceDeclarations());
             } else if (depth_ == 2 && is(reader, kOffice, u"automatic-styles")) {
-                if (content_.token().endsWith(u"/>"))
+                if (closesItself())
                     addStyles(true);
             } else if (depth_ == 2 && is(reader, kOffice, u"body")) {
                 addStyles(false);
@@ -390,7 +400,7 @@ bool OdsSheet::readRow(SheetRow& row)
     const qint64 repeat = countOf(content_.reader(), "number-rows-repeated"_L1);
     row = SheetRow{nextRowNumber_, repeat, {}};
     nextRowNumber_ += repeat;
-    const bool closed = content_.token().endsWith(u"/>");
+    const bool closed = closesItself();
     column_ = 0;
     places_.clear();
     rowEnd_ = -1;
@@ -438,8 +448,8 @@ bool OdsSheet::readCell(SheetRow& row)
     CellPlace place;
     if (wanted) {
         place.start = tagStart();
-        place.startTag =
-            QStringView(content_.token()).sliced(place.start - content_.tokenStart()).toString();
+        place.startTag = QString::fromUtf8(
+            QByteArrayView(contentBytes_).sliced(place.start, content_.tokenEnd() - place.start));
         place.element = reader.qualifiedName().toString();
         for (const QXmlStreamAttribute& a : attributes) {
             if (a.namespaceUri() == kTable && a.name() == u"number-columns-repeated")
@@ -450,7 +460,7 @@ bool OdsSheet::readCell(SheetRow& row)
                 (reader.prefix().isEmpty() ? names_.table : reader.prefix().toString()) +
                 QStringLiteral(":number-columns-repeated");
     }
-    const bool closed = content_.token().endsWith(u"/>");
+    const bool closed = closesItself();
 
     // Its content: paragraphs of text, and what else a cell may hold (comments, drawings).
     QStringList paragraphs;
@@ -505,7 +515,7 @@ bool OdsSheet::readCell(SheetRow& row)
         place.repeat = repeat;
         place.end = content_.tokenEnd();
         if (!closed)
-            place.endTag = QStringView(content_.token()).toString();
+            place.endTag = content_.token();
         place.holds = holds;
         place.merged = covered || columnSpan > 1 || rowSpan > 1;
         places_.append(place);
@@ -594,6 +604,7 @@ void OdsSheet::rewind(qint64 first, qint64 count)
     }
     dateStyle_ = unusedName(QStringLiteral("N-ymd"), parts);
     dateCellStyle_ = unusedName(QStringLiteral("ce-ymd"), parts);
+    startWriting();
 }
 
 // The prefixes the part declares on its root for the namespaces of the added XML; those it lacks
@@ -754,8 +765,23 @@ void OdsSheet::addCells(const QList<AddedCell>& cells)
     content_.skipTo(to);
 }
 
+// The parts before content.xml copied, then content.xml begun, into which the splice writes a
+// block at a time as the rows are read.
+void OdsSheet::startWriting()
+{
+    writer_.emplace();
+    const QList<ZipArchive::Entry>& entries = zip_->entries();
+    for (written_ = 0; written_ < entries.size() && entries[written_].name != "content.xml";
+         ++written_)
+        writer_->copy(*zip_, entries[written_]);
+    writer_->begin("content.xml");
+    content_.setSink([this](QByteArrayView bytes) { writer_->write(bytes); });
+}
+
 QByteArray OdsSheet::finish()
 {
+    if (!writer_)
+        startWriting();
     // The rows not read yet, then the rest of the part, read to its end to know it whole.
     SheetRow row;
     while (problem_.isEmpty() && nextRow(row)) {
@@ -767,12 +793,15 @@ QByteArray OdsSheet::finish()
         if (type == QXmlStreamReader::Invalid)
             failed();
     }
-    const QByteArray content = problem_.isEmpty() ? content_.finish() : QByteArray();
-    if (content.isEmpty()) {
+    if (!problem_.isEmpty() || !content_.finishIntoSink()) {
         fail(QStringLiteral("its content cannot be written: ") + content_.error());
         return {};
     }
-    QByteArray file = ZipWriter::rewrite(*zip_, {{"content.xml", content}});
+    writer_->end();
+    const QList<ZipArchive::Entry>& entries = zip_->entries();
+    for (++written_; written_ < entries.size(); ++written_)
+        writer_->copy(*zip_, entries[written_]);
+    QByteArray file = writer_->finish();
     if (file.isEmpty())
         fail(QStringLiteral("the workbook cannot be written"));
     return file;

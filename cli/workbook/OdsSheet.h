@@ -63,6 +63,8 @@ private:
     QString readParagraph();
     bool skipElement();
     qsizetype tagStart() const;
+    bool closesItself() const;
+    void startWriting();
     void addStyles(bool replace);
     void declareColumns();
     QString cellXml(const AddedCell& cell) const;
@@ -70,6 +72,8 @@ private:
     bool failed(); // the part's XML fault
 
     std::unique_ptr<ZipArchive> zip_;
+    std::optional<ZipWriter> writer_; // once rewound: the workbook as it is written
+    qsizetype written_ = 0;           // the entries copied to it
     XmlSplice content_;
     QByteArray contentBytes_; // as read, to find the names it uses
     qsizetype table_ = 0;     // which table of the spreadsheet, from 0
