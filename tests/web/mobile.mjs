@@ -1,0 +1,89 @@
+// `make bench-web`, first part: Lighthouse's mobile settings (its default: a mid-range phone on a
+// slow 4G connection, simulated) over the site as tools/web/serve.py serves it. Prints the
+// performance, accessibility and best-practices scores, the paints, the blocking time, the
+// layout shift and the bytes of the median run, and whether they meet the page's aims; writes
+// WEB_BUILD/test-output/mobile.json and the median run's report as mobile.html.
+//
+// Environment: MOBILE_RUNS (default 3); the rest as for the page's tests (support.mjs).
+
+import { writeFileSync } from 'node:fs';
+import path from 'node:path';
+import lighthouse from 'lighthouse';
+import { launch, output, serve } from './support.mjs';
+
+const RUNS = Number(process.env.MOBILE_RUNS ?? 3);
+
+// What a run must show: [audit or category, test, aim as said].
+const AIMS = [
+  ['performance', (v) => v >= 0.95, '>= 0.95'],
+  ['accessibility', (v) => v >= 1, '1.0'],
+  ['best-practices', (v) => v >= 1, '1.0'],
+  ['largest-contentful-paint', (v) => v <= 1500, '<= 1.5 s'],
+  ['cumulative-layout-shift', (v) => v < 0.01, '< 0.01'],
+];
+
+async function runOnce(address) {
+  const browser = await launch();
+  try {
+    const port = Number(new URL(browser.wsEndpoint()).port);
+    const { lhr, report } = await lighthouse(address, {
+      port, output: 'html', logLevel: 'error',
+      onlyCategories: ['performance', 'accessibility', 'best-practices'],
+    });
+    const audit = (id) => lhr.audits[id].numericValue;
+    const failed = (category) => lhr.categories[category].auditRefs
+      .filter((ref) => ref.weight > 0 && (lhr.audits[ref.id].score ?? 1) < 1)
+      .map((ref) => ref.id);
+    return {
+      report,
+      figures: {
+        'performance': lhr.categories.performance.score,
+        'accessibility': lhr.categories.accessibility.score,
+        'best-practices': lhr.categories['best-practices'].score,
+        'first-contentful-paint': audit('first-contentful-paint'),
+        'largest-contentful-paint': audit('largest-contentful-paint'),
+        'interactive': audit('interactive'),
+        'total-blocking-time': audit('total-blocking-time'),
+        'cumulative-layout-shift': audit('cumulative-layout-shift'),
+        'total-byte-weight': audit('total-byte-weight'),
+      },
+      shortOf: {
+        'accessibility': failed('accessibility'),
+        'best-practices': failed('best-practices'),
+      },
+      lighthouse: lhr.lighthouseVersion,
+    };
+  } finally {
+    await browser.close();
+  }
+}
+
+const server = await serve();
+const runs = [];
+try {
+  for (let i = 0; i < RUNS; i++) runs.push(await runOnce(server.address));
+} finally {
+  server.stop();
+}
+// The median run by its performance score, so that its figures belong together.
+const median = [...runs].sort((a, b) => a.figures.performance - b.figures.performance)[Math.floor(RUNS / 2)];
+writeFileSync(path.join(output, 'mobile.html'), median.report);
+writeFileSync(path.join(output, 'mobile.json'),
+  `${JSON.stringify({ runs: runs.map((run) => run.figures), median: median.figures }, null, 2)}\n`);
+
+const f = median.figures;
+const seconds = (ms) => `${(ms / 1000).toFixed(2)} s`;
+console.log(`Lighthouse ${median.lighthouse}, mobile (simulated slow 4G, 4x slower processor);`
+  + ` the median of ${RUNS} runs by performance:`);
+console.log(`  performance ${f.performance.toFixed(2)}, accessibility ${f.accessibility.toFixed(2)},`
+  + ` best practices ${f['best-practices'].toFixed(2)}`);
+console.log(`  FCP ${seconds(f['first-contentful-paint'])}, LCP ${seconds(f['largest-contentful-paint'])},`
+  + ` TTI ${seconds(f.interactive)}, TBT ${f['total-blocking-time'].toFixed(0)} ms,`
+  + ` CLS ${f['cumulative-layout-shift'].toFixed(3)}, ${(f['total-byte-weight'] / 1024).toFixed(0)} KiB`);
+for (const [category, ids] of Object.entries(median.shortOf)) {
+  if (ids.length) console.log(`  ${category} short of 1.0 by: ${ids.join(', ')}`);
+}
+const missed = AIMS.filter(([id, meets]) => !meets(f[id]));
+for (const [id, , aim] of missed) console.log(`  MISSED: ${id} ${f[id]} (aim ${aim})`);
+if (!missed.length) console.log('  every aim met');
+process.exitCode = missed.length ? 1 : 0;
