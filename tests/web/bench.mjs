@@ -61,7 +61,10 @@ function cpuMsOf(pid) {
   for (let grew = true; grew;) {
     grew = false;
     for (const stat of stats) {
-      if (family.has(stat.ppid) && !family.has(stat.pid)) grew = family.add(stat.pid) !== null;
+      if (family.has(stat.ppid) && !family.has(stat.pid)) {
+        family.add(stat.pid);
+        grew = true;
+      }
     }
   }
   const ticksPerSecond = 100; // USER_HZ on Linux
