@@ -430,6 +430,15 @@ void TestOdsSheet::refused_data()
     QTest::newRow("a document type, with entities")
         << Edits{{"content.xml", "(\\?>)", "\\1<!DOCTYPE d [<!ENTITY a \"aaaaaaaa\">]>"}} << ""
         << "declares a document type";
+    const QString megabytes = "<text:p><text:s text:c=\"4000000\"/></text:p>";
+    QTest::newRow("a row of megabytes of text")
+        << Edits{{"content.xml", "<text:p>a</text:p>",
+                  megabytes + QString("</table:table-cell><table:table-cell office:value-type="
+                                      "\"string\">" +
+                                      megabytes)
+                                  .repeated(4)}}
+        << ""
+        << "a row of more than 16 million characters";
     QTest::newRow("malformed in the sheet")
         << Edits{{"content.xml", "</table:table-row>", "</table:table-rows>"}} << ""
         << "malformed";

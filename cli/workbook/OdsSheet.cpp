@@ -23,6 +23,7 @@ constexpr QLatin1StringView kManifest("urn:oasis:names:tc:opendocument:xmlns:man
 constexpr qint64 kMostColumns = 16384;                 // cells past the last column are not read
 constexpr qint64 kMostRepeat = qint64(1) << 31;        // of a row or a cell
 constexpr qsizetype kLongestText = qsizetype(1) << 22; // of a cell, in characters
+constexpr qint64 kMostRowText = 16000000;              // of a row's cells
 constexpr qint64 kLargestManifest = 16 << 20;
 constexpr qint64 kLargestStyles = 64 << 20;
 constexpr qsizetype kPieceOfPart = 1 << 16;
@@ -402,6 +403,7 @@ bool OdsSheet::readRow(SheetRow& row)
     nextRowNumber_ += repeat;
     const bool closed = closesItself();
     column_ = 0;
+    rowText_ = 0;
     places_.clear();
     rowEnd_ = -1;
     while (problem_.isEmpty()) {
@@ -463,7 +465,8 @@ bool OdsSheet::readCell(SheetRow& row)
     const bool closed = closesItself();
 
     // Its content: paragraphs of text, and what else a cell may hold (comments, drawings).
-    QStringList paragraphs;
+    QString text;
+    bool paragraphs = false;
     bool content = false;
     while (problem_.isEmpty()) {
         const auto type = content_.next();
@@ -477,21 +480,24 @@ bool OdsSheet::readCell(SheetRow& row)
             continue;
         ++depth_;
         content = true;
-        if (is(reader, kText, u"p") || is(reader, kText, u"h"))
-            paragraphs.append(readParagraph());
-        else if (!skipElement())
+        if (is(reader, kText, u"p") || is(reader, kText, u"h")) {
+            if (std::exchange(paragraphs, true) && text.size() < kLongestText)
+                text += u'\n';
+            readParagraph(text);
+        } else if (!skipElement()) {
             return false;
+        }
     }
     if (!problem_.isEmpty())
         return false;
 
     const QStringView type = attributes.value(kOffice, "value-type"_L1);
-    SheetCell value{column, paragraphs.join(u'\n'), false};
+    SheetCell value{column, text, false};
     if (type == u"float" || type == u"percentage" || type == u"currency") {
         const QStringView number = attributes.value(kOffice, "value"_L1).trimmed();
         if (!number.isEmpty())
             value = SheetCell{column, number.toString(), true};
-    } else if (paragraphs.isEmpty()) {
+    } else if (!paragraphs) {
         // A value without the text that shows it: the value as the file states it.
         for (const QLatin1StringView name : {"string-value"_L1, "date-value"_L1, "time-value"_L1}) {
             if (const QStringView stated = attributes.value(kOffice, name); !stated.isEmpty())
@@ -504,7 +510,12 @@ bool OdsSheet::readCell(SheetRow& row)
         }
     }
     const bool holds = !type.isEmpty() || content;
-    if (holds) {
+    if (holds && column < kMostColumns) {
+        rowText_ += value.text.size(); // a cell repeated shares its text
+        if (rowText_ > kMostRowText)
+            return fail(QStringLiteral("its sheet has a row of more than %1 million characters, "
+                                       "more than a table's row holds")
+                            .arg(kMostRowText / 1000000));
         for (qint64 c = column; c < std::min(column + repeat, kMostColumns); ++c) {
             value.column = c;
             row.cells.append(value);
@@ -523,12 +534,12 @@ bool OdsSheet::readCell(SheetRow& row)
     return true;
 }
 
-// A paragraph whose start tag was just read, to its end tag: its text, and the spaces, tabs and
-// line breaks of the elements that spell them. Its white space is kept as it is, as LibreOffice
-// and Gnumeric keep it (LibreOffice writes the runs of spaces of a cell of several lines so).
-QString OdsSheet::readParagraph()
+// A paragraph whose start tag was just read, to its end tag: its text added to `text`, and the
+// spaces, tabs and line breaks of the elements that spell them. Its white space is kept as it is,
+// as LibreOffice and Gnumeric keep it (LibreOffice writes the runs of spaces of a cell of several
+// lines so).
+void OdsSheet::readParagraph(QString& text)
 {
-    QString text;
     const auto add = [&](QStringView more) {
         text.append(more.first(std::min(more.size(), kLongestText - text.size())));
     };
@@ -551,7 +562,8 @@ QString OdsSheet::readParagraph()
             if (is(reader, kText, u"s")) {
                 bool ok = false;
                 const qint64 n = reader.attributes().value(kText, "c"_L1).toLongLong(&ok);
-                add(QString(qsizetype(std::clamp<qint64>(ok ? n : 1, 1, kLongestText)), u' '));
+                const qint64 room = kLongestText - text.size();
+                add(QString(qsizetype(std::min(ok ? std::max<qint64>(n, 1) : 1, room)), u' '));
             } else if (is(reader, kText, u"tab")) {
                 add(u"\t");
             } else if (is(reader, kText, u"line-break")) {
@@ -564,7 +576,6 @@ QString OdsSheet::readParagraph()
             }
         }
     }
-    return text;
 }
 
 qint64 OdsSheet::lastMergedColumn(qint64 row) const

@@ -60,7 +60,7 @@ private:
 
     bool readRow(SheetRow& row);
     bool readCell(SheetRow& row);
-    QString readParagraph();
+    void readParagraph(QString& text);
     bool skipElement();
     qsizetype tagStart() const;
     bool closesItself() const;
@@ -90,6 +90,7 @@ private:
 
     // The row just read.
     qint64 column_ = 0;
+    qint64 rowText_ = 0;    // characters in its cells
     qsizetype rowEnd_ = -1; // where its end tag starts
     QList<CellPlace> places_;
 
