@@ -242,9 +242,9 @@ void TestOdsSheet::rowsRead_data()
     };
     edited("rows and cells repeated, to the sheet's end and past it", "a,b\nx,1\nwide\n",
            {{"content.xml", "(<table:table-row [^>]*)(>\\s*<table:table-cell [^>]*><text:p>x<)",
-             "\\1 table:number-rows-repeated=\"1000000\"\\2"},
+             R"(\1 table:number-rows-repeated="1000000"\2)"},
             {"content.xml", "<table:table-cell ([^>]*)><text:p>wide<",
-             "<table:table-cell table:number-columns-repeated=\"99999\" \\1><text:p>wide<"},
+             R"(<table:table-cell table:number-columns-repeated="99999" \1><text:p>wide<)"},
             {"content.xml", "</table:table>",
              "<table:table-row table:number-rows-repeated=\"1000000\"><table:table-cell/>"
              "</table:table-row><table:table-row><table:table-cell><text:p>end</text:p>"
@@ -253,9 +253,9 @@ void TestOdsSheet::rowsRead_data()
             "2065536: A=end"}); // Gnumeric's 65,536 rows, one now a million, and a million more
     edited("merged cells; comments, notes, spans and white space in text", "t,,\nn,s,\nx,1,\n",
            {{"content.xml", "(<table:table-cell )([^>]*><text:p>t<)",
-             "\\1table:number-columns-spanned=\"6\" \\2"},
+             R"(\1table:number-columns-spanned="6" \2)"},
             {"content.xml", "(<table:table-cell )([^>]*><text:p>x<)",
-             "\\1table:number-columns-spanned=\"4\" \\2"},
+             R"(\1table:number-columns-spanned="4" \2)"},
             {"content.xml", "<text:p>x</text:p>",
              "<office:annotation><text:p>c</text:p></office:annotation><text:p> <text:span>x"
              "</text:span><text:s text:c=\"3\"/>y<text:note><text:note-body><text:p>n</text:p>"
@@ -296,7 +296,7 @@ void TestOdsSheet::cellsAdded_data()
 
     const Edits repeated{{"content.xml",
                           "(<table:table-row [^>]*)(>\\s*<table:table-cell [^>]*><text:p>B<)",
-                          "\\1 table:number-rows-repeated=\"3\"\\2"}};
+                          R"(\1 table:number-rows-repeated="3"\2)"}};
     for (const char* maker : {"libreoffice", "gnumeric"}) {
         QTest::addRow("%s: right of the table, below its title, a row repeated", maker)
             << maker << repeated << 0 << qint64(3);
@@ -393,7 +393,8 @@ void TestOdsSheet::cellsAdded()
 
     // Every other part of the file as it was, byte for byte; and content.xml but for the styles
     // and the sheet's rows.
-    ZipArchive from(ods), to(file);
+    ZipArchive from(ods);
+    ZipArchive to(file);
     QCOMPARE(to.entries().size(), from.entries().size());
     for (qsizetype i = 0; i < from.entries().size(); ++i) {
         const ZipArchive::Entry& a = from.entries()[i];
@@ -403,8 +404,8 @@ void TestOdsSheet::cellsAdded()
             QCOMPARE(to.read(a.name).value_or("-"), from.read(a.name).value_or(""));
         }
     }
-    const QByteArray original = from.read("content.xml").value_or(""),
-                     content = to.read("content.xml").value_or("");
+    const QByteArray original = from.read("content.xml").value_or("");
+    const QByteArray content = to.read("content.xml").value_or("");
     const qsizetype stylesEnd = original.indexOf("</office:automatic-styles>");
     QVERIFY(content.startsWith(
         original.first(stylesEnd > 0 ? stylesEnd : original.indexOf("<office:body>"))));
@@ -420,7 +421,7 @@ void TestOdsSheet::refused_data()
 
     QTest::newRow("a sheet it has not, named with those it has")
         << Edits{} << "Cars"
-        << "no sheet \"Cars\"; its sheets are \"s0.csv\", \"s1.csv\"";
+        << R"(no sheet "Cars"; its sheets are "s0.csv", "s1.csv")";
     QTest::newRow("protected by a password")
         << Edits{{"META-INF/manifest.xml", "(full-path=\"content.xml\"[^>]*)/>",
                   "\\1><manifest:encryption-data "
@@ -428,7 +429,7 @@ void TestOdsSheet::refused_data()
         << ""
         << "save a copy without a password as .ods or .xlsx";
     QTest::newRow("a document type, with entities")
-        << Edits{{"content.xml", "(\\?>)", "\\1<!DOCTYPE d [<!ENTITY a \"aaaaaaaa\">]>"}} << ""
+        << Edits{{"content.xml", "(\\?>)", R"(\1<!DOCTYPE d [<!ENTITY a "aaaaaaaa">]>)"}} << ""
         << "declares a document type";
     const QString megabytes = "<text:p><text:s text:c=\"4000000\"/></text:p>";
     QTest::newRow("a row of megabytes of text")

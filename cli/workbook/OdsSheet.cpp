@@ -130,7 +130,7 @@ TableSearch findTable(const QByteArray& content, const std::optional<QString>& w
 QString unusedName(const QString& base, const QList<QByteArray>& parts)
 {
     for (int i = 0;; ++i) {
-        const QString name = i == 0 ? base : base + QString::number(i);
+        QString name = i == 0 ? base : base + QString::number(i);
         const QByteArray utf8 = name.toUtf8();
         const bool used = std::any_of(parts.begin(), parts.end(), [&](const QByteArray& part) {
             return part.contains('"' + utf8 + '"') || part.contains('\'' + utf8 + '\'');
