@@ -4,13 +4,15 @@ back by the same programs.
 
 LibreOffice (soffice --headless) and Gnumeric (ssconvert) write the workbooks at test time, from
 a flat OpenDocument file written here (several sheets, a title row, number, text and formula
-serials, a merged cell, comments, an empty row, dates) and from CSV text. Each is dated with
+serials, a merged cell, comments, a defined name, an empty row, dates) and from CSV text. Each
+is dated with
 
     tarnwick-estimate --column Serial [--sheet NAME] WORKBOOK --output DATED
 
 and both programs convert the input and the dated workbook back to CSV, every sheet. Then:
 
-- every cell the input had is unchanged, in every sheet, with its kind (text or not);
+- every cell the input had is unchanged, in every sheet, with its kind (text or not), and so
+  are, to Gnumeric, the merged cells, comments, formulas, column widths and defined names;
 - the estimate's columns start right of the last column the table uses, the header row holds
   their names and nothing else is added;
 - every added cell equals the answer of the CSV path (`tarnwick-estimate --column Serial` on the
@@ -99,7 +101,7 @@ def table(name, rows, widths=()):
     return f'<table:table table:name="{esc(name)}">{columns}{body}</table:table>'
 
 
-def fods(tables):
+def fods(tables, names=""):
     return f"""<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
@@ -118,7 +120,7 @@ def fods(tables):
  <style:style style:name="co1" style:family="table-column"><style:table-column-properties style:column-width="1in"/></style:style>
  <style:style style:name="co2" style:family="table-column"><style:table-column-properties style:column-width="2in"/></style:style>
 </office:automatic-styles>
-<office:body><office:spreadsheet>{''.join(tables)}</office:spreadsheet></office:body>
+<office:body><office:spreadsheet>{''.join(tables)}{names}</office:spreadsheet></office:body>
 </office:document>
 """
 
@@ -170,13 +172,18 @@ def alldated_rows():
             [cell(n, "15076231"), cell(t, "D")]]
 
 
+# A defined name over the register's serials.
+SERIALS_NAME = ('<table:named-expressions><table:named-range table:name="Serials" '
+                'table:base-cell-address="$Register.$A$3" '
+                'table:cell-range-address="$Register.$A$3:.$A$16"/></table:named-expressions>')
+
 SOURCES = {
     # name: flat OpenDocument text, or CSV text (imported by each program as it imports CSV)
     "register.fods": fods([table("Register", register_rows(), (1, 2, 1, 1)),
                            table("Cover", cover_rows(), (2, 1)),
-                           table("Notes", notes_rows())]),
+                           table("Notes", notes_rows())], SERIALS_NAME),
     "covered.fods": fods([table("Cover", cover_rows(), (2, 1)),
-                          table("Register", register_rows(), (1, 2, 1, 1))]),
+                          table("Register", register_rows(), (1, 2, 1, 1))], SERIALS_NAME),
     "alldated.fods": fods([table("Cars", alldated_rows())]),
     "plain.csv": ("Halvex register,,\n"
                   "Serial,Owner,Note\n"
@@ -267,21 +274,68 @@ class Gnumeric:
         return sheets
 
     def sheets(self, path, outdir):
-        """[(name, shown rows, raw rows, {(row, col): ValueType})] for each sheet, in order."""
+        """[(name, shown rows, raw rows, {(row, col): ValueType}, layout)] for each sheet, in
+        order, and the workbook's defined names."""
         shown = self._csv(path, outdir, "automatic")
         raw = self._csv(path, outdir, "raw")
         xml_path = os.path.join(outdir, os.path.basename(path) + ".gnumeric.xml")
         self.convert(path, xml_path, "-T", "Gnumeric_XmlIO:sax:0")
-        ns = {"gnm": "http://www.gnumeric.org/v10.dtd"}
         root = ET.parse(xml_path).getroot()
         result = []
-        for i, sheet in enumerate(root.findall("gnm:Sheets/gnm:Sheet", ns)):
-            name = sheet.find("gnm:Name", ns).text
+        for i, sheet in enumerate(root.findall("gnm:Sheets/gnm:Sheet", GNM)):
+            name = sheet.find("gnm:Name", GNM).text
             kinds = {(int(c.get("Row")), int(c.get("Col"))): c.get("ValueType")
-                     for c in sheet.findall("gnm:Cells/gnm:Cell", ns)}
+                     for c in sheet.findall("gnm:Cells/gnm:Cell", GNM)}
             result.append((name, shown[i] if i < len(shown) else [],
-                           raw[i] if i < len(raw) else [], kinds))
-        return result
+                           raw[i] if i < len(raw) else [], kinds, layout_of(sheet)))
+        return result, names_of(root)
+
+
+GNM = {"gnm": "http://www.gnumeric.org/v10.dtd"}
+
+
+def layout_of(sheet):
+    """What a sheet holds besides its cells' values, as Gnumeric reads it: merged cells,
+    comments, formulas, column widths (by column), frozen panes, the sheet's names."""
+    widths = {}
+    for info in sheet.findall("gnm:Cols/gnm:ColInfo", GNM):
+        for n in range(int(info.get("Count", "1"))):
+            widths[int(info.get("No")) + n] = info.get("Unit")
+    return {
+        "merged cells": sorted(m.text for m in sheet.findall("gnm:MergedRegions/gnm:Merge", GNM)),
+        "comments": sorted((c.get("ObjectBound"), c.get("Author"), c.get("Text"))
+                           for c in sheet.findall("gnm:Objects/gnm:CellComment", GNM)),
+        "formulas": sorted((c.get("Row"), c.get("Col"), c.text)
+                           for c in sheet.findall("gnm:Cells/gnm:Cell", GNM)
+                           if (c.text or "").startswith("=")),
+        "frozen panes": [sorted(f.attrib.items())
+                         for f in sheet.findall("gnm:SheetLayout/gnm:FreezePanes", GNM)],
+        "names": names_of(sheet),
+        "widths": widths,
+    }
+
+
+def names_of(element):
+    return sorted((n.findtext("gnm:name", "", GNM), n.findtext("gnm:value", "", GNM))
+                  for n in element.findall("gnm:Names/gnm:Name", GNM))
+
+
+def check_layout(label, before, after, names_before, names_after, errors):
+    """Everything but the cells' values stays: in every sheet, the merged cells, comments,
+    formulas, frozen panes and names, and the widths of the columns the input had (the
+    estimate's columns may get widths of their own)."""
+    if names_before != names_after:
+        errors.append(f"{label}: the defined names were {names_before}, are {names_after}")
+    for (name, *_, old), (_, shown, *_, new) in zip(before, after):
+        first_added = next((c for row in shown for c, (v, _) in enumerate(row)
+                            if v == ADDED[0]), None)
+        for part in old:
+            was, now = old[part], new[part]
+            if part == "widths" and first_added is not None:
+                was = {c: w for c, w in was.items() if c < first_added}
+                now = {c: w for c, w in now.items() if c < first_added}
+            if was != now:
+                errors.append(f"{label}: sheet {name!r}: the {part} were {was}, are {now}")
 
 
 def parse_quoted_csv(text):
@@ -540,13 +594,14 @@ def check_round_trips(estimate, work, lo, gn, books):
         table_name = extra[1] if extra else None
         statuses = {check_book(f"{rule} [LibreOffice]", estimate, lo_sheets[book],
                                lo_sheets[out], table_name, lambda name: lo_kind, errors)}
-        before = gn.sheets(book, os.path.join(work, "gn-csv"))
-        after = gn.sheets(out, os.path.join(work, "gn-csv"))
-        kinds = {name: gnumeric_kind(raw, cells) for name, _, raw, cells in after}
+        before, names_before = gn.sheets(book, os.path.join(work, "gn-csv"))
+        after, names_after = gn.sheets(out, os.path.join(work, "gn-csv"))
+        kinds = {sheet[0]: gnumeric_kind(sheet[2], sheet[3]) for sheet in after}
         statuses.add(check_book(f"{rule} [Gnumeric]", estimate,
-                                [(n, shown) for n, shown, _, _ in before],
-                                [(n, shown) for n, shown, _, _ in after],
+                                [(sheet[0], sheet[1]) for sheet in before],
+                                [(sheet[0], sheet[1]) for sheet in after],
                                 table_name, kinds.get, errors))
+        check_layout(f"{rule} [Gnumeric]", before, after, names_before, names_after, errors)
         for expected in statuses - {None}:
             if status != expected:
                 errors.append(f"{rule}: exit status {status}, the CSV path's is {expected}")
