@@ -440,6 +440,13 @@ void TestOdsSheet::refused_data()
                                   .repeated(4)}}
         << ""
         << "a row of more than 16 million characters";
+    const QString wide = "<table:table-row><table:table-cell office:value-type=\"float\" "
+                         "office:value=\"1\" table:number-columns-repeated=\"16384\">"
+                         "<text:p>1</text:p></table:table-cell></table:table-row>";
+    QTest::newRow("cells repeated to the last column, row after row")
+        << Edits{{"content.xml", "</table:table-row>", "</table:table-row>" + wide.repeated(2100)}}
+        << ""
+        << "over more than 100 million columns";
     QTest::newRow("malformed in the sheet")
         << Edits{{"content.xml", "</table:table-row>", "</table:table-rows>"}} << ""
         << "malformed";

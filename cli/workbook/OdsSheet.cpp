@@ -24,6 +24,7 @@ constexpr qint64 kMostColumns = 16384;                 // cells past the last co
 constexpr qint64 kMostRepeat = qint64(1) << 31;        // of a row or a cell
 constexpr qsizetype kLongestText = qsizetype(1) << 22; // of a cell, in characters
 constexpr qint64 kMostRowText = 16000000;              // of a row's cells
+constexpr qint64 kMostRepeatedCells = 100000000;       // read from repeats, in a sheet
 constexpr qint64 kLargestManifest = 16 << 20;
 constexpr qint64 kLargestStyles = 64 << 20;
 constexpr qsizetype kPieceOfPart = 1 << 16;
@@ -516,7 +517,13 @@ bool OdsSheet::readCell(SheetRow& row)
             return fail(QStringLiteral("its sheet has a row of more than %1 million characters, "
                                        "more than a table's row holds")
                             .arg(kMostRowText / 1000000));
-        for (qint64 c = column; c < std::min(column + repeat, kMostColumns); ++c) {
+        const qint64 last = std::min(column + repeat, kMostColumns);
+        repeatedCells_ += last - column - 1;
+        if (repeatedCells_ > kMostRepeatedCells)
+            return fail(QStringLiteral("its sheet repeats cells that hold something over more than "
+                                       "%1 million columns in all, more than a table holds")
+                            .arg(kMostRepeatedCells / 1000000));
+        for (qint64 c = column; c < last; ++c) {
             value.column = c;
             row.cells.append(value);
         }
@@ -599,6 +606,7 @@ void OdsSheet::rewind(qint64 first, qint64 count)
     spreadsheet_ = false;
     done_ = false;
     nextRowNumber_ = 1;
+    repeatedCells_ = 0;
     declaredColumns_ = 0;
     merges_.clear();
     column_ = 0;

@@ -85,6 +85,7 @@ private:
     int tableDepth_ = -1;      // within the table while >= 0
     bool done_ = false;        // past the table's end
     qint64 nextRowNumber_ = 1;
+    qint64 repeatedCells_ = 0; // cells read more than once from one element
     qint64 declaredColumns_ = 0;
     QMap<qint64, qint64> merges_; // the last row of merged cells, by their last column
 
