@@ -16,25 +16,25 @@
 // one refused) opens again. Nothing is printed: the messages go to a buffer.
 #include "cli/modes/Modes.h"
 #include "cli/output/Messages.h"
-#include "cli/workbook/ZipArchive.h"
 #include "cli/workbook/WorkbookSheet.h"
+#include "cli/workbook/ZipArchive.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <optional>
 
 namespace {
 
-constexpr qint64 kLastColumn = 16383;  // XFD
-constexpr qint64 kLastRow = 1048576;   // a sheet's last row in Excel
-constexpr qint64 kAdded = 4;           // text, number, date, empty
+constexpr qint64 kLastColumn = 16383; // XFD
+constexpr qint64 kLastRow = 1048576;  // a sheet's last row in Excel
+constexpr qint64 kAdded = 4;          // text, number, date, empty
 constexpr qint64 kMostRowsChecked = 20000;
 
 [[noreturn]] void fail(const char* what, const QString& detail = {})
@@ -243,44 +243,50 @@ void fuzzCommand(const QByteArray& file)
 QByteArray xlsxAround(QByteArrayView sheet)
 {
     ZipWriter zip;
-    zip.add("[Content_Types].xml",
-            R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-            R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
-            R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
-            R"(<Default Extension="xml" ContentType="application/xml"/>)"
-            R"(<Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>)"
-            R"(<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>)"
-            R"(<Override PartName="/xl/sharedStrings.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/>)"
-            R"(<Override PartName="/xl/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml"/>)"
-            R"(</Types>)");
-    zip.add("_rels/.rels",
-            R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-            R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-            R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.xml"/>)"
-            R"(</Relationships>)");
-    zip.add("xl/workbook.xml",
-            R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-            R"(<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
-            R"(<sheets><sheet name="Register" sheetId="1" r:id="rId1"/></sheets></workbook>)");
-    zip.add("xl/_rels/workbook.xml.rels",
-            R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-            R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-            R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/sheet1.xml"/>)"
-            R"(<Relationship Id="rId2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="sharedStrings.xml"/>)"
-            R"(<Relationship Id="rId3" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>)"
-            R"(</Relationships>)");
-    zip.add("xl/sharedStrings.xml",
-            R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-            R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" count="2" uniqueCount="2">)"
-            R"(<si><t>Serial</t></si><si><r><t>1,234,</t></r><r><t>567</t></r></si></sst>)");
-    zip.add("xl/styles.xml",
-            R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-            R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
-            R"(<fonts count="1"><font><sz val="11"/></font></fonts>)"
-            R"(<fills count="1"><fill><patternFill patternType="none"/></fill></fills>)"
-            R"(<borders count="1"><border/></borders>)"
-            R"(<cellStyleXfs count="1"><xf/></cellStyleXfs><cellXfs count="1"><xf xfId="0"/></cellXfs>)"
-            R"(</styleSheet>)");
+    zip.add(
+        "[Content_Types].xml",
+        R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+        R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+        R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
+        R"(<Default Extension="xml" ContentType="application/xml"/>)"
+        R"(<Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>)"
+        R"(<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>)"
+        R"(<Override PartName="/xl/sharedStrings.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/>)"
+        R"(<Override PartName="/xl/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml"/>)"
+        R"(</Types>)");
+    zip.add(
+        "_rels/.rels",
+        R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+        R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+        R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.xml"/>)"
+        R"(</Relationships>)");
+    zip.add(
+        "xl/workbook.xml",
+        R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+        R"(<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
+        R"(<sheets><sheet name="Register" sheetId="1" r:id="rId1"/></sheets></workbook>)");
+    zip.add(
+        "xl/_rels/workbook.xml.rels",
+        R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+        R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+        R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/sheet1.xml"/>)"
+        R"(<Relationship Id="rId2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="sharedStrings.xml"/>)"
+        R"(<Relationship Id="rId3" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>)"
+        R"(</Relationships>)");
+    zip.add(
+        "xl/sharedStrings.xml",
+        R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+        R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" count="2" uniqueCount="2">)"
+        R"(<si><t>Serial</t></si><si><r><t>1,234,</t></r><r><t>567</t></r></si></sst>)");
+    zip.add(
+        "xl/styles.xml",
+        R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+        R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+        R"(<fonts count="1"><font><sz val="11"/></font></fonts>)"
+        R"(<fills count="1"><fill><patternFill patternType="none"/></fill></fills>)"
+        R"(<borders count="1"><border/></borders>)"
+        R"(<cellStyleXfs count="1"><xf/></cellStyleXfs><cellXfs count="1"><xf xfId="0"/></cellXfs>)"
+        R"(</styleSheet>)");
     zip.add("xl/worksheets/sheet1.xml", sheet);
     return zip.finish();
 }
@@ -290,12 +296,13 @@ QByteArray odsAround(QByteArrayView content)
 {
     ZipWriter zip;
     zip.add("mimetype", "application/vnd.oasis.opendocument.spreadsheet", true);
-    zip.add("META-INF/manifest.xml",
-            R"(<?xml version="1.0" encoding="UTF-8"?>)"
-            R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3">)"
-            R"(<manifest:file-entry manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.spreadsheet"/>)"
-            R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
-            R"(</manifest:manifest>)");
+    zip.add(
+        "META-INF/manifest.xml",
+        R"(<?xml version="1.0" encoding="UTF-8"?>)"
+        R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3">)"
+        R"(<manifest:file-entry manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.spreadsheet"/>)"
+        R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
+        R"(</manifest:manifest>)");
     zip.add("content.xml", content);
     return zip.finish();
 }
