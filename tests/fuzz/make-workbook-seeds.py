@@ -15,7 +15,6 @@ Three kinds of seed, each under 100 KiB:
 import os
 import shutil
 import struct
-import subprocess
 import sys
 import tempfile
 import zipfile
