@@ -6,7 +6,8 @@
 #              fetches Debian's sources), NSIS for the installer, and Wine, Xvfb, openbox,
 #              xdotool, ImageMagick, tesseract (OCR) and script (bsdutils) for the tests under Wine.
 #   --web      also what `make web` needs: emscripten (its tools run on node and Debian's
-#              node-acorn), Ninja, and woff2 for the page's fonts.
+#              node-acorn), Ninja, jsdom (the form written into the page's HTML at build time),
+#              fonttools and Brotli for the page's fonts, and brotli for its compressed files.
 #   --web-test also what `make test-web` needs: Chromium, npm for the test packages, and
 #              LibreOffice Calc and Gnumeric, which make the workbooks the page dates and read
 #              its output back.
@@ -15,7 +16,8 @@ set -euo pipefail
 windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-build ccache perl
                   xz-utils nsis wine64 xvfb openbox xdotool imagemagick tesseract-ocr
                   tesseract-ocr-eng bsdutils)
-web_packages=(emscripten node-acorn ninja-build woff2 fonts-liberation python3)
+web_packages=(emscripten node-acorn node-jsdom ninja-build fonttools python3-brotli brotli fonts-liberation
+              python3)
 web_test_packages=(chromium fonts-liberation libreoffice-calc-nogui gnumeric)
 extra=()
 for argument in "$@"; do

@@ -7,7 +7,7 @@ import { writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
 import lighthouse from 'lighthouse';
-import { DESKTOP, PHONE, calculate, open, output, serve, textOf, useBrowser, violations } from './support.mjs';
+import { DESKTOP, PHONE, calculate, open, output, ready, serve, textOf, useBrowser, violations } from './support.mjs';
 
 const web = useBrowser();
 
@@ -49,7 +49,7 @@ test('with the server gone after the first load, a reload still calculates', asy
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 10000 });
   own.stop();
   await page.reload({ waitUntil: 'load' });
-  await page.waitForSelector('#txtSerial');
+  await ready(page);
   await calculate(page, '400');
   assert.equal(await textOf(page, '#lblDate'), '400 was built on January 9, 1909.');
   await page.close();

@@ -2,7 +2,8 @@
 // slow 4G connection, simulated) over the site as tools/web/serve.py serves it. Prints the
 // performance, accessibility and best-practices scores, the paints, the blocking time, the
 // layout shift and the bytes of the median run, and whether they meet the page's aims; writes
-// WEB_BUILD/test-output/mobile.json and the median run's report as mobile.html.
+// WEB_BUILD/test-output/mobile.json and the median run's report as mobile.html (and as JSON,
+// mobile-lhr.json).
 //
 // Environment: MOBILE_RUNS (default 3); the rest as for the page's tests (support.mjs).
 
@@ -36,6 +37,7 @@ async function runOnce(address) {
       .map((ref) => ref.id);
     return {
       report,
+      lhr,
       figures: {
         'performance': lhr.categories.performance.score,
         'accessibility': lhr.categories.accessibility.score,
@@ -68,6 +70,7 @@ try {
 // The median run by its performance score, so that its figures belong together.
 const median = [...runs].sort((a, b) => a.figures.performance - b.figures.performance)[Math.floor(RUNS / 2)];
 writeFileSync(path.join(output, 'mobile.html'), median.report);
+writeFileSync(path.join(output, 'mobile-lhr.json'), JSON.stringify(median.lhr));
 writeFileSync(path.join(output, 'mobile.json'),
   `${JSON.stringify({ runs: runs.map((run) => run.figures), median: median.figures }, null, 2)}\n`);
 

@@ -3,7 +3,7 @@
 
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { announced, answerBox, calculate, messageBox, textOf, useBrowser } from './support.mjs';
+import { announced, answerBox, calculate, messageBox, paste, textOf, useBrowser } from './support.mjs';
 
 const web = useBrowser();
 
@@ -68,13 +68,8 @@ test('typing stops at eight characters; a paste comes whole', async () => {
   const page = await web.open();
   await page.type('#txtSerial', '1234567890');
   assert.equal(await textOf(page, '#txtSerial'), '12345678');
-  await page.evaluate(() => {
-    const field = document.querySelector('#txtSerial');
-    field.select();
-    const data = new DataTransfer();
-    data.setData('text/plain', '15,076,231\n42');
-    field.dispatchEvent(new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true }));
-  });
+  await page.evaluate(() => document.querySelector('#txtSerial').select());
+  await paste(page, '15,076,231\n42');
   assert.equal(await textOf(page, '#txtSerial'), '15076231');
   await page.keyboard.press('Enter');
   assert.equal(await textOf(page, '#lblDate'), '15076231 was built on December 31, 1927.');

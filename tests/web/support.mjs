@@ -5,7 +5,7 @@
 // TARNWICK_WEB_OUTPUT (where screenshots go), CHROMIUM (default /usr/bin/chromium).
 
 import { spawn } from 'node:child_process';
-import { mkdirSync, mkdtempSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, readFileSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { once } from 'node:events';
@@ -30,14 +30,23 @@ export const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic'
   '--disable-dev-shm-usage'];
 
 // Serves the site; resolves to { address, stop, requests }. With `log`, requests gathers the
-// server's line for each request it answered.
-export async function serve({ log = false } = {}) {
-  const server = spawn('python3', [path.join(root, 'tools/web/serve.py'), site, '--port', '0',
+// server's line for each request it answered. With `under` ('tools/tarnwick'), the site is a
+// folder of the host's, and the address is that folder's.
+export async function serve({ log = false, under = '' } = {}) {
+  let served = site;
+  if (under) {
+    served = mkdtempSync(path.join(tmpdir(), 'tarnwick-host-'));
+    mkdirSync(path.join(served, path.dirname(under)), { recursive: true });
+    symlinkSync(site, path.join(served, under));
+    writeFileSync(path.join(served, 'index.html'), '<!doctype html><title>The host\'s own page</title>\n');
+  }
+  const server = spawn('python3', [path.join(root, 'tools/web/serve.py'), served, '--port', '0',
     ...(log ? [] : ['--quiet'])], { stdio: ['ignore', 'pipe', log ? 'pipe' : 'inherit'] });
   const requests = [];
   server.stderr?.on('data', (chunk) => requests.push(...chunk.toString().split('\n').filter(Boolean)));
   const [line] = await once(server.stdout, 'data');
-  return { address: line.toString().trim(), stop: () => server.kill(), requests };
+  const address = line.toString().trim() + (under ? `${under}/` : '');
+  return { address, stop: () => server.kill(), requests };
 }
 
 export async function launch(extraFlags = []) {
@@ -65,6 +74,11 @@ export function useBrowser() {
   return context;
 }
 
+// Whether the core has taken over the form the HTML shows: typing is calculated at once.
+export async function ready(page, timeout = 30000) {
+  await page.waitForFunction(() => performance.getEntriesByName('tarnwick-ready').length > 0, { timeout });
+}
+
 // A fresh page at a viewport, opened at the site and ready for typing.
 export async function open(browser, address, viewport = DESKTOP, language = 'en-US') {
   const page = await browser.newPage();
@@ -75,7 +89,7 @@ export async function open(browser, address, viewport = DESKTOP, language = 'en-
   }, language);
   page.on('dialog', (dialog) => dialog.accept()); // the browser's own leave-the-page question
   await page.goto(address, { waitUntil: 'load' });
-  await page.waitForSelector('#txtSerial');
+  await ready(page);
   return page;
 }
 
@@ -89,6 +103,24 @@ export async function calculate(page, serial) {
   await page.keyboard.press('Backspace');
   await page.keyboard.type(serial);
   await page.keyboard.press('Enter');
+}
+
+// Pastes text into the focused field as a person does: the clipboard holds it, Ctrl+V pastes.
+// Resolves to whether the page prevented the paste.
+export async function paste(page, text) {
+  const origin = new URL(page.url()).origin;
+  await page.browserContext().overridePermissions(origin, ['clipboard-read', 'clipboard-write',
+    'clipboard-sanitized-write']);
+  await page.evaluate((clipboard) => navigator.clipboard.writeText(clipboard), text);
+  const prevented = page.evaluate(() => new Promise((resolve) => {
+    document.activeElement.addEventListener('paste', (event) => {
+      setTimeout(() => resolve(event.defaultPrevented));
+    }, { once: true });
+  }));
+  await page.keyboard.down('Control');
+  await page.keyboard.press('KeyV', { commands: ['paste'] });
+  await page.keyboard.up('Control');
+  return prevented;
 }
 
 // The open message box: { title, text, buttons, focused }; null when none opens (at once, or
@@ -125,8 +157,10 @@ export async function announced(page) {
 const axeSource = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 
 // What axe-core finds wrong with the page as it stands: "rule: elements" for each violation.
+// (axe-core is evaluated as the browser's tools evaluate a script, which the page's
+// Content-Security-Policy does not govern: the page itself runs no script but its own files.)
 export async function violations(page) {
-  await page.addScriptTag({ path: axeSource });
+  await page.evaluate(readFileSync(axeSource, 'utf8'));
   const result = await page.evaluate(() => globalThis.axe.run(document));
   return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
 }

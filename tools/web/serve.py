@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Serves the site folder on localhost, as a static web host would: the right types for
-WebAssembly, the manifest and the modules, gzip where the browser takes it, no caching by the
-browser beyond the service worker's own.
+WebAssembly, the manifest and the modules, compressed where the browser takes it (the build's
+Brotli or gzip file beside the file, else gzip made here), no caching by the browser beyond the
+service worker's own.
 
 Usage: tools/web/serve.py SITE [--port N] [--quiet]   (port 0: any free port)
 Prints the address on its first line once it listens.
@@ -21,6 +22,7 @@ TYPES = {
     ".woff2": "font/woff2",
 }
 COMPRESSIBLE = {".wasm", ".js", ".html", ".css", ".webmanifest", ".json"}
+ENCODINGS = {"br": ".br", "gzip": ".gz"}  # in the order preferred
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -35,8 +37,8 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         path = pathlib.Path(self.translate_path(self.path))
         if path.is_dir():
             path = path / "index.html"
-        if (path.suffix not in COMPRESSIBLE or not path.is_file()
-                or "gzip" not in self.headers.get("Accept-Encoding", "")):
+        taken = accepted(self.headers.get("Accept-Encoding", ""))
+        if path.suffix not in COMPRESSIBLE or not path.is_file() or not taken & set(ENCODINGS):
             return super().send_head()
         modified = int(path.stat().st_mtime)
         since = self.headers.get("If-Modified-Since")
@@ -48,10 +50,11 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                     return None
             except (TypeError, ValueError):
                 pass
-        body = compressed(path, path.stat().st_mtime_ns)
+        encoding, body = compressed(path, path.stat().st_mtime_ns, frozenset(taken))
         self.send_response(200)
         self.send_header("Content-Type", self.guess_type(str(path)))
-        self.send_header("Content-Encoding", "gzip")
+        self.send_header("Content-Encoding", encoding)
+        self.send_header("Vary", "Accept-Encoding")
         self.send_header("Content-Length", str(len(body)))
         self.send_header("Last-Modified", self.date_time_string(modified))
         self.end_headers()
@@ -76,9 +79,25 @@ class _Body:
         pass
 
 
+def accepted(header):
+    """The content codings an Accept-Encoding header takes (those not given q=0)."""
+    taken = set()
+    for item in header.split(","):
+        coding, _, parameters = item.strip().partition(";")
+        if coding and parameters.replace(" ", "") not in ("q=0", "q=0.0", "q=0.00", "q=0.000"):
+            taken.add(coding.strip().lower())
+    return taken
+
+
 @functools.lru_cache(maxsize=64)
-def compressed(path, _mtime):
-    return gzip.compress(path.read_bytes(), compresslevel=9, mtime=0)
+def compressed(path, _mtime, taken):
+    """(coding, body): the build's file beside PATH in the first coding the browser takes, else
+    gzip made here."""
+    for coding, suffix in ENCODINGS.items():
+        beside = path.with_name(path.name + suffix)
+        if coding in taken and beside.is_file():
+            return coding, beside.read_bytes()
+    return "gzip", gzip.compress(path.read_bytes(), compresslevel=9, mtime=0)
 
 
 def main():

@@ -92,6 +92,11 @@ function makeElement(row, pictures, buddy) {
     case 'Picture': {
       const image = document.createElement('img');
       image.src = pictures[row.name];
+      // The picture's own size (the control's less a thin border): its proportions before it has
+      // come, where the screen is too narrow to place it.
+      const border = row.thinBorder ? 2 : 0;
+      image.width = toPixels(row.width) - border;
+      image.height = toPixels(row.height) - border;
       image.alt = ''; // a decoration: nothing in it for a screen reader to tell
       return image;
     }

@@ -1,10 +1,12 @@
-// Start-up: the form logic (compiled to WebAssembly) loads, the main window's page opens, and the
-// service worker keeps the site for use without a network. Below the window, the table tools
-// (a whole table dated, the serials built on a day) run in a worker of their own, which starts
-// once the calculator is ready and the browser is idle, or when a tool is first used.
+// Start-up: the main window's form stands in the HTML already (the build writes it) and takes
+// typing at once; the form logic (compiled to WebAssembly) loads meanwhile, and the main window's
+// page takes the form over in place, with whatever was typed or pressed. The service worker keeps
+// the site for use without a network. Below the window, the table tools (a whole table dated,
+// the serials built on a day) run in a worker of their own, which starts once the calculator is
+// ready and the browser is idle, or when a tool is first used.
 
-import createCore from './tarnwick-web.js';
 import { installMnemonics } from './ControlBuilder.js';
+import { holdEarlyForm } from './EarlyForm.js';
 import { openMainPage } from './frmMainPage.js';
 import { openBuiltOn } from './BuiltOnSection.js';
 import { openDateTable } from './TableSection.js';
@@ -19,11 +21,17 @@ if ('serviceWorker' in navigator) {
 openDateTable(document.getElementById('date-table'));
 openBuiltOn(document.getElementById('built-on'));
 
+const root = document.getElementById('page');
+const release = holdEarlyForm(root);
+installMnemonics();
+
+const { default: createCore } = await import('./tarnwick-web.js');
 const core = await createCore();
 globalThis.tarnwickCore = core; // the bridge, for the page's tests
-installMnemonics();
-openMainPage(core, document.getElementById('page'), document.getElementById('announcements'));
-performance.mark('tarnwick-ready'); // the serial field takes typing from here
+const replay = release();
+openMainPage(core, root, document.getElementById('announcements'));
+replay();
+performance.mark('tarnwick-ready'); // the serial field calculates from here
 
 const whenIdle = globalThis.requestIdleCallback ?? ((run) => setTimeout(run, 200));
 whenIdle(() => startTableWorker(), { timeout: 2000 });

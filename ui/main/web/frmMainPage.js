@@ -120,13 +120,24 @@ export function openMainPage(core, root, announcements) {
       event.preventDefault();
     }
   });
+  // A paste goes into the field as the browser puts it (which may join its lines), then is cut
+  // to its first line where it went.
+  let pasted = null;
   serial.addEventListener('paste', (event) => {
-    event.preventDefault();
-    const text = firstLine(event.clipboardData.getData('text/plain'));
-    serial.setRangeText(text, serial.selectionStart, serial.selectionEnd, 'end');
-    serial.dispatchEvent(new Event('input', { bubbles: true }));
+    pasted = {
+      text: firstLine(event.clipboardData?.getData('text/plain') ?? ''),
+      before: serial.value,
+      start: serial.selectionStart,
+      end: serial.selectionEnd,
+    };
   });
-  serial.addEventListener('input', () => {
+  serial.addEventListener('input', (event) => {
+    if (pasted && event.inputType === 'insertFromPaste') {
+      const { text, before, start, end } = pasted;
+      serial.value = before.slice(0, start) + text + before.slice(end);
+      serial.setSelectionRange(start + text.length, start + text.length);
+    }
+    pasted = null;
     command(() => form.edit('txtSerial', serial.value, serial.selectionStart));
   });
   for (const name of ['cmdCalculate', 'cmdReset', 'cmdAbout']) {

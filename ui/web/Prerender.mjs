@@ -1,0 +1,67 @@
+// Writes the main window's form into the site's index.html, as the page itself builds it: the
+// core (tarnwick-web.wasm, the same module the browser runs) and the page's own frmMainPage.js,
+// run under node over a document read from index.html. The browser then paints the whole form
+// from the HTML and the style sheet, before any script has run; start.js takes it over in place
+// once the core has started. The controls' places and fonts, which the page sets on each element,
+// become rules of one style element, whose hash the page's Content-Security-Policy allows (it
+// allows no style attribute). Run by the build (MakeSite.cmake): node Prerender.mjs SITE
+// (jsdom, Debian's node-jsdom, is found through NODE_PATH).
+
+import { createHash } from 'node:crypto';
+import { readFileSync, renameSync, writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
+
+const site = path.resolve(process.argv[2] ?? '.');
+const page = path.join(site, 'index.html');
+const { JSDOM } = createRequire(import.meta.url)('jsdom');
+
+const dom = new JSDOM(readFileSync(page, 'utf8'), { url: 'http://localhost/' });
+const { window } = dom;
+const { document } = window;
+// Two properties browsers reflect as attributes and jsdom does not.
+for (const [property, attribute] of [['spellcheck', 'spellcheck'], ['enterKeyHint', 'enterkeyhint']]) {
+  Object.defineProperty(window.HTMLElement.prototype, property, {
+    set(value) { this.setAttribute(attribute, String(value)); },
+    get() { return this.getAttribute(attribute); },
+  });
+}
+// The browser's globals the page's modules use, as a browser in English at a desktop's width
+// has them: numbers are written in the page's language until the browser's own takes over.
+for (const name of ['document', 'Event', 'HTMLElement', 'getComputedStyle', 'addEventListener']) {
+  globalThis[name] = typeof window[name] === 'function' && !/^[A-Z]/.test(name)
+    ? window[name].bind(window) : window[name];
+}
+Object.defineProperty(globalThis, 'navigator', { value: { language: 'en' }, configurable: true });
+globalThis.matchMedia = () => ({ matches: false, addEventListener() {} });
+
+const createCore = (await import(pathToFileURL(path.join(site, 'tarnwick-web.js')))).default;
+const core = await createCore({ wasmBinary: readFileSync(path.join(site, 'tarnwick-web.wasm')) });
+const { openMainPage } = await import(pathToFileURL(path.join(site, 'frmMainPage.js')));
+
+const root = document.getElementById('page');
+const without = root.querySelector('noscript');
+openMainPage(core, root, document.getElementById('announcements'));
+root.dataset.prerendered = ''; // start.js: the form is the HTML's until the core takes it over
+root.querySelector('#txtSerial').autofocus = true; // as the page focuses it
+if (without) root.append(without);
+
+// Each style attribute as a rule for its element, as specific as the page's own id rules and
+// more (the attribute outranked them all).
+const rules = [...root.querySelectorAll('[style]')].map((element) => {
+  const selector = element.id ? `#page #${element.id}` : `#page #${element.parentElement.id} > .${element.classList[0]}`;
+  if (root.querySelectorAll(selector).length !== 1) throw new Error(`no single element for ${selector}`);
+  const rule = `${selector} { ${element.getAttribute('style')} }`;
+  element.removeAttribute('style');
+  return rule;
+});
+const style = document.createElement('style');
+style.textContent = `\n${rules.join('\n')}\n`;
+document.head.querySelector('link[rel=stylesheet]').after(style);
+const policy = document.head.querySelector('meta[http-equiv=Content-Security-Policy]');
+const hash = createHash('sha256').update(style.textContent).digest('base64');
+policy.content = policy.content.replace("style-src 'self'", `style-src 'self' 'sha256-${hash}'`);
+
+writeFileSync(`${page}.part`, dom.serialize());
+renameSync(`${page}.part`, page);
