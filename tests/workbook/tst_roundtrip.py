@@ -528,6 +528,7 @@ ROUND_TRIPS = [
 ]
 
 # (rule, file, arguments before the file, whether --output is given, words the message holds)
+# Files and tables the command refuses.
 REFUSALS = [
     ("an old binary .xls is refused: exit 2, nothing written", "register.xls", [], True,
      ["xls"]),
@@ -537,6 +538,10 @@ REFUSALS = [
      []),
     ("a workbook without --output is a usage error: exit 2, nothing written",
      "lo-register.xlsx", [], False, ["--output"]),
+    ("without --sheet the first sheet holds the table: none there, exit 2, nothing written",
+     "gn-covered.xlsx", [], True, ["Serial"]),
+    ("--sheet naming no sheet of the workbook: exit 2, nothing written",
+     "lo-covered.ods", ["--sheet", "Registry"], True, ["Registry"]),
 ]
 
 
