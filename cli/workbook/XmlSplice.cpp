@@ -20,8 +20,9 @@ XmlSplice::XmlSplice(QByteArray xml)
 void XmlSplice::restart()
 {
     reader_.clear();
-    reader_.addData(bytes_);
     reader_.setNamespaceProcessing(true);
+    fed_ = 0;
+    feed();
     tokenStart_ = tokenEnd_ = 0;
     cursorCharacter_ = 0;
     cursorByte_ = start_;
@@ -43,12 +44,28 @@ qsizetype XmlSplice::byteAt(qint64 character)
     return std::min(cursorByte_, bytes_.size());
 }
 
+// The reader decodes whatever it is given at once: it is given the part a block at a time, so
+// that a large part is never held decoded.
+bool XmlSplice::feed()
+{
+    constexpr qsizetype kBlock = qsizetype(1) << 16;
+    if (fed_ >= bytes_.size())
+        return false;
+    const qsizetype n = std::min(kBlock, bytes_.size() - fed_);
+    reader_.addData(QByteArrayView(bytes_).sliced(fed_, n).toByteArray());
+    fed_ += n;
+    return true;
+}
+
 QXmlStreamReader::TokenType XmlSplice::next()
 {
     if (!refused_.isEmpty())
         return QXmlStreamReader::Invalid;
     tokenStart_ = tokenEnd_;
-    const QXmlStreamReader::TokenType type = reader_.readNext();
+    QXmlStreamReader::TokenType type = reader_.readNext();
+    while (type == QXmlStreamReader::Invalid &&
+           reader_.error() == QXmlStreamReader::PrematureEndOfDocumentError && feed())
+        type = reader_.readNext();
     if (type == QXmlStreamReader::DTD) {
         refused_ = QStringLiteral("its XML declares a document type, which no workbook does");
         return QXmlStreamReader::Invalid;

@@ -45,6 +45,7 @@ public:
 
 private:
     void handOn();
+    bool feed();
     qsizetype byteAt(qint64 character);
 
     QByteArray bytes_;
@@ -55,6 +56,7 @@ private:
     qint64 cursorCharacter_ = 0;
     qsizetype cursorByte_ = 0;
     qsizetype start_ = 0; // past a byte-order mark, which the reader does not count
+    qsizetype fed_ = 0;   // to the reader so far
     QByteArray out_;
     std::function<void(QByteArrayView)> sink_;
     qsizetype copied_ = 0;
