@@ -8,6 +8,7 @@
 // Environment: MOBILE_RUNS (default 3); the rest as for the page's tests (support.mjs).
 
 import { writeFileSync } from 'node:fs';
+import { cpus, loadavg } from 'node:os';
 import path from 'node:path';
 import lighthouse from 'lighthouse';
 import { launch, output, serve } from './support.mjs';
@@ -54,6 +55,7 @@ async function runOnce(address) {
         'best-practices': failed('best-practices'),
       },
       lighthouse: lhr.lighthouseVersion,
+      benchmarkIndex: lhr.environment.benchmarkIndex,
     };
   } finally {
     await browser.close();
@@ -78,6 +80,9 @@ const f = median.figures;
 const seconds = (ms) => `${(ms / 1000).toFixed(2)} s`;
 console.log(`Lighthouse ${median.lighthouse}, mobile (simulated slow 4G, 4x slower processor);`
   + ` the median of ${RUNS} runs by performance:`);
+// The simulation slows what this machine did fourfold: a busy machine makes every task longer.
+console.log(`  this machine: Lighthouse's benchmark index ${median.benchmarkIndex.toFixed(0)},`
+  + ` load average ${loadavg()[0].toFixed(1)} on ${cpus().length} cores`);
 console.log(`  performance ${f.performance.toFixed(2)}, accessibility ${f.accessibility.toFixed(2)},`
   + ` best practices ${f['best-practices'].toFixed(2)}`);
 console.log(`  FCP ${seconds(f['first-contentful-paint'])}, LCP ${seconds(f['largest-contentful-paint'])},`

@@ -28,6 +28,9 @@ installMnemonics();
 const { default: createCore } = await import('./tarnwick-web.js');
 const core = await createCore();
 globalThis.tarnwickCore = core; // the bridge, for the page's tests
+// The core's start and the taking over are two tasks, so that the browser can paint and take
+// input between them (what is typed meanwhile is still the early form's).
+await new Promise((resolve) => setTimeout(resolve));
 const replay = release();
 openMainPage(core, root, document.getElementById('announcements'));
 replay();
