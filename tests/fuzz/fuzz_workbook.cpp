@@ -49,36 +49,46 @@ struct Pass {
     bool ordered = true; // each row's number after the last row's (and its repeats)
 };
 
-// The sheet read to its end, each row checked as it comes.
+// A row as a sheet read without a fault gives it: in the sheet's bounds, cells in column order.
+// Rows out of order or twice over are what no spreadsheet program writes; the reader passes them
+// on, so `ordered` says whether the rows can be compared by number.
+void checkRow(const SheetRow& row, qint64& nextFree, bool& ordered)
+{
+    if (row.number < 1 || row.number > kLastRow)
+        fail("a row's number is past the sheet's end:", QString::number(row.number));
+    ordered = ordered && row.number >= nextFree;
+    if (row.repeat < 1 || row.number + row.repeat - 1 > kLastRow)
+        fail("a row repeats past the sheet's end:", QString::number(row.repeat));
+    nextFree = row.number + row.repeat;
+    if (row.cells.isEmpty())
+        fail("a row holds no cell");
+    qint64 column = -1;
+    for (const SheetCell& cell : row.cells) {
+        if (cell.column <= column || cell.column > kLastColumn)
+            fail("a cell's column is out of order or past the sheet's end, row",
+                 QString::number(row.number));
+        column = cell.column;
+    }
+}
+
+// The sheet read to its end. The rows are checked once it is read without a fault: a reader may
+// give rows of a sheet whose fault it finds only further on.
 Pass readAll(WorkbookSheet& sheet)
 {
     Pass pass;
     SheetRow row;
-    qint64 nextFree = 1; // the first row number a next row may have
     while (sheet.nextRow(row)) {
-        if (row.number < 1 || row.number > kLastRow)
-            fail("a row's number is past the sheet's end:", QString::number(row.number));
-        // Rows out of order or twice over are what no spreadsheet program writes; the reader
-        // passes them on, so the rows are not compared by number then.
-        pass.ordered = pass.ordered && row.number >= nextFree;
-        if (row.repeat < 1 || row.number + row.repeat - 1 > kLastRow)
-            fail("a row repeats past the sheet's end:", QString::number(row.repeat));
-        nextFree = row.number + row.repeat;
-        if (row.cells.isEmpty())
-            fail("a row holds no cell");
-        qint64 column = -1;
-        for (const SheetCell& cell : row.cells) {
-            if (cell.column <= column || cell.column > kLastColumn)
-                fail("a cell's column is out of order or past the sheet's end:",
-                     QString::number(cell.column));
-            column = cell.column;
-        }
         const double progress = sheet.progress();
         if (!(progress >= 0 && progress <= 1))
             fail("progress out of 0 to 1:", QString::number(progress));
         pass.rows.append(row);
     }
     pass.problem = sheet.problem();
+    if (pass.problem.isEmpty()) {
+        qint64 nextFree = 1; // the first row number a next row may have
+        for (const SheetRow& each : pass.rows)
+            checkRow(each, nextFree, pass.ordered);
+    }
     return pass;
 }
 
