@@ -25,8 +25,26 @@ const root = document.getElementById('page');
 const release = holdEarlyForm(root);
 installMnemonics();
 
+// The core's WebAssembly is compiled by a worker while the page goes on; should that fail, the
+// core's own loader fetches and compiles it.
+const compiled = new Promise((resolve) => {
+  const compiler = new Worker(new URL('./CoreCompiler.js', import.meta.url));
+  const done = (module) => {
+    compiler.terminate();
+    resolve(module);
+  };
+  compiler.addEventListener('message', ({ data }) => done(data.module ?? null));
+  compiler.addEventListener('error', () => done(null));
+  compiler.postMessage(new URL('./tarnwick-web.wasm', import.meta.url).href);
+}).catch(() => null);
 const { default: createCore } = await import('./tarnwick-web.js');
-const core = await createCore();
+const module = await compiled;
+const core = await createCore(module ? {
+  instantiateWasm(imports, receive) {
+    WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module));
+    return {}; // the exports come through receive
+  },
+} : {});
 globalThis.tarnwickCore = core; // the bridge, for the page's tests
 // The core's start and the taking over are two tasks, so that the browser can paint and take
 // input between them (what is typed meanwhile is still the early form's).
