@@ -441,31 +441,47 @@ void XlsxSheet::widenDimension()
     xml.skipTo(xml.tokenEnd());
 }
 
-QString XlsxSheet::cellXml(qint64 column, const AddedCell& cell) const
+// The cell's XML, appended to `xml` piece by piece: a row's cells are many.
+void XlsxSheet::appendCell(QString& xml, qint64 column, const AddedCell& cell) const
 {
-    const QString reference = columnName(column) + QString::number(lastRowNumber_);
-    const QString& p = prefix_;
+    const auto element = [&xml, this](QLatin1String before, QLatin1String name) {
+        xml.append(before).append(prefix_).append(name);
+    };
+    if (cell.kind == AddedCell::Kind::Empty)
+        return;
+    element(QLatin1String("<"), QLatin1String("c r=\""));
+    xml.append(columnName(column)).append(QString::number(lastRowNumber_)).append(u'"');
     switch (cell.kind) {
     case AddedCell::Kind::Empty:
-        return {};
+        break;
     case AddedCell::Kind::Number:
-        return QStringLiteral("<%1c r=\"%2\"><%1v>%3</%1v></%1c>").arg(p, reference, cell.value);
+        element(QLatin1String("><"), QLatin1String("v>"));
+        xml.append(cell.value);
+        break;
     case AddedCell::Kind::Date: {
         const QDate day = QDate::fromString(cell.value, Qt::ISODate);
         const QDate epoch = date1904_ ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
-        const QString style =
-            dateStyle_ < 0 ? QString() : QStringLiteral(" s=\"%1\"").arg(dateStyle_);
-        return QStringLiteral("<%1c r=\"%2\"%3><%1v>%4</%1v></%1c>")
-            .arg(p, reference, style)
-            .arg(epoch.daysTo(day));
-    }
-    case AddedCell::Kind::Text:
+        if (dateStyle_ >= 0)
+            xml.append(QLatin1String(" s=\"")).append(QString::number(dateStyle_)).append(u'"');
+        element(QLatin1String("><"), QLatin1String("v>"));
+        xml.append(QString::number(epoch.daysTo(day)));
         break;
     }
-    const bool blanksAtEnds = cell.value != cell.value.trimmed();
-    return QStringLiteral("<%1c r=\"%2\" t=\"inlineStr\"><%1is><%1t%3>%4</%1t></%1is></%1c>")
-        .arg(p, reference, blanksAtEnds ? QStringLiteral(" xml:space=\"preserve\"") : QString(),
-             XmlSplice::escaped(cell.value));
+    case AddedCell::Kind::Text:
+        xml.append(QLatin1String(" t=\"inlineStr\">"));
+        element(QLatin1String("<"), QLatin1String("is>"));
+        element(QLatin1String("<"), QLatin1String("t"));
+        if (cell.value != cell.value.trimmed())
+            xml.append(QLatin1String(" xml:space=\"preserve\""));
+        xml.append(u'>');
+        XmlSplice::appendEscaped(xml, cell.value);
+        element(QLatin1String("</"), QLatin1String("t>"));
+        element(QLatin1String("</"), QLatin1String("is>"));
+        element(QLatin1String("</"), QLatin1String("c>"));
+        return;
+    }
+    element(QLatin1String("</"), QLatin1String("v>"));
+    element(QLatin1String("</"), QLatin1String("c>"));
 }
 
 void XlsxSheet::addCells(const QList<AddedCell>& cells)
@@ -481,8 +497,9 @@ void XlsxSheet::addCells(const QList<AddedCell>& cells)
             replacedTo = place.end;
     }
     QString added;
+    added.reserve(1024);
     for (qsizetype i = 0; i < cells.size(); ++i)
-        added += cellXml(first_ + i, cells[i]);
+        appendCell(added, first_ + i, cells[i]);
     xml.copyTo(insertAt);
     xml.insert(added);
     if (replacedTo >= 0)

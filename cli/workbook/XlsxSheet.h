@@ -46,7 +46,7 @@ private:
     bool readCell(SheetRow& row, qint64 column);
     void widenDimension();
     QByteArray datedStyles();
-    QString cellXml(qint64 column, const AddedCell& cell) const;
+    void appendCell(QString& xml, qint64 column, const AddedCell& cell) const;
     bool fail(const QString& problem);
     void writeParts(const QByteArray& upTo);
 

@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 XmlSplice::XmlSplice(QByteArray xml)
     : bytes_(std::move(xml))
 {
@@ -146,7 +148,21 @@ QString XmlSplice::error() const
 QString XmlSplice::escaped(QStringView text)
 {
     QString out;
-    out.reserve(text.size());
+    appendEscaped(out, text);
+    return out;
+}
+
+void XmlSplice::appendEscaped(QString& out, QStringView text)
+{
+    const auto plain = [](QChar c) {
+        return c.unicode() >= 0x20 && c != u'<' && c != u'>' && c != u'&' && c != u'"' &&
+               c.unicode() != 0xFFFE && c.unicode() != 0xFFFF;
+    };
+    if (std::all_of(text.begin(), text.end(), plain)) {
+        out.append(text); // most text: nothing to escape
+        return;
+    }
+    out.reserve(out.size() + text.size() + 16);
     for (const QChar c : text) {
         switch (c.unicode()) {
         case u'<':
@@ -171,9 +187,8 @@ QString XmlSplice::escaped(QStringView text)
             out += QLatin1String("&#9;");
             break;
         default:
-            if (c.unicode() >= 0x20 && c.unicode() != 0xFFFE && c.unicode() != 0xFFFF)
+            if (plain(c))
                 out += c; // the control characters XML 1.0 does not allow are left out
         }
     }
-    return out;
 }

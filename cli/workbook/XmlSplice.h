@@ -42,6 +42,7 @@ public:
 
     // Text made safe for an element's content or an attribute's value.
     static QString escaped(QStringView text);
+    static void appendEscaped(QString& out, QStringView text);
 
 private:
     void handOn();
