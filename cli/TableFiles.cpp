@@ -21,9 +21,12 @@ constexpr qint64 kLargestWorkbook = qint64(256) << 20;
 
 using Messages::UsageError;
 
-// The CSV through the column mode, to standard output or the output file.
-int dateCsv(const BatchOptions& options, const NumberRules::Separators& separators, int inputFd)
+// The CSV through the column mode, to standard output or the output file. The table (none for
+// standard input) is closed before the output is put in place, which may be where it was: Windows
+// renames nothing onto a file that is open.
+int dateCsv(const BatchOptions& options, const NumberRules::Separators& separators, QFile* table)
 {
+    const int inputFd = table ? table->handle() : STDIN_FILENO;
     if (!options.output) {
         OutputSink out(STDOUT_FILENO);
         InputStream input(inputFd, &out);
@@ -38,6 +41,8 @@ int dateCsv(const BatchOptions& options, const NumberRules::Separators& separato
     if (status == Messages::kUsageError || out.failed() || input.error() != 0 ||
         !input.spreadsheet().isEmpty())
         return status;
+    if (table)
+        table->close();
     if (!file.commit())
         return Messages::cannotWrite(*options.output, file.errorString());
     return status;
@@ -81,13 +86,13 @@ int runTable(const BatchOptions& options, const NumberRules::Separators& separat
     if (!options.table) {
         if (options.sheet)
             return Messages::usageError(UsageError::SheetOfCsv, "standard input");
-        return dateCsv(options, separators, STDIN_FILENO);
+        return dateCsv(options, separators, nullptr);
     }
     QFile table(*options.table);
     if (!table.open(QIODevice::ReadOnly))
         return Messages::cannotRead(*options.table, table.errorString());
     if (table.isSequential()) // a pipe: read as standard input is
-        return dateCsv(options, separators, table.handle());
+        return dateCsv(options, separators, &table);
     const QByteArray start = table.peek(SpreadsheetFile::kStartBytes);
     const QString kind = SpreadsheetFile::kind(start);
     if (!kind.isEmpty())
@@ -97,5 +102,5 @@ int runTable(const BatchOptions& options, const NumberRules::Separators& separat
     if (options.sheet)
         return Messages::usageError(UsageError::SheetOfCsv, options.table->toUtf8());
     table.seek(0); // the descriptor back at the start that peek() read
-    return dateCsv(options, separators, table.handle());
+    return dateCsv(options, separators, &table);
 }
