@@ -33,8 +33,10 @@
 namespace {
 
 constexpr qint64 kLastColumn = 16383; // XFD
-constexpr qint64 kLastRow = 1048576;  // a sheet's last row in Excel
-constexpr qint64 kAdded = 4;          // text, number, date, empty
+// Far past any sheet's last row (Excel's is 1,048,576; OpenDocument sets none, and its repeated
+// rows may reach beyond), yet far from overflowing the row numbers.
+constexpr qint64 kLastRow = qint64(1) << 40;
+constexpr qint64 kAdded = 4; // text, number, date, empty
 constexpr qint64 kMostRowsChecked = 20000;
 
 [[noreturn]] void fail(const char* what, const QString& detail = {})
@@ -55,10 +57,10 @@ struct Pass {
 void checkRow(const SheetRow& row, qint64& nextFree, bool& ordered)
 {
     if (row.number < 1 || row.number > kLastRow)
-        fail("a row's number is past the sheet's end:", QString::number(row.number));
+        fail("a row's number is out of bounds:", QString::number(row.number));
     ordered = ordered && row.number >= nextFree;
-    if (row.repeat < 1 || row.number + row.repeat - 1 > kLastRow)
-        fail("a row repeats past the sheet's end:", QString::number(row.repeat));
+    if (row.repeat < 1 || row.repeat > kLastRow - row.number + 1)
+        fail("a row repeats out of bounds:", QString::number(row.repeat));
     nextFree = row.number + row.repeat;
     if (row.cells.isEmpty())
         fail("a row holds no cell");

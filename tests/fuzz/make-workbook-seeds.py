@@ -255,6 +255,14 @@ def hostile(out):
             '<table:table table:name="R"><table:table-row table:number-rows-repeated="1048576">'
             '<table:table-cell office:value-type="string" table:number-columns-repeated="2">'
             '<text:p>Serial</text:p></table:table-cell></table:table-row></table:table>'),
+        "xml-ods-repeat-huge": "ods-content\n" + content_xml(
+            '<table:table table:name="Register"><table:table-row><table:table-cell '
+            'office:value-type="string"><text:p>Serial</text:p></table:table-cell></table:table-row>'
+            '<table:table-row table:number-rows-repeated="9223372036854775807"><table:table-cell '
+            'office:value-type="float" office:value="400"><text:p>400</text:p></table:table-cell>'
+            '</table:table-row><table:table-row><table:table-cell office:value-type="float" '
+            'office:value="500"><text:p>500</text:p></table:table-cell></table:table-row>'
+            '</table:table>'),
     }
     for name, text in texts.items():
         open(os.path.join(out, name), "w", encoding="utf-8").write(text)
