@@ -261,6 +261,21 @@ void TestWorkbook::refused_data()
         << workbook(QStringLiteral(
                R"(<!DOCTYPE w [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;">]><worksheet xmlns="MAIN"><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>Serial &b;</t></is></c></row></sheetData></worksheet>)"))
         << QByteArray("declares a document type");
+    QTest::newRow("cells out of order have no trusted place")
+        << workbook(sheet(
+               R"(<row r="1"><c r="Z1" t="inlineStr"><is><t>Serial</t></is></c><c r="A1"><v>1</v></c></row>)"))
+        << QByteArray("cells out of order in row 1");
+    QTest::newRow("a cell that names another row")
+        << workbook(sheet(R"(<row r="7"><c r="A5" t="inlineStr"><is><t>Serial</t></is></c></row>)"))
+        << QByteArray("cells out of order in row 7");
+    QTest::newRow("rows out of order")
+        << workbook(sheet(
+               R"(<row r="3"><c r="A3"><v>1</v></c></row><row r="2"><c r="A2"><v>1</v></c></row>)"))
+        << QByteArray("rows out of order (row 2 after row 3)");
+    QTest::newRow("a sheet in another encoding than UTF-8")
+        << workbook(
+               QStringLiteral(R"(<?xml version="1.0" encoding="UTF-7"?><worksheet xmlns="MAIN"/>)"))
+        << QByteArray("declared as UTF-7, not UTF-8");
     QTest::newRow("a sheet that is not XML")
         << workbook(QStringLiteral("<worksheet><row>")) << QByteArray("cannot be read");
     QTest::newRow("a row past the last a sheet has")

@@ -19,10 +19,19 @@ namespace {
 constexpr qint64 kLastColumn = 16383;         // the last column a sheet can have (XFD)
 constexpr qsizetype kLongestSerial = 1 << 20; // a cell longer than this holds no serial
 
+// The last column in which the row holds something.
+qint64 lastColumnOf(const SheetRow& row)
+{
+    qint64 last = -1;
+    for (const SheetCell& cell : row.cells)
+        last = std::max(last, cell.column);
+    return last;
+}
+
 // The header's names by column, an empty name where a column has no cell.
 QList<QByteArray> namesOf(const SheetRow& row)
 {
-    QList<QByteArray> names(row.cells.isEmpty() ? 0 : row.cells.back().column + 1);
+    QList<QByteArray> names(lastColumnOf(row) + 1);
     for (const SheetCell& cell : row.cells)
         names[cell.column] = cell.text.toUtf8();
     return names;
@@ -84,7 +93,7 @@ int runWorkbook(const BatchOptions& options, const NumberRules::Separators& sepa
     qint64 lastUsed = -1;
     while (sheet.nextRow(row)) {
         if (headerRow) {
-            lastUsed = std::max(lastUsed, row.cells.back().column);
+            lastUsed = std::max(lastUsed, lastColumnOf(row));
             continue;
         }
         const QList<QByteArray> names = namesOf(row);
@@ -93,7 +102,7 @@ int runWorkbook(const BatchOptions& options, const NumberRules::Separators& sepa
         chosen = HeaderColumn::choose(names, *options.column);
         if (chosen.index >= 0 || !chosen.sharing.isEmpty()) {
             headerRow = row.number;
-            lastUsed = row.cells.back().column;
+            lastUsed = lastColumnOf(row);
         }
     }
     if (!sheet.problem().isEmpty())

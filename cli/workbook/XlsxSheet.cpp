@@ -286,6 +286,12 @@ bool XlsxSheet::nextRow(SheetRow& row)
             bool numbered = false;
             const qint64 number =
                 xml.reader().attributes().value(QLatin1String("r")).toLongLong(&numbered);
+            // Rows and their cells stand in order, as a sheet writes them; where they do not,
+            // no place for the added cells can be trusted.
+            if (numbered && number <= lastRowNumber_)
+                return fail(QStringLiteral("its sheet has rows out of order (row %1 after row %2)")
+                                .arg(number)
+                                .arg(lastRowNumber_));
             lastRowNumber_ = numbered ? number : lastRowNumber_ + 1;
             if (lastRowNumber_ < 1 || lastRowNumber_ > kLastRow)
                 return fail(QStringLiteral("its sheet has a row numbered %1, past the last row a "
@@ -304,12 +310,14 @@ bool XlsxSheet::nextRow(SheetRow& row)
                     break;
                 }
                 if (inner == QXmlStreamReader::StartElement && xml.reader().name() == u"c") {
-                    const auto [at, unused] =
+                    const bool referenced =
+                        xml.reader().attributes().hasAttribute(QLatin1String("r"));
+                    const auto [at, inRow] =
                         cellReference(xml.reader().attributes().value(QLatin1String("r")));
-                    Q_UNUSED(unused);
-                    column = xml.reader().attributes().hasAttribute(QLatin1String("r"))
-                                 ? at
-                                 : column + 1;
+                    if (referenced && (at <= column || inRow != lastRowNumber_))
+                        return fail(QStringLiteral("its sheet has cells out of order in row %1")
+                                        .arg(lastRowNumber_));
+                    column = referenced ? at : column + 1;
                     if (column < 0 || column > kLastColumn)
                         return fail(QStringLiteral("its sheet has a cell outside the columns a "
                                                    "sheet can have"));

@@ -65,11 +65,27 @@ QXmlStreamReader::TokenType XmlSplice::next()
         return QXmlStreamReader::Invalid;
     tokenStart_ = tokenEnd_;
     QXmlStreamReader::TokenType type = reader_.readNext();
+    // One token is held whole by the reader: a run of text or markup longer than any a workbook
+    // writes (megabytes of blanks, say) is refused before it takes the memory it claims.
+    constexpr qsizetype kLongestToken = qsizetype(32) << 20;
     while (type == QXmlStreamReader::Invalid &&
-           reader_.error() == QXmlStreamReader::PrematureEndOfDocumentError && feed())
+           reader_.error() == QXmlStreamReader::PrematureEndOfDocumentError && feed()) {
+        if (fed_ - tokenStart_ > kLongestToken) {
+            refused_ = QStringLiteral("its XML has a run of text or markup over %1 MiB")
+                           .arg(kLongestToken >> 20);
+            return QXmlStreamReader::Invalid;
+        }
         type = reader_.readNext();
+    }
     if (type == QXmlStreamReader::DTD) {
         refused_ = QStringLiteral("its XML declares a document type, which no workbook does");
+        return QXmlStreamReader::Invalid;
+    }
+    // The part is read and written as UTF-8: one that declares another encoding is refused.
+    if (type == QXmlStreamReader::StartDocument && !reader_.documentEncoding().isEmpty() &&
+        reader_.documentEncoding().compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0) {
+        refused_ = QStringLiteral("its XML is declared as %1, not UTF-8")
+                       .arg(reader_.documentEncoding().left(40));
         return QXmlStreamReader::Invalid;
     }
     tokenEnd_ = byteAt(reader_.characterOffset());
