@@ -141,8 +141,7 @@ int runWorkbook(const BatchOptions& options, const NumberRules::Separators& sepa
         const QString error = calculated                       ? QString()
                               : serial.size() > kLongestSerial ? Messages::notASerialNumber()
                                                                : estimator.message();
-        for (qint64 i = 0; i < row.repeat; ++i)
-            tally.count(calculated);
+        tally.count(calculated, row.repeat);
         if (calculated) {
             if (const QString read = estimator.serialReadOtherwise(serial); !read.isEmpty())
                 Messages::serialReadAs(

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <limits>
 #include <map>
 
 class OutputSink;
@@ -117,6 +118,19 @@ struct Tally {
     {
         ++total;
         failed += answered ? 0 : 1;
+    }
+    // A row that stands for `times` rows (a sheet's repeated row): counted at once, and never
+    // past the largest count there can be.
+    void count(bool answered, qint64 times)
+    {
+        const auto add = [times](qsizetype& n) {
+            n = times > std::numeric_limits<qsizetype>::max() - n
+                    ? std::numeric_limits<qsizetype>::max()
+                    : n + qsizetype(times);
+        };
+        add(total);
+        if (!answered)
+            add(failed);
     }
 };
 
