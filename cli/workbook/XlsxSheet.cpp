@@ -310,10 +310,9 @@ bool XlsxSheet::nextRow(SheetRow& row)
                     break;
                 }
                 if (inner == QXmlStreamReader::StartElement && xml.reader().name() == u"c") {
-                    const bool referenced =
-                        xml.reader().attributes().hasAttribute(QLatin1String("r"));
-                    const auto [at, inRow] =
-                        cellReference(xml.reader().attributes().value(QLatin1String("r")));
+                    const QXmlStreamAttributes attributes = xml.reader().attributes();
+                    const bool referenced = attributes.hasAttribute(QLatin1String("r"));
+                    const auto [at, inRow] = cellReference(attributes.value(QLatin1String("r")));
                     if (referenced && (at <= column || inRow != lastRowNumber_))
                         return fail(QStringLiteral("its sheet has cells out of order in row %1")
                                         .arg(lastRowNumber_));
@@ -322,7 +321,7 @@ bool XlsxSheet::nextRow(SheetRow& row)
                         return fail(QStringLiteral("its sheet has a cell outside the columns a "
                                                    "sheet can have"));
                     const qsizetype start = xml.tokenStart();
-                    if (!readCell(row, column))
+                    if (!readCell(row, column, attributes.value(QLatin1String("t"))))
                         return false;
                     places_.append({column, start, xml.tokenEnd()});
                 }
@@ -336,11 +335,11 @@ bool XlsxSheet::nextRow(SheetRow& row)
 
 // The cell whose start tag was just read, to its end tag: its value, when it has one. The
 // value is a <v>'s text, or an inline string's text runs without their phonetic readings.
-bool XlsxSheet::readCell(SheetRow& row, qint64 column)
+bool XlsxSheet::readCell(SheetRow& row, qint64 column, QStringView typeAttribute)
 {
     constexpr qsizetype kLongestValue = qsizetype(1) << 22; // more is no serial's
     XmlSplice& xml = *sheet_;
-    const QString type = xml.reader().attributes().value(QLatin1String("t")).toString();
+    const QString type = typeAttribute.toString();
     QString value;
     bool hasValue = false;
     bool collecting = false;

@@ -43,7 +43,7 @@ private:
     };
 
     XlsxSheet() = default;
-    bool readCell(SheetRow& row, qint64 column);
+    bool readCell(SheetRow& row, qint64 column, QStringView typeAttribute);
     void widenDimension();
     QByteArray datedStyles();
     void appendCell(QString& xml, qint64 column, const AddedCell& cell) const;
