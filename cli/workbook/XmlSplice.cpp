@@ -1,5 +1,6 @@
 #include "XmlSplice.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -16,7 +17,23 @@ XmlSplice::XmlSplice(QByteArray xml)
     if (decoder.hasError())
         refused_ = QStringLiteral("its XML is not UTF-8");
     start_ = bytes_.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    // The part is read and written as UTF-8: one that declares another encoding is refused. The
+    // declaration is read here, not by the reader, which fails on encodings its build lacks.
+    static const QRegularExpression declaration(
+        QStringLiteral(R"(^<\?xml\s[^?>]*\bencoding\s*=\s*["']([^"']{0,40}))"));
+    const QString encoding =
+        declaration.match(QString::fromUtf8(QByteArrayView(bytes_).sliced(start_).first(
+                              std::min<qsizetype>(200, bytes_.size() - start_))))
+            .captured(1);
+    if (refused_.isEmpty())
+        refuseEncoding(encoding);
     restart();
+}
+
+void XmlSplice::refuseEncoding(const QString& encoding)
+{
+    if (!encoding.isEmpty() && encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0)
+        refused_ = QStringLiteral("its XML is declared as %1, not UTF-8").arg(encoding.left(40));
 }
 
 void XmlSplice::restart()
@@ -81,12 +98,11 @@ QXmlStreamReader::TokenType XmlSplice::next()
         refused_ = QStringLiteral("its XML declares a document type, which no workbook does");
         return QXmlStreamReader::Invalid;
     }
-    // The part is read and written as UTF-8: one that declares another encoding is refused.
-    if (type == QXmlStreamReader::StartDocument && !reader_.documentEncoding().isEmpty() &&
-        reader_.documentEncoding().compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0) {
-        refused_ = QStringLiteral("its XML is declared as %1, not UTF-8")
-                       .arg(reader_.documentEncoding().left(40));
-        return QXmlStreamReader::Invalid;
+    // A part in UTF-16 passes the UTF-8 check (its ASCII is valid UTF-8) and is told by the reader.
+    if (type == QXmlStreamReader::StartDocument) {
+        refuseEncoding(reader_.documentEncoding().toString());
+        if (!refused_.isEmpty())
+            return QXmlStreamReader::Invalid;
     }
     tokenEnd_ = byteAt(reader_.characterOffset());
     // Text is known to end only when the next markup has begun: its '<' is not the text's.

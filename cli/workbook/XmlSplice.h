@@ -46,6 +46,7 @@ public:
 
 private:
     void handOn();
+    void refuseEncoding(const QString& encoding);
     bool feed();
     qsizetype byteAt(qint64 character);
 
