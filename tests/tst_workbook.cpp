@@ -157,6 +157,11 @@ void TestWorkbook::reading_data()
                                        "ref=\"B2:D2\"/></mergeCells>"))
         << serial << false << "E2"
         << "400";
+    QTest::newRow("a row that reaches past the header puts the estimate right of it")
+        << sheet(header + R"(<row r="2"><c r="A2"><v>400</v></c></row>)"
+                          R"(<row r="3"><c r="A3"><v>1</v></c><c r="C3"><v>7</v></c></row>)")
+        << serial << false << "D2"
+        << "400";
     QTest::newRow("an empty styled cell where the estimate goes gives way")
         << sheet(header +
                  R"(<row r="2"><c r="A2"><v>400</v></c><c r="B2" s="0"/><c r="Z2" s="0"/></row>)")

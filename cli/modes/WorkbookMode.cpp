@@ -81,81 +81,95 @@ QList<AddedCell> headerCells()
 int runWorkbook(const BatchOptions& options, const NumberRules::Separators& separators,
                 const QByteArray& workbook, QByteArray& dated, TableProgress* progress)
 {
-    // The reader: the workbook's sheet, read once to find the table.
+    // The reader: the workbook's sheet, read down to the table's header.
     const OpenedWorkbook opened = openWorkbook(workbook, options.sheet);
     if (!opened.sheet)
         return Messages::workbookRefused(opened.problem);
     WorkbookSheet& sheet = *opened.sheet;
+    const auto unreadable = [&] {
+        return Messages::workbookRefused(QStringLiteral("this %1 workbook cannot be read: %2")
+                                             .arg(opened.kind, sheet.problem()));
+    };
     SheetRow row;
     std::optional<qint64> headerRow;
     QList<QByteArray> firstNames;
     HeaderColumn chosen;
-    qint64 lastUsed = -1;
-    while (sheet.nextRow(row)) {
-        if (headerRow) {
-            lastUsed = std::max(lastUsed, lastColumnOf(row));
-            continue;
-        }
+    while (!headerRow && sheet.nextRow(row)) {
         const QList<QByteArray> names = namesOf(row);
         if (firstNames.isEmpty())
             firstNames = names;
         chosen = HeaderColumn::choose(names, *options.column);
-        if (chosen.index >= 0 || !chosen.sharing.isEmpty()) {
+        if (chosen.index >= 0 || !chosen.sharing.isEmpty())
             headerRow = row.number;
-            lastUsed = lastColumnOf(row);
-        }
     }
     if (!sheet.problem().isEmpty())
-        return Messages::workbookRefused(QStringLiteral("this %1 workbook cannot be read: %2")
-                                             .arg(opened.kind, sheet.problem()));
+        return unreadable();
     if (!headerRow && firstNames.isEmpty())
         return Messages::noHeaderRow(*options.column);
     if (!headerRow)
         return Messages::noSuchColumn(firstNames, *options.column);
     if (!chosen.sharing.isEmpty())
         return Messages::sharedColumn(*options.column, chosen.sharing);
-    const qint64 first = std::max(lastUsed, sheet.lastMergedColumn(*headerRow)) + 1;
-    const auto count = qint64(BatchEstimator::kColumns.size());
-    if (first + count - 1 > kLastColumn)
-        return Messages::workbookRefused(QStringLiteral("the table reaches too far to the right: "
-                                                        "a sheet has no room for the estimate's "
-                                                        "%1 columns beside it")
-                                             .arg(count));
 
-    // The writer: the same sheet read again, with the estimate's cells added to its rows.
-    sheet.rewind(first, count);
+    // The writer: the sheet read again from the top, with the estimate's cells added right of the
+    // header. A row or merged cell of the table that reaches further is known only once it is
+    // read: then the sheet is read a last time, with the cells right of the furthest.
     BatchEstimator estimator(separators);
     QByteArray said; // what would go to standard output: nothing, but the messages' order
     OutputSink out(&said);
     Messages::Tally tally;
-    while (sheet.nextRow(row)) {
-        if (row.number < *headerRow)
-            continue;
-        if (row.number == *headerRow) {
-            sheet.addCells(headerCells());
-            continue;
-        }
-        const SheetCell* cell = row.at(chosen.index);
-        const QString serial = serialText(cell, separators);
-        const bool calculated = serial.size() <= kLongestSerial && estimator.estimate(serial);
-        const QString error = calculated                       ? QString()
-                              : serial.size() > kLongestSerial ? Messages::notASerialNumber()
-                                                               : estimator.message();
-        tally.count(calculated, row.repeat);
-        if (calculated) {
-            if (const QString read = estimator.serialReadOtherwise(serial); !read.isEmpty())
+    const auto count = qint64(BatchEstimator::kColumns.size());
+    qint64 first = lastColumnOf(row) + 1;
+    qint64 saidUpTo = 0; // the rows already counted and said, on an earlier reading
+    double shown = 0;
+    for (qint64 reaches = -1;; first = reaches + 1) {
+        if (first + count - 1 > kLastColumn)
+            return Messages::workbookRefused(
+                QStringLiteral("the table reaches too far to the right: a sheet has no room for "
+                               "the estimate's %1 columns beside it")
+                    .arg(count));
+        sheet.rewind(first, count);
+        reaches = first - 1;
+        while (sheet.nextRow(row)) {
+            if (row.number < *headerRow)
+                continue;
+            reaches = std::max(reaches, lastColumnOf(row));
+            if (reaches >= first)
+                continue; // no cells in this reading: the next puts them further right
+            if (row.number == *headerRow) {
+                sheet.addCells(headerCells());
+                continue;
+            }
+            const SheetCell* cell = row.at(chosen.index);
+            const QString serial = serialText(cell, separators);
+            const bool calculated = serial.size() <= kLongestSerial && estimator.estimate(serial);
+            const QString error = calculated                       ? QString()
+                                  : serial.size() > kLongestSerial ? Messages::notASerialNumber()
+                                                                   : estimator.message();
+            sheet.addCells(cellsOf(estimator.columnTexts(error)));
+            if (row.number < saidUpTo)
+                continue;
+            saidUpTo = row.number + row.repeat;
+            tally.count(calculated, row.repeat);
+            if (const QString read = calculated ? estimator.serialReadOtherwise(serial) : QString();
+                !read.isEmpty())
                 Messages::serialReadAs(
                     out,
                     QStringLiteral("row %1: \"%2\"")
                         .arg(row.number)
                         .arg(InputText::escaped(serial.toUtf8(), InputText::Encoding::Utf8)),
                     read);
+            if (progress) {
+                progress->row(serial, estimator, error);
+                shown = std::max(shown, sheet.progress());
+                progress->advanced(shown);
+            }
         }
-        sheet.addCells(cellsOf(estimator.columnTexts(error)));
-        if (progress) {
-            progress->row(serial, estimator, error);
-            progress->advanced(sheet.progress());
-        }
+        if (!sheet.problem().isEmpty())
+            return unreadable();
+        reaches = std::max(reaches, sheet.lastMergedColumn(*headerRow));
+        if (reaches < first)
+            break;
     }
 
     // The end: the workbook whole, or nothing.

@@ -307,7 +307,7 @@ qsizetype OdsSheet::tagStart() const
 bool OdsSheet::closesItself() const
 {
     const qsizetype end = content_.tokenEnd();
-    return end >= 2 && contentBytes_[end - 2] == '/' && contentBytes_[end - 1] == '>';
+    return end >= 2 && contentBytes_.at(end - 2) == '/' && contentBytes_.at(end - 1) == '>';
 }
 
 bool OdsSheet::nextRow(SheetRow& row)

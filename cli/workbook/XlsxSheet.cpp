@@ -400,6 +400,9 @@ void XlsxSheet::rewind(qint64 first, qint64 count)
 {
     first_ = first;
     count_ = count;
+    addedColumns_.clear();
+    for (qint64 column = first; column < first + count; ++column)
+        addedColumns_.append(columnName(column));
     lastRowNumber_ = 0;
     merges_.clear();
     sheet_->restart();
@@ -449,7 +452,8 @@ void XlsxSheet::widenDimension()
 }
 
 // The cell's XML, appended to `xml` piece by piece: a row's cells are many.
-void XlsxSheet::appendCell(QString& xml, qint64 column, const AddedCell& cell) const
+void XlsxSheet::appendCell(QString& xml, QStringView column, QStringView row,
+                           const AddedCell& cell) const
 {
     const auto element = [&xml, this](QLatin1String before, QLatin1String name) {
         xml.append(before).append(prefix_).append(name);
@@ -457,7 +461,7 @@ void XlsxSheet::appendCell(QString& xml, qint64 column, const AddedCell& cell) c
     if (cell.kind == AddedCell::Kind::Empty)
         return;
     element(QLatin1String("<"), QLatin1String("c r=\""));
-    xml.append(columnName(column)).append(QString::number(lastRowNumber_)).append(u'"');
+    xml.append(column).append(row).append(u'"');
     switch (cell.kind) {
     case AddedCell::Kind::Empty:
         break;
@@ -503,10 +507,11 @@ void XlsxSheet::addCells(const QList<AddedCell>& cells)
         if (place.column >= first_ && place.column < first_ + qint64(cells.size()))
             replacedTo = place.end;
     }
-    QString added;
-    added.reserve(1024);
-    for (qsizetype i = 0; i < cells.size(); ++i)
-        appendCell(added, first_ + i, cells[i]);
+    QString& added = added_;
+    added.resize(0); // keeps its capacity
+    const QString row = QString::number(lastRowNumber_);
+    for (qsizetype i = 0; i < cells.size() && i < addedColumns_.size(); ++i)
+        appendCell(added, addedColumns_[i], row, cells[i]);
     xml.copyTo(insertAt);
     xml.insert(added);
     if (replacedTo >= 0)

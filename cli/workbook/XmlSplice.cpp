@@ -1,20 +1,13 @@
 #include "XmlSplice.h"
 
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 #include <algorithm>
 
 XmlSplice::XmlSplice(QByteArray xml)
     : bytes_(std::move(xml))
 {
-    // UTF-8 throughout, checked a block at a time, so that the part is never held twice.
-    constexpr qsizetype kBlock = qsizetype(1) << 20;
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    for (qsizetype at = 0; at < bytes_.size() && !decoder.hasError(); at += kBlock)
-        (void)QString(
-            decoder(QByteArrayView(bytes_).sliced(at, std::min(kBlock, bytes_.size() - at))));
-    if (decoder.hasError())
+    if (!QByteArrayView(bytes_).isValidUtf8())
         refused_ = QStringLiteral("its XML is not UTF-8");
     start_ = bytes_.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     // The part is read and written as UTF-8: one that declares another encoding is refused. The
@@ -107,7 +100,7 @@ QXmlStreamReader::TokenType XmlSplice::next()
     tokenEnd_ = byteAt(reader_.characterOffset());
     // Text is known to end only when the next markup has begun: its '<' is not the text's.
     if (type == QXmlStreamReader::Characters && tokenEnd_ > tokenStart_ &&
-        bytes_[tokenEnd_ - 1] == '<' && !reader_.isCDATA())
+        bytes_.at(tokenEnd_ - 1) == '<' && !reader_.isCDATA())
         --tokenEnd_;
     return type;
 }

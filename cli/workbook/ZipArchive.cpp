@@ -7,6 +7,10 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <cstring>
 #include <limits>
 
@@ -206,13 +210,97 @@ std::optional<QByteArray> ZipArchive::read(QByteArrayView name, qint64 limit)
     return contents;
 }
 
+#if !defined(__EMSCRIPTEN__) || defined(__EMSCRIPTEN_PTHREADS__)
+#define TARNWICK_PACKER_THREAD 1
+#endif
+
+// An entry written in parts is deflated by a thread of its own, so that the next part is made
+// while the last is packed; two parts wait at most. The browser's worker has no threads: there
+// each part is packed in turn.
+struct ZipWriter::Packer {
+#ifdef TARNWICK_PACKER_THREAD
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<QByteArray> waiting;
+    bool ending = false;
+    bool failed = false;
+    std::thread thread;
+
+    explicit Packer(zipFile zip)
+        : thread([this, zip] { run(zip); })
+    {
+    }
+
+    void run(zipFile zip)
+    {
+        std::unique_lock lock(mutex);
+        while (true) {
+            changed.wait(lock, [this] { return ending || !waiting.empty(); });
+            if (waiting.empty())
+                return;
+            const QByteArray part = std::move(waiting.front());
+            lock.unlock();
+            const bool ok = packInto(zip, part);
+            lock.lock();
+            waiting.pop_front();
+            failed = failed || !ok;
+            changed.notify_all();
+        }
+    }
+
+    bool add(QByteArrayView part)
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [this] { return failed || waiting.size() < 2; });
+        if (!failed)
+            waiting.push_back(part.toByteArray());
+        changed.notify_all();
+        return !failed;
+    }
+
+    // Waits for the parts still waiting; false when one could not be packed.
+    bool end()
+    {
+        {
+            const std::lock_guard lock(mutex);
+            ending = true;
+            changed.notify_all();
+        }
+        thread.join();
+        return !failed;
+    }
+#else
+    zipFile zip;
+    explicit Packer(zipFile into)
+        : zip(into)
+    {
+    }
+    bool add(QByteArrayView part) { return packInto(zip, part); }
+    bool end() { return true; }
+#endif
+
+    static bool packInto(zipFile zip, QByteArrayView contents)
+    {
+        constexpr qsizetype kPiece = qsizetype(1) << 20; // minizip takes an unsigned size
+        for (qsizetype at = 0; at < contents.size(); at += kPiece) {
+            const QByteArrayView piece = contents.sliced(at, std::min(contents.size() - at, kPiece));
+            if (zipWriteInFileInZip(zip, piece.data(), unsigned(piece.size())) != ZIP_OK)
+                return false;
+        }
+        return true;
+    }
+};
+
 struct ZipWriter::Handle {
     QByteArray bytes;
     MemoryFile file;
     zipFile zip = nullptr;
+    std::optional<Packer> packer; // while an entry is written in parts
 
     ~Handle()
     {
+        if (packer)
+            packer->end();
         if (zip)
             zipClose(zip, nullptr);
     }
@@ -265,10 +353,20 @@ bool ZipWriter::copy(ZipArchive& from, const ZipArchive::Entry& entry)
 
 bool ZipWriter::add(QByteArrayView name, QByteArrayView contents, bool stored)
 {
-    return begin(name, stored) && write(contents) && end();
+    if (!open(name, stored))
+        return false;
+    failed_ = !Packer::packInto(handle_->zip, contents);
+    return end();
 }
 
 bool ZipWriter::begin(QByteArrayView name, bool stored)
+{
+    if (open(name, stored))
+        handle_->packer.emplace(handle_->zip);
+    return !failed_;
+}
+
+bool ZipWriter::open(QByteArrayView name, bool stored)
 {
     if (failed_)
         return false;
@@ -290,16 +388,16 @@ bool ZipWriter::begin(QByteArrayView name, bool stored)
 
 bool ZipWriter::write(QByteArrayView contents)
 {
-    for (qsizetype at = 0; !failed_ && at < contents.size(); at += qsizetype(kChunk)) {
-        const QByteArrayView part =
-            contents.sliced(at, std::min(contents.size() - at, qsizetype(kChunk)));
-        failed_ = zipWriteInFileInZip(handle_->zip, part.data(), unsigned(part.size())) != ZIP_OK;
-    }
+    failed_ = failed_ || !handle_->packer || !handle_->packer->add(contents);
     return !failed_;
 }
 
 bool ZipWriter::end()
 {
+    if (handle_->packer) {
+        failed_ = !handle_->packer->end() || failed_;
+        handle_->packer.reset();
+    }
     failed_ = zipCloseFileInZip(handle_->zip) != ZIP_OK || failed_;
     return !failed_;
 }

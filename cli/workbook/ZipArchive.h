@@ -62,7 +62,7 @@ public:
     // OpenDocument's mimetype).
     bool add(QByteArrayView name, QByteArrayView contents, bool stored = false);
     // The same in parts, so that a large entry need not be held whole: begin(), write() as often
-    // as there is more, then end().
+    // as there is more, then end(). The parts are packed while the next is made.
     bool begin(QByteArrayView name, bool stored = false);
     bool write(QByteArrayView contents);
     bool end();
@@ -74,7 +74,9 @@ public:
     static QByteArray rewrite(ZipArchive& from, const QHash<QByteArray, QByteArray>& replaced);
 
 private:
+    struct Packer;
     struct Handle;
+    bool open(QByteArrayView name, bool stored);
     std::unique_ptr<Handle> handle_;
     bool failed_ = false;
 };
