@@ -6,20 +6,23 @@
 export function holdEarlyForm(root) {
   const serial = root.hasAttribute('data-prerendered') ? root.querySelector('#txtSerial') : null;
   const pressed = []; // selectors of the buttons pressed, in order
+  const listening = new AbortController();
   if (serial) {
+    const { signal } = listening;
     serial.form.addEventListener('submit', (event) => {
       event.preventDefault(); // Enter or the default button: Calculate, once the form can
       pressed.push(`#${event.submitter?.id || 'cmdCalculate'}`);
-    });
+    }, { signal });
     root.addEventListener('click', (event) => {
       const button = event.target.closest('button');
       if (button && button.type !== 'submit') pressed.push(button.id ? `#${button.id}` : '.close-box');
-    });
+    }, { signal });
   }
 
   // What was done so far, to be given to the page that now stands in root. Call it before the
-  // page replaces the early form.
+  // page takes the early form over.
   return function release() {
+    listening.abort();
     if (!serial) return () => {};
     const kept = {
       text: serial.value,
@@ -40,3 +43,7 @@ export function holdEarlyForm(root) {
     };
   };
 }
+
+// The form is held from the moment this module runs: the page lists it before start.js, so that
+// it runs as soon as it has come, without waiting for the rest of the page's scripts.
+export const releaseEarlyForm = holdEarlyForm(document.getElementById('page'));

@@ -1,8 +1,9 @@
 # Gathers the site into SITE: the page's files (FILES), the core (CORE.js and CORE.wasm), the
 # table worker's module (TABLE.js and TABLE.wasm), the pictures and icons from ASSETS, the FONTS
-# as WOFF2 (cut by FONT_SUBSET); then writes the main window's form into index.html (PRERENDER, run by NODE), and last
-# the service worker (WORKER), which lists every other file and names its cache by VERSION and a
-# hash of their contents; last the Brotli (BROTLI) and gzip (GZIP) forms of each.
+# as WOFF2 (cut by FONT_SUBSET); then writes the main window's form and the style sheet into
+# index.html (PRERENDER, run by NODE), and last the service worker (WORKER), which lists every
+# other file and names its cache by VERSION and a hash of their contents; last the Brotli
+# (BROTLI) and gzip (GZIP) forms of each.
 # Run by the build: cmake -DSITE=... -P MakeSite.cmake
 
 file(REMOVE_RECURSE ${SITE})
@@ -28,6 +29,7 @@ endforeach()
 # The main window's form written into index.html by the page's own code over the core, under node.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs
                         ${NODE} ${PRERENDER} ${SITE} COMMAND_ERROR_IS_FATAL ANY)
+file(REMOVE ${SITE}/style.css) # it stands in index.html now
 
 file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${SITE} ${SITE}/*)
 list(SORT files)

@@ -3,8 +3,8 @@
 // run under node over a document read from index.html. The browser then paints the whole form
 // from the HTML and the style sheet, before any script has run; start.js takes it over in place
 // once the core has started. The controls' places and fonts, which the page sets on each element,
-// become rules of one style element, whose hash the page's Content-Security-Policy allows (it
-// allows no style attribute). Run by the build (MakeSite.cmake): node Prerender.mjs SITE
+// become rules of one style element, after the style sheet's own, whose hash the page's
+// Content-Security-Policy allows (it allows no style attribute). Run by the build (MakeSite.cmake): node Prerender.mjs SITE
 // (jsdom, Debian's node-jsdom, is found through NODE_PATH).
 
 import { createHash } from 'node:crypto';
@@ -56,9 +56,11 @@ const rules = [...root.querySelectorAll('[style]')].map((element) => {
   element.removeAttribute('style');
   return rule;
 });
+// The style sheet stands in the page with them, so that the first paint waits for the HTML alone.
+const sheet = document.head.querySelector('link[rel=stylesheet]');
 const style = document.createElement('style');
-style.textContent = `\n${rules.join('\n')}\n`;
-document.head.querySelector('link[rel=stylesheet]').after(style);
+style.textContent = `\n${readFileSync(path.join(site, sheet.getAttribute('href')), 'utf8')}\n${rules.join('\n')}\n`;
+sheet.replaceWith(style);
 const policy = document.head.querySelector('meta[http-equiv=Content-Security-Policy]');
 const hash = createHash('sha256').update(style.textContent).digest('base64');
 policy.content = policy.content.replace("style-src 'self'", `style-src 'self' 'sha256-${hash}'`);

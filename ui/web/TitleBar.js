@@ -1,5 +1,6 @@
 // The title bar the page draws above a window's client area, as a desktop draws one: the icon,
-// the caption and a close box. The close box asks the window to close, as the desktop's does.
+// the caption and a close box. The close box asks the window to close, as the desktop's does
+// (`onClose`, or a listener the window's page adds).
 
 export function buildTitleBar({ caption, icon, headingLevel, onClose }) {
   const bar = document.createElement('div');
@@ -9,6 +10,7 @@ export function buildTitleBar({ caption, icon, headingLevel, onClose }) {
     image.src = icon;
     image.alt = '';
     image.className = 'title-icon';
+    image.setAttribute('fetchpriority', 'low'); // the caption beside it is painted first
     bar.append(image);
   }
   const heading = document.createElement(`h${headingLevel}`);
@@ -20,7 +22,7 @@ export function buildTitleBar({ caption, icon, headingLevel, onClose }) {
   close.textContent = '\u00D7';
   close.setAttribute('aria-label', 'Close');
   close.title = 'Close';
-  close.addEventListener('click', onClose);
+  if (onClose) close.addEventListener('click', onClose);
   bar.append(heading, close);
   return { bar, heading };
 }

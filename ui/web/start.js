@@ -6,7 +6,7 @@
 // ready and the browser is idle, or when a tool is first used.
 
 import { installMnemonics } from './ControlBuilder.js';
-import { holdEarlyForm } from './EarlyForm.js';
+import { releaseEarlyForm } from './EarlyForm.js';
 import { openMainPage } from './frmMainPage.js';
 import { openBuiltOn } from './BuiltOnSection.js';
 import { openDateTable } from './TableSection.js';
@@ -22,7 +22,6 @@ openDateTable(document.getElementById('date-table'));
 openBuiltOn(document.getElementById('built-on'));
 
 const root = document.getElementById('page');
-const release = holdEarlyForm(root);
 installMnemonics();
 
 // The core's WebAssembly is compiled by a worker while the page goes on; should that fail, the
@@ -49,7 +48,7 @@ globalThis.tarnwickCore = core; // the bridge, for the page's tests
 // The core's start and the taking over are two tasks, so that the browser can paint and take
 // input between them (what is typed meanwhile is still the early form's).
 await new Promise((resolve) => setTimeout(resolve));
-const replay = release();
+const replay = releaseEarlyForm();
 openMainPage(core, root, document.getElementById('announcements'));
 replay();
 performance.mark('tarnwick-ready'); // the serial field calculates from here

@@ -25,41 +25,20 @@ export function openMainPage(core, root, announcements) {
   const shown = []; // [row, element] for each control in the client area
   let busy = false; // a message box or the About window is open
 
-  const view = document.createElement('section');
-  view.className = 'window main';
-  view.id = 'frmMain';
-  const { bar, heading } = buildTitleBar({
-    caption: client.caption,
-    icon: ICON,
-    headingLevel: 1,
-    onClose: () => command(() => form.close()),
-  });
-  heading.id = 'frmMain-caption';
-  view.setAttribute('aria-labelledby', heading.id);
-
-  const area = document.createElement('form');
-  area.className = 'client';
-  area.noValidate = true;
-  clientStyle(area, client);
-  area.addEventListener('submit', (event) => event.preventDefault()); // Enter clicks the default button
-
-  let frame = null;
+  // The form the HTML shows already (the build writes it there) is taken over as it stands, so
+  // that the browser paints nothing anew; else the form is built here.
   const rows = core.mainControls();
+  const built = root.querySelector(':scope > #frmMain') ?? buildView(rows, client, root);
+  const area = built.querySelector('form.client');
   for (const row of rows) {
-    if (isOutsideClientArea(row, client)) continue;
-    const element = buildControl(row, { pictures: PICTURES, buddies: BUDDIES });
-    (row.inFrame ? frame : area).append(element);
-    if (row.kind === 'Frame') frame = element;
-    shown.push([row, element]);
+    if (!isOutsideClientArea(row, client)) shown.push([row, area.querySelector(`#${row.name}`)]);
   }
-  view.append(bar, area);
-  root.replaceChildren(view);
+  built.querySelector('.close-box').addEventListener('click', () => command(() => form.close()));
+  area.addEventListener('submit', (event) => event.preventDefault()); // Enter clicks the default button
+  delete root.dataset.prerendered;
 
   const serial = area.querySelector('#txtSerial');
   const serialRow = rows.find((row) => row.name === 'txtSerial');
-  describe(rows, area);
-  serial.inputMode = 'numeric';
-  serial.enterKeyHint = 'go';
 
   function render() {
     const texts = form.texts();
@@ -155,6 +134,35 @@ export function openMainPage(core, root, announcements) {
   render();
   serial.focus();
   return form;
+}
+
+// The window's view: its title bar over its client area, with a control for each row.
+function buildView(rows, client, root) {
+  const view = document.createElement('section');
+  view.className = 'window main';
+  view.id = 'frmMain';
+  const { bar, heading } = buildTitleBar({ caption: client.caption, icon: ICON, headingLevel: 1 });
+  heading.id = 'frmMain-caption';
+  view.setAttribute('aria-labelledby', heading.id);
+
+  const area = document.createElement('form');
+  area.className = 'client';
+  area.noValidate = true;
+  clientStyle(area, client);
+  let frame = null;
+  for (const row of rows) {
+    if (isOutsideClientArea(row, client)) continue;
+    const element = buildControl(row, { pictures: PICTURES, buddies: BUDDIES });
+    (row.inFrame ? frame : area).append(element);
+    if (row.kind === 'Frame') frame = element;
+  }
+  view.append(bar, area);
+  root.replaceChildren(view);
+  describe(rows, area);
+  const serial = area.querySelector('#txtSerial');
+  serial.inputMode = 'numeric';
+  serial.enterKeyHint = 'go';
+  return view;
 }
 
 // What a screen reader is told: each figure described by the caption beside it, the field and
