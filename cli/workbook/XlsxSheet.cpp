@@ -402,7 +402,7 @@ void XlsxSheet::rewind(qint64 first, qint64 count)
     count_ = count;
     addedColumns_.clear();
     for (qint64 column = first; column < first + count; ++column)
-        addedColumns_.append(columnName(column));
+        addedColumns_.append(columnName(column).toLatin1());
     lastRowNumber_ = 0;
     merges_.clear();
     sheet_->restart();
@@ -451,48 +451,49 @@ void XlsxSheet::widenDimension()
     xml.skipTo(xml.tokenEnd());
 }
 
-// The cell's XML, appended to `xml` piece by piece: a row's cells are many.
-void XlsxSheet::appendCell(QString& xml, QStringView column, QStringView row,
+// The cell's XML, appended to `xml` piece by piece as UTF-8: a row's cells are many.
+void XlsxSheet::appendCell(QByteArray& xml, QByteArrayView column, QByteArrayView row,
                            const AddedCell& cell) const
 {
-    const auto element = [&xml, this](QLatin1String before, QLatin1String name) {
-        xml.append(before).append(prefix_).append(name);
+    const QByteArray prefix = prefix_.toUtf8();
+    const auto element = [&xml, &prefix](QByteArrayView before, QByteArrayView name) {
+        xml.append(before).append(prefix).append(name);
     };
     if (cell.kind == AddedCell::Kind::Empty)
         return;
-    element(QLatin1String("<"), QLatin1String("c r=\""));
-    xml.append(column).append(row).append(u'"');
+    element("<", "c r=\"");
+    xml.append(column).append(row).append('"');
     switch (cell.kind) {
     case AddedCell::Kind::Empty:
         break;
     case AddedCell::Kind::Number:
-        element(QLatin1String("><"), QLatin1String("v>"));
-        xml.append(cell.value);
+        element("><", "v>");
+        xml.append(cell.value.toLatin1());
         break;
     case AddedCell::Kind::Date: {
         const QDate day = QDate::fromString(cell.value, Qt::ISODate);
         const QDate epoch = date1904_ ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
         if (dateStyle_ >= 0)
-            xml.append(QLatin1String(" s=\"")).append(QString::number(dateStyle_)).append(u'"');
-        element(QLatin1String("><"), QLatin1String("v>"));
-        xml.append(QString::number(epoch.daysTo(day)));
+            xml.append(" s=\"").append(QByteArray::number(dateStyle_)).append('"');
+        element("><", "v>");
+        xml.append(QByteArray::number(epoch.daysTo(day)));
         break;
     }
     case AddedCell::Kind::Text:
-        xml.append(QLatin1String(" t=\"inlineStr\">"));
-        element(QLatin1String("<"), QLatin1String("is>"));
-        element(QLatin1String("<"), QLatin1String("t"));
+        xml.append(" t=\"inlineStr\">");
+        element("<", "is>");
+        element("<", "t");
         if (cell.value != cell.value.trimmed())
-            xml.append(QLatin1String(" xml:space=\"preserve\""));
-        xml.append(u'>');
-        XmlSplice::appendEscaped(xml, cell.value);
-        element(QLatin1String("</"), QLatin1String("t>"));
-        element(QLatin1String("</"), QLatin1String("is>"));
-        element(QLatin1String("</"), QLatin1String("c>"));
+            xml.append(" xml:space=\"preserve\"");
+        xml.append('>');
+        xml.append(XmlSplice::escaped(cell.value).toUtf8());
+        element("</", "t>");
+        element("</", "is>");
+        element("</", "c>");
         return;
     }
-    element(QLatin1String("</"), QLatin1String("v>"));
-    element(QLatin1String("</"), QLatin1String("c>"));
+    element("</", "v>");
+    element("</", "c>");
 }
 
 void XlsxSheet::addCells(const QList<AddedCell>& cells)
@@ -507,9 +508,9 @@ void XlsxSheet::addCells(const QList<AddedCell>& cells)
         if (place.column >= first_ && place.column < first_ + qint64(cells.size()))
             replacedTo = place.end;
     }
-    QString& added = added_;
+    QByteArray& added = added_;
     added.resize(0); // keeps its capacity
-    const QString row = QString::number(lastRowNumber_);
+    const QByteArray row = QByteArray::number(lastRowNumber_);
     for (qsizetype i = 0; i < cells.size() && i < addedColumns_.size(); ++i)
         appendCell(added, addedColumns_[i], row, cells[i]);
     xml.copyTo(insertAt);

@@ -46,7 +46,7 @@ private:
     bool readCell(SheetRow& row, qint64 column, QStringView typeAttribute);
     void widenDimension();
     QByteArray datedStyles();
-    void appendCell(QString& xml, QStringView column, QStringView row,
+    void appendCell(QByteArray& xml, QByteArrayView column, QByteArrayView row,
                     const AddedCell& cell) const;
     bool fail(const QString& problem);
     void writeParts(const QByteArray& upTo);
@@ -66,8 +66,8 @@ private:
 
     qint64 first_ = -1; // the added columns, once rewound
     qint64 count_ = 0;
-    QStringList addedColumns_; // their names
-    QString added_;            // a row's added cells, its room kept from row to row
+    QList<QByteArray> addedColumns_; // their names
+    QByteArray added_;               // a row's added cells, its room kept from row to row
     int dateStyle_ = -1; // the cell format of the added dates
     int dateFormat_ = 0; // its number format
     QByteArray styles_;  // with the dates' format

@@ -145,9 +145,11 @@ bool XmlSplice::finishIntoSink()
 
 void XmlSplice::skipTo(qsizetype at) { copied_ = std::max(copied_, at); }
 
-void XmlSplice::insert(QStringView xml)
+void XmlSplice::insert(QStringView xml) { insert(QByteArrayView(xml.toUtf8())); }
+
+void XmlSplice::insert(QByteArrayView utf8)
 {
-    out_.append(xml.toUtf8());
+    out_.append(utf8);
     handOn();
 }
 

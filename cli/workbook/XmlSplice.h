@@ -28,6 +28,7 @@ public:
     void copyTo(qsizetype at);
     void skipTo(qsizetype at);
     void insert(QStringView xml);
+    void insert(QByteArrayView utf8);
 
     // The rest copied; the part as written (UTF-8). Empty after a fault.
     QByteArray finish();
