@@ -44,6 +44,12 @@ const root = document.getElementById('page');
 const without = root.querySelector('noscript');
 openMainPage(core, root, document.getElementById('announcements'));
 root.dataset.prerendered = ''; // start.js: the form is the HTML's until the core takes it over
+// The pictures (all decoration) are fetched once the form is on screen: start.js gives them their
+// files then, so that on a slow connection they do not hold the first paint back.
+for (const image of root.querySelectorAll('img[src]')) {
+  image.dataset.src = image.getAttribute('src');
+  image.removeAttribute('src');
+}
 root.querySelector('#txtSerial').autofocus = true; // as the page focuses it
 if (without) root.append(without);
 

@@ -22,6 +22,10 @@ openDateTable(document.getElementById('date-table'));
 openBuiltOn(document.getElementById('built-on'));
 
 const root = document.getElementById('page');
+// The form's pictures, once it has been painted.
+requestAnimationFrame(() => setTimeout(() => {
+  for (const image of root.querySelectorAll('img[data-src]')) image.src = image.dataset.src;
+}));
 installMnemonics();
 
 // The core's WebAssembly is compiled by a worker while the page goes on; should that fail, the
