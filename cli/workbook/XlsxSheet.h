@@ -68,9 +68,9 @@ private:
     qint64 count_ = 0;
     QList<QByteArray> addedColumns_; // their names
     QByteArray added_;               // a row's added cells, its room kept from row to row
-    int dateStyle_ = -1; // the cell format of the added dates
-    int dateFormat_ = 0; // its number format
-    QByteArray styles_;  // with the dates' format
+    int dateStyle_ = -1;             // the cell format of the added dates
+    int dateFormat_ = 0;             // its number format
+    QByteArray styles_;              // with the dates' format
     std::optional<ZipWriter> writer_;
     qsizetype written_ = 0; // the parts written so far
     bool stylesHaveFormats_ = false;

@@ -15,8 +15,9 @@ XmlSplice::XmlSplice(QByteArray xml)
     static const QRegularExpression declaration(
         QStringLiteral(R"(^<\?xml\s[^?>]*\bencoding\s*=\s*["']([^"']{0,40}))"));
     const QString encoding =
-        declaration.match(QString::fromUtf8(QByteArrayView(bytes_).sliced(start_).first(
-                              std::min<qsizetype>(200, bytes_.size() - start_))))
+        declaration
+            .match(QString::fromUtf8(QByteArrayView(bytes_).sliced(start_).first(
+                std::min<qsizetype>(200, bytes_.size() - start_))))
             .captured(1);
     if (refused_.isEmpty())
         refuseEncoding(encoding);

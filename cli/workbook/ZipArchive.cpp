@@ -8,11 +8,11 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
+#include <limits>
 #include <mutex>
 #include <thread>
-#include <cstring>
-#include <limits>
 
 namespace {
 
@@ -283,7 +283,8 @@ struct ZipWriter::Packer {
     {
         constexpr qsizetype kPiece = qsizetype(1) << 20; // minizip takes an unsigned size
         for (qsizetype at = 0; at < contents.size(); at += kPiece) {
-            const QByteArrayView piece = contents.sliced(at, std::min(contents.size() - at, kPiece));
+            const QByteArrayView piece =
+                contents.sliced(at, std::min(contents.size() - at, kPiece));
             if (zipWriteInFileInZip(zip, piece.data(), unsigned(piece.size())) != ZIP_OK)
                 return false;
         }
