@@ -143,7 +143,9 @@ void TestWorkbook::reading()
                  qPrintable(match.captured()));
 }
 
-// The cells added to a dated row and the header, the date as a date, what stays as it was.
+// The cells added to a dated row and the header as a sheet holds them (their values are tried
+// through LibreOffice and Gnumeric by tst_roundtrip): the date as a date, the row's end, the
+// dimension, the styles, and what stays as it was.
 void TestWorkbook::addedCells()
 {
     const QString rows = QStringLiteral(
@@ -153,12 +155,7 @@ void TestWorkbook::addedCells()
     QCOMPARE(dated.status, 1);
     QVERIFY(dated.errors.contains("1 of 2 rows was not dated"));
     const QString xml = dated.part("xl/worksheets/sheet1.xml");
-    QVERIFY(xml.contains(R"(<c r="B1" t="inlineStr"><is><t>estimate_serial</t></is></c>)"));
     QVERIFY(xml.contains(R"(<c r="N1" t="inlineStr"><is><t>estimate_date</t></is></c>)"));
-    QVERIFY(xml.contains(
-        R"(<c r="C2" t="inlineStr"><is><t>January</t></is></c><c r="D2"><v>9</v></c><c r="E2"><v>1909</v></c>)"));
-    QVERIFY(xml.contains(
-        R"(<c r="L2" t="inlineStr"><is><t>400 was built on January 9, 1909.</t></is></c>)"));
     QVERIFY(xml.contains(
         QStringLiteral(R"(<c r="N2" s="1"><v>%1</v></c>)").arg(days(QDate(1909, 1, 9)))));
     QVERIFY(xml.contains(

@@ -2,11 +2,11 @@
 // it, and the page takes it over in place (nothing moves); what is typed or pressed meanwhile is
 // kept and answered once the core has started. The core's file is held back by the test until
 // it lets it through. Also: the Content-Security-Policy lets the whole page run, and reports
-// nothing, and a paste is cut to its first line.
+// nothing.
 
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { DESKTOP, PHONE, paste, ready, textOf, useBrowser } from './support.mjs';
+import { DESKTOP, PHONE, ready, textOf, useBrowser } from './support.mjs';
 
 const web = useBrowser();
 
@@ -92,14 +92,3 @@ for (const [size, viewport] of [['desktop', DESKTOP], ['phone', PHONE]]) {
     await page.close();
   });
 }
-
-test('a paste is let into the field and cut to its first line', async () => {
-  const page = await web.open();
-  for (const [clipboard, expected] of [['15,076,231\n42', '15076231'], ['400\r\nanything', '400'], ['5', '5']]) {
-    await page.click('#txtSerial', { clickCount: 3 });
-    await page.keyboard.press('Backspace');
-    assert.equal(await paste(page, clipboard), false, `${JSON.stringify(clipboard)}: the paste was prevented`);
-    assert.equal(await textOf(page, '#txtSerial'), expected, JSON.stringify(clipboard));
-  }
-  await page.close();
-});

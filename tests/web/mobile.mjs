@@ -24,38 +24,26 @@ const AIMS = [
   ['cumulative-layout-shift', (v) => v < 0.01, '< 0.01'],
 ];
 
+// One Lighthouse run: its figures (the categories' scores and the AUDITS' values), the audits
+// that keep a category short of 1.0, and its report.
+const AUDITS = ['first-contentful-paint', 'largest-contentful-paint', 'interactive',
+  'total-blocking-time', 'cumulative-layout-shift', 'total-byte-weight'];
 async function runOnce(address) {
   const browser = await launch();
   try {
     const port = Number(new URL(browser.wsEndpoint()).port);
+    const categories = ['performance', 'accessibility', 'best-practices'];
     const { lhr, report } = await lighthouse(address, {
-      port, output: 'html', logLevel: 'error',
-      onlyCategories: ['performance', 'accessibility', 'best-practices'],
+      port, output: 'html', logLevel: 'error', onlyCategories: categories,
     });
-    const audit = (id) => lhr.audits[id].numericValue;
-    const failed = (category) => lhr.categories[category].auditRefs
-      .filter((ref) => ref.weight > 0 && (lhr.audits[ref.id].score ?? 1) < 1)
-      .map((ref) => ref.id);
+    const shortOf = (category) => lhr.categories[category].auditRefs
+      .filter((ref) => ref.weight > 0 && (lhr.audits[ref.id].score ?? 1) < 1).map((ref) => ref.id);
     return {
       report,
       lhr,
-      figures: {
-        'performance': lhr.categories.performance.score,
-        'accessibility': lhr.categories.accessibility.score,
-        'best-practices': lhr.categories['best-practices'].score,
-        'first-contentful-paint': audit('first-contentful-paint'),
-        'largest-contentful-paint': audit('largest-contentful-paint'),
-        'interactive': audit('interactive'),
-        'total-blocking-time': audit('total-blocking-time'),
-        'cumulative-layout-shift': audit('cumulative-layout-shift'),
-        'total-byte-weight': audit('total-byte-weight'),
-      },
-      shortOf: {
-        'accessibility': failed('accessibility'),
-        'best-practices': failed('best-practices'),
-      },
-      lighthouse: lhr.lighthouseVersion,
-      benchmarkIndex: lhr.environment.benchmarkIndex,
+      figures: Object.fromEntries([...categories.map((id) => [id, lhr.categories[id].score]),
+        ...AUDITS.map((id) => [id, lhr.audits[id].numericValue])]),
+      shortOf: Object.fromEntries(categories.slice(1).map((id) => [id, shortOf(id)])),
     };
   } finally {
     await browser.close();
@@ -78,10 +66,10 @@ writeFileSync(path.join(output, 'mobile.json'),
 
 const f = median.figures;
 const seconds = (ms) => `${(ms / 1000).toFixed(2)} s`;
-console.log(`Lighthouse ${median.lighthouse}, mobile (simulated slow 4G, 4x slower processor);`
+console.log(`Lighthouse ${median.lhr.lighthouseVersion}, mobile (simulated slow 4G, 4x slower processor);`
   + ` the median of ${RUNS} runs by performance:`);
 // The simulation slows what this machine did fourfold: a busy machine makes every task longer.
-console.log(`  this machine: Lighthouse's benchmark index ${median.benchmarkIndex.toFixed(0)},`
+console.log(`  this machine: Lighthouse's benchmark index ${median.lhr.environment.benchmarkIndex.toFixed(0)},`
   + ` load average ${loadavg()[0].toFixed(1)} on ${cpus().length} cores`);
 console.log(`  performance ${f.performance.toFixed(2)}, accessibility ${f.accessibility.toFixed(2)},`
   + ` best practices ${f['best-practices'].toFixed(2)}`);
