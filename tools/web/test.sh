@@ -5,8 +5,8 @@
 # downloads no browser; axe-core; Lighthouse) come from the npm registry as the lock file pins.
 #
 # Usage: tools/web/test.sh [--bench] [WEB_BUILD] [BUILD]   (defaults: build-web, build)
-#   --bench  instead of the checks, Lighthouse's mobile figures (tests/web/mobile.mjs) and
-#            Chromium's timing of the page (tests/web/bench.mjs); fails when either misses an aim
+#   --bench  instead of the checks, the benchmarks: Lighthouse's mobile figures (bench/mobile.mjs)
+#            and Chromium's timing of the page (bench/page.mjs); fails when either misses an aim
 set -euo pipefail
 bench=false
 if [ "${1:-}" = --bench ]; then
@@ -33,8 +33,8 @@ export TARNWICK_WEB_OUTPUT=$web/test-output
 cd "$tests"
 if $bench; then
     status=0
-    node mobile.mjs || status=1
-    node bench.mjs || status=1
+    node "$here/bench/mobile.mjs" || status=1
+    node "$here/bench/page.mjs" || status=1
     exit $status
 fi
 rm -rf "$web/test-output"/*

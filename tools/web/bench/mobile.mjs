@@ -5,13 +5,18 @@
 // WEB_BUILD/test-output/mobile.json and the median run's report as mobile.html (and as JSON,
 // mobile-lhr.json).
 //
-// Environment: MOBILE_RUNS (default 3); the rest as for the page's tests (support.mjs).
+// Environment: MOBILE_RUNS (default 3); the rest as for the page's tests (tests/web/support.mjs).
 
 import { writeFileSync } from 'node:fs';
 import { cpus, loadavg } from 'node:os';
 import path from 'node:path';
-import lighthouse from 'lighthouse';
-import { launch, output, serve } from './support.mjs';
+import { createRequire } from 'node:module';
+import { pathToFileURL } from 'node:url';
+import { launch, output, serve } from '../../../tests/web/support.mjs';
+
+// Lighthouse is installed with the page tests' packages (tests/web/package.json).
+const packages = createRequire(new URL('../../../tests/web/package.json', import.meta.url));
+const { default: lighthouse } = await import(pathToFileURL(packages.resolve('lighthouse')));
 
 const RUNS = Number(process.env.MOBILE_RUNS ?? 3);
 

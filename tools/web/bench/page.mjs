@@ -10,8 +10,8 @@ import { existsSync, readFileSync, readdirSync, statSync, writeFileSync } from '
 import path from 'node:path';
 import { cpus, loadavg } from 'node:os';
 import { gzipSync } from 'node:zlib';
-import { calculate, launch, open, output, serve, site } from './support.mjs';
-import { gnumeric, registerCsv, scratch, writeScratch } from './tables.mjs';
+import { calculate, launch, open, output, serve, site } from '../../../tests/web/support.mjs';
+import { gnumeric, registerCsv, scratch, writeScratch } from '../../../tests/web/tables.mjs';
 
 const RUNS = Number(process.env.RUNS ?? 5);
 const TABLE_RUNS = Number(process.env.TABLE_RUNS ?? 3);
