@@ -141,15 +141,6 @@ QString unusedName(const QString& base, const QList<QByteArray>& parts)
     }
 }
 
-// "A", "B", ... "AA": a column as the programs name it, for messages.
-QString columnName(qint64 column)
-{
-    QString name;
-    for (++column; column > 0; column = (column - 1) / 26)
-        name.prepend(QChar(u'A' + char16_t((column - 1) % 26)));
-    return name;
-}
-
 // The start tag with the attribute `name` set to `value`: replaced where the tag has it, else
 // added after the element's name.
 QString withAttribute(QStringView tag, QStringView element, QStringView name, const QString& value)
@@ -615,14 +606,17 @@ void OdsSheet::rewind(qint64 first, qint64 count)
     stylesAdded_ = false;
     columnsDeclared_ = false;
 
-    // The date style's names: none that content.xml or styles.xml has already.
-    QList<QByteArray> parts{contentBytes_};
-    if (zip_->contains("styles.xml")) {
-        if (const std::optional<QByteArray> styles = zip_->read("styles.xml", kLargestStyles))
-            parts.append(*styles);
+    // The date style's names: none that content.xml or styles.xml has already (found once, the
+    // same on every reading).
+    if (dateStyle_.isEmpty()) {
+        QList<QByteArray> parts{contentBytes_};
+        if (zip_->contains("styles.xml")) {
+            if (const std::optional<QByteArray> styles = zip_->read("styles.xml", kLargestStyles))
+                parts.append(*styles);
+        }
+        dateStyle_ = unusedName(QStringLiteral("N-ymd"), parts);
+        dateCellStyle_ = unusedName(QStringLiteral("ce-ymd"), parts);
     }
-    dateStyle_ = unusedName(QStringLiteral("N-ymd"), parts);
-    dateCellStyle_ = unusedName(QStringLiteral("ce-ymd"), parts);
     startWriting();
 }
 

@@ -39,9 +39,19 @@ struct AddedCell {
     QString value; // Text: the text; Number: as the C locale writes it; Date: YYYY-MM-DD
 };
 
+// "A", "B", ... "Z", "AA": a column (0-based) as sheets and their programs name it.
+inline QString columnName(qint64 column)
+{
+    QString name;
+    for (++column; column > 0; column = (column - 1) / 26)
+        name.prepend(QChar(u'A' + char16_t((column - 1) % 26)));
+    return name;
+}
+
 // One sheet of a workbook, read row by row and written back with cells added to its rows; every
-// other part of the workbook stays as it was. The sheet is read twice: once to find the table,
-// then again, after rewind(), to add the cells.
+// other part of the workbook stays as it was. The rows are read down to the table's header, then
+// again from the top after rewind(), with the cells added as they go; a table that reaches
+// further than rewind() was told is read once more, after another rewind().
 class WorkbookSheet {
 public:
     virtual ~WorkbookSheet() = default;
@@ -57,8 +67,9 @@ public:
         Q_UNUSED(row);
         return -1;
     }
-    // Back to the first row; the rows read from now on take `count` cells from column `first`
-    // (0-based) on, which no cell that holds something in a row of the table reaches.
+    // Back to the first row, and the workbook written afresh; the rows read from now on take
+    // `count` cells from column `first` (0-based) on, and are given them only where no cell
+    // that holds something reaches that far.
     virtual void rewind(qint64 first, qint64 count) = 0;
     // Adds the cells to the row nextRow() gave last, from the column rewind() named on.
     virtual void addCells(const QList<AddedCell>& cells) = 0;

@@ -109,14 +109,6 @@ std::pair<qint64, qint64> cellReference(QStringView reference)
             ok && row >= 1 && row <= kLastRow ? row : -1};
 }
 
-QString columnName(qint64 column)
-{
-    QString name;
-    for (++column; column > 0; column = (column - 1) / 26)
-        name.prepend(QChar(u'A' + char16_t((column - 1) % 26)));
-    return name;
-}
-
 // The start tag's text with one attribute's value replaced (or the tag as it was).
 QString withAttribute(QStringView tag, QStringView name, const QString& value)
 {
@@ -406,8 +398,8 @@ void XlsxSheet::rewind(qint64 first, qint64 count)
     lastRowNumber_ = 0;
     merges_.clear();
     sheet_->restart();
-    if (!stylesName_.isEmpty()) {
-        datedStyles(); // the format's number
+    if (!stylesName_.isEmpty() && styles_.isEmpty()) { // the same on every reading
+        datedStyles();                                 // the format's number
         styles_ = datedStyles();
         if (styles_.isEmpty())
             fail(QStringLiteral("its styles cannot be read"));
