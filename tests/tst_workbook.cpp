@@ -8,6 +8,7 @@
 #include "tests/MinimalXlsx.h"
 
 #include <QDate>
+#include <QFile>
 #include <QTest>
 
 namespace {
@@ -38,10 +39,11 @@ struct Dated {
     }
 };
 
-Dated date(const QByteArray& file, const QString& column = QStringLiteral("Serial"))
+Dated date(const QByteArray& file, const std::optional<QString>& sheet = std::nullopt)
 {
     BatchOptions options;
-    options.column = column;
+    options.column = QStringLiteral("Serial");
+    options.sheet = sheet;
     Dated dated;
     Messages::sendTo(&dated.errors);
     dated.status = runWorkbook(options, NumberRules::Separators(), file, dated.file);
@@ -62,6 +64,7 @@ private Q_SLOTS:
     void addedCells();
     void refused_data();
     void refused();
+    void sheetNamedIsMissing();
     void unpackingIsBounded();
 };
 
@@ -143,9 +146,8 @@ void TestWorkbook::reading()
                  qPrintable(match.captured()));
 }
 
-// The cells added to a dated row and the header as a sheet holds them (their values are tried
-// through LibreOffice and Gnumeric by tst_roundtrip): the date as a date, the row's end, the
-// dimension, the styles, and what stays as it was.
+// The added cells as the sheet holds them (tst_roundtrip tries their values): the date as a
+// date, the row's end, the dimension, the styles, and what stays as it was.
 void TestWorkbook::addedCells()
 {
     const QString rows = QStringLiteral(
@@ -190,6 +192,10 @@ void TestWorkbook::refused_data()
     QTest::newRow("a workbook protected by a password")
         << ole + QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32)
         << QByteArray("protected by a password");
+    QFile saved(QFINDTESTDATA("workbook/data/password.ods")); // LibreOffice's, password "secret"
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QTest::newRow("an .ods protected by a password, as LibreOffice saves it")
+        << saved.readAll() << QByteArray("protected by a password");
     QTest::newRow("text is no workbook")
         << QByteArray("Serial\n400\n") << QByteArray("no workbook that Tarnwick reads");
     ZipWriter plain;
@@ -237,6 +243,15 @@ void TestWorkbook::refused()
     const Dated dated = date(file);
     QCOMPARE(dated.status, int(Messages::kUsageError));
     QVERIFY2(dated.errors.contains(message), dated.errors.constData());
+    QVERIFY(dated.file.isEmpty());
+}
+
+void TestWorkbook::sheetNamedIsMissing()
+{
+    const Dated dated = date(workbook(sheet({})), QStringLiteral("Registry"));
+    QCOMPARE(dated.status, int(Messages::kUsageError));
+    QVERIFY2(dated.errors.contains("has no sheet \"Registry\"; its sheets are"),
+             dated.errors.constData());
     QVERIFY(dated.file.isEmpty());
 }
 

@@ -1,8 +1,6 @@
-// The form as the HTML shows it, before the WebAssembly has come: it stands where the page puts
-// it, and the page takes it over in place (nothing moves); what is typed or pressed meanwhile is
-// kept and answered once the core has started. The core's file is held back by the test until
-// it lets it through. Also: the Content-Security-Policy lets the whole page run, and reports
-// nothing.
+// The form the HTML shows before the WebAssembly has come (held back until the test lets it
+// through): the page takes it over in place, nothing moving and the Content-Security-Policy
+// refusing nothing, and what is typed or pressed meanwhile is answered once the core has started.
 
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
