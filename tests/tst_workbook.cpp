@@ -5,7 +5,7 @@
 #include "cli/modes/Modes.h"
 #include "cli/output/Messages.h"
 #include "cli/workbook/ZipArchive.h"
-#include "tests/MinimalXlsx.h"
+#include "tests/support/MinimalXlsx.h"
 
 #include <QDate>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "cli/output/Messages.h"
 #include "cli/workbook/WorkbookSheet.h"
 #include "cli/workbook/ZipArchive.h"
-#include "tests/MinimalXlsx.h"
+#include "tests/support/MinimalXlsx.h"
 
 #include <cstdint>
 #include <cstdio>
