@@ -26,6 +26,7 @@ ENCODINGS = {"br": ".br", "gzip": ".gz"}  # in the order preferred
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"  # connections kept open between requests, as hosts keep them
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, **TYPES}
     quiet = False
 
@@ -59,6 +60,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         self.send_header("Last-Modified", self.date_time_string(modified))
         self.end_headers()
         return _Body(body)
+
+    def handle(self):
+        try:
+            super().handle()
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # the browser went away mid-answer: a page closed, or went elsewhere
 
     def log_message(self, format, *args):
         if not self.quiet:
