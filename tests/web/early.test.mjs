@@ -8,9 +8,10 @@ import { DESKTOP, PHONE, ready, textOf, useBrowser } from './support.mjs';
 
 const web = useBrowser();
 
-// Opens the site with tarnwick-web.wasm held back, in a context of its own (no service worker
-// that could serve it); resolves to { page, letThrough }. Closing the page closes its context.
-async function openHeld(viewport = DESKTOP) {
+// Opens the site with a file (tarnwick-web.wasm unless said) held back, in a context of its own
+// (no service worker that could serve it); resolves to { page, letThrough }. Closing the page
+// closes its context.
+async function openHeld(viewport = DESKTOP, held = 'tarnwick-web.wasm') {
   const context = await web.browser.createBrowserContext();
   const page = await context.newPage();
   page.once('close', () => context.close());
@@ -26,12 +27,13 @@ async function openHeld(viewport = DESKTOP) {
   page.on('dialog', (dialog) => dialog.accept());
   await page.setRequestInterception(true);
   let letThrough;
-  const held = new Promise((resolve) => { letThrough = resolve; });
+  const letGo = new Promise((resolve) => { letThrough = resolve; });
   page.on('request', (request) => {
-    if (request.url().endsWith('/tarnwick-web.wasm')) held.then(() => request.continue());
+    if (request.url().endsWith(`/${held}`)) letGo.then(() => request.continue());
     else request.continue();
   });
-  await page.goto(web.server.address, { waitUntil: 'domcontentloaded' });
+  // (a script held back holds the document's loaded event too)
+  page.goto(web.server.address, { waitUntil: 'domcontentloaded', timeout: 0 }).catch(() => null);
   await page.waitForSelector('#txtSerial');
   return { page, letThrough };
 }
@@ -46,21 +48,31 @@ function boxes(page) {
 
 const isReady = (page) => page.evaluate(() => performance.getEntriesByName('tarnwick-ready').length > 0);
 
-// what a person does before the core is ready: the keys typed, then the button clicked if any
+// what a person does before a file has come: the file held back, the keys typed, then the
+// button clicked if any
+const CORE = 'tarnwick-web.wasm';
+const FIRST_SCRIPT = 'EarlyForm.js'; // without it, the form is sent to the page itself
 const EARLY_USES = [
-  ['a serial typed and Entered is answered', '400\n', null, '400 was built on January 9, 1909.'],
-  ['a serial typed and Calculate clicked is answered', '15076231', '#cmdCalculate',
+  ['the core: a serial typed and Entered is answered', CORE, '400\n', null, '400 was built on January 9, 1909.'],
+  ['the core: a serial typed and Calculate clicked is answered', CORE, '15076231', '#cmdCalculate',
     '15076231 was built on December 31, 1927.'],
-  ['a serial typed and not calculated stays in the field, uncalculated', '5', null,
+  ['the core: a serial typed and not calculated stays in the field, uncalculated', CORE, '5', null,
     "Enter your serial number, then click 'Calculate' to reveal the build date."],
+  ['any script: a serial typed and Entered is answered', FIRST_SCRIPT, '400\n', null,
+    '400 was built on January 9, 1909.'],
+  ['any script: a serial typed and Calculate clicked is answered', FIRST_SCRIPT, '15076231', '#cmdCalculate',
+    '15076231 was built on December 31, 1927.'],
 ];
 
-for (const [name, keys, button, sentence] of EARLY_USES) {
-  test(`before the core is ready: ${name}`, async () => {
-    const { page, letThrough } = await openHeld();
+for (const [name, held, keys, button, sentence] of EARLY_USES) {
+  test(`before ${name}`, async () => {
+    const { page, letThrough } = await openHeld(DESKTOP, held);
     await page.type('#txtSerial', keys);
     if (button) await page.click(button);
-    assert.equal(await isReady(page), false, 'the core came before it was let through');
+    if (held === FIRST_SCRIPT) {
+      await page.waitForFunction(() => location.search !== '' && document.querySelector('#txtSerial'), { timeout: 10000 });
+    }
+    assert.equal(await isReady(page), false, 'the page started before it was let through');
     letThrough();
     await ready(page);
     await page.waitForFunction((text) => document.querySelector('#lblDate').textContent === text, { timeout: 5000 }, sentence)
@@ -68,6 +80,7 @@ for (const [name, keys, button, sentence] of EARLY_USES) {
     assert.equal(await textOf(page, '#txtSerial'), keys.trim());
     assert.equal(await textOf(page, '#lblDate'), sentence);
     assert.equal(await page.evaluate(() => document.activeElement.id), 'txtSerial');
+    assert.equal(new URL(page.url()).search, '', 'the address the page stands at');
     await page.close();
   });
 }

@@ -7,6 +7,17 @@ export function holdEarlyForm(root) {
   const serial = root.hasAttribute('data-prerendered') ? root.querySelector('#txtSerial') : null;
   const pressed = []; // selectors of the buttons pressed, in order
   const listening = new AbortController();
+  // The form sent before this module had come (Enter, or Calculate): the page opened again with
+  // the serial in its address. It is typed and calculated as if it had been held, and the
+  // address is the page's own again.
+  const address = new URL(location.href);
+  const sent = address.searchParams.get('serial');
+  if (serial && sent !== null) {
+    address.searchParams.delete('serial');
+    history.replaceState(history.state, '', address);
+    if (serial.value === '') serial.value = sent;
+    pressed.push('#cmdCalculate');
+  }
   if (serial) {
     const { signal } = listening;
     serial.form.addEventListener('submit', (event) => {
@@ -44,6 +55,23 @@ export function holdEarlyForm(root) {
   };
 }
 
-// The form is held from the moment this module runs: the page lists it before start.js, so that
-// it runs as soon as it has come, without waiting for the rest of the page's scripts.
+// The form is held from the moment this module runs: it is the one script the page lists, so it
+// runs as soon as it has come.
 export const releaseEarlyForm = holdEarlyForm(document.getElementById('page'));
+
+// The rest of the page's scripts are asked for once the form has been painted, so that on a slow
+// connection nothing but the HTML stands before the first paint. (A browser that does not tell
+// of its paints: after the first frame.)
+function whenPainted(run) {
+  if (!globalThis.PerformanceObserver?.supportedEntryTypes?.includes('paint')) {
+    requestAnimationFrame(() => setTimeout(run));
+    return;
+  }
+  const observer = new PerformanceObserver((entries) => {
+    if (!entries.getEntriesByName('first-contentful-paint').length) return;
+    observer.disconnect();
+    run();
+  });
+  observer.observe({ type: 'paint', buffered: true });
+}
+whenPainted(() => import('./start.js'));

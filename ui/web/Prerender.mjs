@@ -50,7 +50,11 @@ for (const image of root.querySelectorAll('img[src]')) {
   image.dataset.src = image.getAttribute('src');
   image.removeAttribute('src');
 }
-root.querySelector('#txtSerial').autofocus = true; // as the page focuses it
+const serial = root.querySelector('#txtSerial');
+serial.autofocus = true; // as the page focuses it
+// Enter (or Calculate) before any script has come sends the form to the page itself, with the
+// serial as ?serial=, which the page takes up as typed (EarlyForm.js).
+serial.name = 'serial';
 if (without) root.append(without);
 
 // Each style attribute as a rule for its element, as specific as the page's own id rules and

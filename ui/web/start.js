@@ -22,10 +22,8 @@ openDateTable(document.getElementById('date-table'));
 openBuiltOn(document.getElementById('built-on'));
 
 const root = document.getElementById('page');
-// The form's pictures, once it has been painted.
-requestAnimationFrame(() => setTimeout(() => {
-  for (const image of root.querySelectorAll('img[data-src]')) image.src = image.dataset.src;
-}));
+// The form's pictures: it has been painted (EarlyForm.js asks for this module only then).
+for (const image of root.querySelectorAll('img[data-src]')) image.src = image.dataset.src;
 installMnemonics();
 
 // The core's WebAssembly is compiled by a worker while the page goes on; should that fail, the
@@ -42,16 +40,18 @@ const compiled = new Promise((resolve) => {
 }).catch(() => null);
 const { default: createCore } = await import('./tarnwick-web.js');
 const module = await compiled;
+// Each step of the core's start is a task of its own (instantiating the module, starting the
+// core, taking the form over), so that the browser can paint and take input between them (what
+// is typed meanwhile is still the early form's).
+const nextTask = (value) => new Promise((resolve) => setTimeout(() => resolve(value)));
 const core = await createCore(module ? {
   instantiateWasm(imports, receive) {
-    WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module));
+    WebAssembly.instantiate(module, imports).then(nextTask).then((instance) => receive(instance, module));
     return {}; // the exports come through receive
   },
 } : {});
 globalThis.tarnwickCore = core; // the bridge, for the page's tests
-// The core's start and the taking over are two tasks, so that the browser can paint and take
-// input between them (what is typed meanwhile is still the early form's).
-await new Promise((resolve) => setTimeout(resolve));
+await nextTask();
 const replay = releaseEarlyForm();
 openMainPage(core, root, document.getElementById('announcements'));
 replay();
