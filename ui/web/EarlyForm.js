@@ -61,17 +61,23 @@ export const releaseEarlyForm = holdEarlyForm(document.getElementById('page'));
 
 // The rest of the page's scripts are asked for once the form has been painted, so that on a slow
 // connection nothing but the HTML stands before the first paint. (A browser that does not tell
-// of its paints: after the first frame.)
+// of its paints: after the first frame; one that does not tell of this one: after 3 s.)
 function whenPainted(run) {
+  let started = false;
+  const start = () => {
+    if (!started) run();
+    started = true;
+  };
   if (!globalThis.PerformanceObserver?.supportedEntryTypes?.includes('paint')) {
-    requestAnimationFrame(() => setTimeout(run));
+    requestAnimationFrame(() => setTimeout(start));
     return;
   }
   const observer = new PerformanceObserver((entries) => {
     if (!entries.getEntriesByName('first-contentful-paint').length) return;
     observer.disconnect();
-    run();
+    start();
   });
   observer.observe({ type: 'paint', buffered: true });
+  setTimeout(start, 3000);
 }
 whenPainted(() => import('./start.js'));
