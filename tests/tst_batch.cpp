@@ -339,26 +339,31 @@ void TestBatch::tableFiles_data()
     QTest::addColumn<QByteArray>("err");
     QTest::addColumn<bool>("written"); // OUT holds what standard input would give
     const QByteArray csv("Owner;Serial\r\nAnn;400\r\n");
-    const auto args = [](const char* line) {
-        return QString::fromLatin1(line).split(u' ');
-    };
+    const QStringList named{QStringLiteral("--column"), QStringLiteral("Serial"),
+                            QStringLiteral("TABLE")};
+    const QStringList toOut =
+        named + QStringList{QStringLiteral("--output"), QStringLiteral("OUT")};
     QTest::newRow("a CSV file is read as standard input is")
-        << args("--column Serial TABLE") << csv << 0 << QByteArray() << false;
+        << named << csv << 0 << QByteArray() << false;
     QTest::newRow("--output gets the table, standard output nothing")
-        << args("--column Serial TABLE --output OUT") << csv << 0 << QByteArray() << true;
+        << toOut << csv << 0 << QByteArray() << true;
     QTest::newRow("--output naming the table writes over it, as asked")
-        << args("--column Serial TABLE --output TABLE") << csv << 0 << QByteArray() << false;
+        << QStringList{QStringLiteral("--column"), QStringLiteral("Serial"),
+                       QStringLiteral("TABLE"), QStringLiteral("--output"), QStringLiteral("TABLE")}
+        << csv << 0 << QByteArray() << false;
     QTest::newRow("a refused run leaves no output file")
-        << args("--column Nope TABLE --output OUT") << csv << 2 << QByteArray("no column \"Nope\"")
-        << false;
+        << QStringList{QStringLiteral("--column"), QStringLiteral("Nope"), QStringLiteral("TABLE"),
+                       QStringLiteral("--output"), QStringLiteral("OUT")}
+        << csv << 2 << QByteArray("no column \"Nope\"") << false;
     QTest::newRow("a workbook needs --output")
-        << args("--column Serial TABLE") << QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x') << 2
+        << named << QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x') << 2
         << QByteArray("is a workbook: name the dated copy to write with --output FILE") << false;
     QTest::newRow("--sheet is for a workbook")
-        << args("--column Serial TABLE --sheet Cars") << csv << 2
+        << named + QStringList{QStringLiteral("--sheet"), QStringLiteral("Cars")} << csv << 2
         << QByteArray("--sheet is for a workbook") << false;
-    QTest::newRow("two tables are one too many") << args("--column Serial TABLE TABLE") << csv << 2
-                                                 << QByteArray("--column reads one table") << false;
+    QTest::newRow("two tables are one too many")
+        << named + QStringList{QStringLiteral("TABLE")} << csv << 2
+        << QByteArray("--column reads one table") << false;
 }
 
 void TestBatch::tableFiles()

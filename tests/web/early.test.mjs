@@ -1,16 +1,17 @@
-// The form the HTML shows before the WebAssembly has come (held back until the test lets it
-// through): the page takes it over in place, nothing moving and the Content-Security-Policy
-// refusing nothing, and what is typed or pressed meanwhile is answered once the core has started.
+// The form as the HTML shows it, before the WebAssembly has come: it stands where the page puts
+// it, and the page takes it over in place (nothing moves); what is typed or pressed meanwhile is
+// kept and answered once the core has started. The core's file is held back by the test until
+// it lets it through. Also: the Content-Security-Policy lets the whole page run, and reports
+// nothing, and a paste is cut to its first line.
 
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { DESKTOP, PHONE, ready, textOf, useBrowser } from './support.mjs';
+import { DESKTOP, PHONE, paste, ready, textOf, useBrowser } from './support.mjs';
 
 const web = useBrowser();
 
-// Opens the site with a file (tarnwick-web.wasm unless said) held back, in a context of its own
-// (no service worker that could serve it); resolves to { page, letThrough }. Closing the page
-// closes its context.
+// Opens the site with tarnwick-web.wasm (or `held`) held back, in a context of its own (no service
+// worker that could serve it); resolves to { page, letThrough }. Closing the page closes its context.
 async function openHeld(viewport = DESKTOP, held = 'tarnwick-web.wasm') {
   const context = await web.browser.createBrowserContext();
   const page = await context.newPage();
@@ -27,12 +28,12 @@ async function openHeld(viewport = DESKTOP, held = 'tarnwick-web.wasm') {
   page.on('dialog', (dialog) => dialog.accept());
   await page.setRequestInterception(true);
   let letThrough;
-  const letGo = new Promise((resolve) => { letThrough = resolve; });
+  const gate = new Promise((resolve) => { letThrough = resolve; });
   page.on('request', (request) => {
-    if (request.url().endsWith(`/${held}`)) letGo.then(() => request.continue());
+    if (request.url().endsWith(`/${held}`)) gate.then(() => request.continue());
     else request.continue();
   });
-  // (a script held back holds the document's loaded event too)
+  // not awaited: a script held back holds the document's loaded events too
   page.goto(web.server.address, { waitUntil: 'domcontentloaded', timeout: 0 }).catch(() => null);
   await page.waitForSelector('#txtSerial');
   return { page, letThrough };
@@ -48,36 +49,34 @@ function boxes(page) {
 
 const isReady = (page) => page.evaluate(() => performance.getEntriesByName('tarnwick-ready').length > 0);
 
-// what a person does before a file has come: the file held back, the keys typed, then the
-// button clicked if any
-const CORE = 'tarnwick-web.wasm';
-const FIRST_SCRIPT = 'EarlyForm.js'; // without it, the form is sent to the page itself
 const EARLY_USES = [
-  ['the core: a serial typed and Entered is answered', CORE, '400\n', null, '400 was built on January 9, 1909.'],
-  ['the core: a serial typed and Calculate clicked is answered', CORE, '15076231', '#cmdCalculate',
-    '15076231 was built on December 31, 1927.'],
-  ['the core: a serial typed and not calculated stays in the field, uncalculated', CORE, '5', null,
-    "Enter your serial number, then click 'Calculate' to reveal the build date."],
-  ['any script: a serial typed and Entered is answered', FIRST_SCRIPT, '400\n', null,
-    '400 was built on January 9, 1909.'],
-  ['any script: a serial typed and Calculate clicked is answered', FIRST_SCRIPT, '15076231', '#cmdCalculate',
-    '15076231 was built on December 31, 1927.'],
+  ['a serial typed and Entered is answered', async (page) => {
+    await page.type('#txtSerial', '400');
+    await page.keyboard.press('Enter');
+  }, '400', '400 was built on January 9, 1909.'],
+  ['a serial typed and Calculate clicked is answered', async (page) => {
+    await page.type('#txtSerial', '15076231');
+    await page.click('#cmdCalculate');
+  }, '15076231', '15076231 was built on December 31, 1927.'],
+  ['a serial typed and not calculated stays in the field, uncalculated', async (page) => {
+    await page.type('#txtSerial', '5');
+  }, '5', "Enter your serial number, then click 'Calculate' to reveal the build date."],
 ];
 
-for (const [name, held, keys, button, sentence] of EARLY_USES) {
-  test(`before ${name}`, async () => {
+// Before any script has come, Enter or Calculate sends the form to the page itself (?serial=).
+const HELD = [['tarnwick-web.wasm', 'the core is ready', EARLY_USES],
+  ['EarlyForm.js', 'any script has come', EARLY_USES.slice(0, 2)]];
+for (const [held, before, uses] of HELD) for (const [name, use, field, sentence] of uses) {
+  test(`before ${before}: ${name}`, async () => {
     const { page, letThrough } = await openHeld(DESKTOP, held);
-    await page.type('#txtSerial', keys);
-    if (button) await page.click(button);
-    if (held === FIRST_SCRIPT) {
-      await page.waitForFunction(() => location.search !== '' && document.querySelector('#txtSerial'), { timeout: 10000 });
-    }
-    assert.equal(await isReady(page), false, 'the page started before it was let through');
+    await use(page);
+    if (held === 'EarlyForm.js') await page.waitForFunction(() => location.search && document.querySelector('#txtSerial'));
+    assert.equal(await isReady(page), false, 'the core came before it was let through');
     letThrough();
     await ready(page);
     await page.waitForFunction((text) => document.querySelector('#lblDate').textContent === text, { timeout: 5000 }, sentence)
       .catch(() => null);
-    assert.equal(await textOf(page, '#txtSerial'), keys.trim());
+    assert.equal(await textOf(page, '#txtSerial'), field);
     assert.equal(await textOf(page, '#lblDate'), sentence);
     assert.equal(await page.evaluate(() => document.activeElement.id), 'txtSerial');
     assert.equal(new URL(page.url()).search, '', 'the address the page stands at');
@@ -99,3 +98,14 @@ for (const [size, viewport] of [['desktop', DESKTOP], ['phone', PHONE]]) {
     await page.close();
   });
 }
+
+test('a paste is let into the field and cut to its first line', async () => {
+  const page = await web.open();
+  for (const [clipboard, expected] of [['15,076,231\n42', '15076231'], ['400\r\nanything', '400'], ['5', '5']]) {
+    await page.click('#txtSerial', { clickCount: 3 });
+    await page.keyboard.press('Backspace');
+    assert.equal(await paste(page, clipboard), false, `${JSON.stringify(clipboard)}: the paste was prevented`);
+    assert.equal(await textOf(page, '#txtSerial'), expected, JSON.stringify(clipboard));
+  }
+  await page.close();
+});

@@ -69,7 +69,7 @@ test('typing stops at eight characters; a paste comes whole', async () => {
   await page.type('#txtSerial', '1234567890');
   assert.equal(await textOf(page, '#txtSerial'), '12345678');
   await page.evaluate(() => document.querySelector('#txtSerial').select());
-  assert.equal(await paste(page, '15,076,231\r\n42'), false, 'the paste was prevented');
+  await paste(page, '15,076,231\n42');
   assert.equal(await textOf(page, '#txtSerial'), '15076231');
   await page.keyboard.press('Enter');
   assert.equal(await textOf(page, '#lblDate'), '15076231 was built on December 31, 1927.');

@@ -18,15 +18,23 @@ test(`served from /${UNDER}/: calculates, installs there, and works offline ther
     assert.equal(await textOf(page, '#lblDate'), '400 was built on January 9, 1909.');
 
     await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 15000 });
-    const [scope, script, start, manifestScope, ...icons] = await page.evaluate(async () => {
+    const installed = await page.evaluate(async () => {
       const registration = await navigator.serviceWorker.getRegistration();
       const link = document.querySelector('link[rel=manifest]').href;
       const manifest = await (await fetch(link)).json();
-      return [registration.scope, registration.active.scriptURL,
-        ...[manifest.start_url, manifest.scope, ...manifest.icons.map((icon) => icon.src)].map((url) => new URL(url, link).href)];
+      return {
+        scope: registration.scope,
+        script: registration.active.scriptURL,
+        start: new URL(manifest.start_url, link).href,
+        manifestScope: new URL(manifest.scope, link).href,
+        icons: manifest.icons.map((icon) => new URL(icon.src, link).href),
+      };
     });
-    assert.deepEqual([scope, script, start, manifestScope], [server.address, `${server.address}sw.js`, server.address, server.address]);
-    for (const icon of icons) assert.ok(icon.startsWith(server.address), icon);
+    assert.equal(installed.scope, server.address);
+    assert.equal(installed.script, `${server.address}sw.js`);
+    assert.equal(installed.start, server.address);
+    assert.equal(installed.manifestScope, server.address);
+    for (const icon of installed.icons) assert.ok(icon.startsWith(server.address), icon);
 
     const outside = server.requests.filter((line) => / "GET /.test(line) && !line.includes(` "GET /${UNDER}/`));
     assert.deepEqual(outside, [], 'requests outside the folder');

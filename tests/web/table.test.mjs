@@ -1,6 +1,6 @@
 // The page's table tools as a person uses them: a register chosen (or dropped) on the page and
-// dated there, CSV and the workbooks LibreOffice and Gnumeric save, into the very file the batch
-// command makes of it; the serials built on a day, as --built-on answers; the keyboard
+// dated there, CSV and the workbooks LibreOffice and Gnumeric save, with the very cells the batch
+// command gives the same file; the serials built on a day, as --built-on answers; the keyboard
 // alone; axe-core; nothing sent anywhere while a table is dated, and dating with the server gone.
 
 import assert from 'node:assert/strict';
@@ -9,8 +9,8 @@ import path from 'node:path';
 import { test } from 'node:test';
 import { PHONE, estimate, open, output, serve, useBrowser, violations } from './support.mjs';
 import {
-  contentsOf, dateInPage, dateNatively, downloadInto, downloaded, gnumeric, libreOffice, registerCsv,
-  scratch, summaryFrom, writeScratch,
+  cellsOf, dateInPage, dateNatively, downloadInto, downloaded, expectedFrom, gnumeric, libreOffice,
+  registerCsv, scratch, writeScratch,
 } from './tables.mjs';
 
 const web = useBrowser();
@@ -26,6 +26,8 @@ const FILES = [
   ['.ods saved by Gnumeric', () => gnumeric(csv, path.join(dir, 'gnumeric.ods'), 'Gnumeric_OpenCalc:odf')],
 ];
 
+const previewed = (page) => page.$$eval('#date-table-preview tbody tr', (rows) => rows.map((row) => row.cells[1].textContent));
+
 test('the page dates a register with the cells the command gives it', async (t) => {
   const page = await web.open();
   for (const [rule, make] of FILES) {
@@ -34,42 +36,49 @@ test('the page dates a register with the cells the command gives it', async (t) 
       const extension = path.extname(file);
       const native = dateNatively(file, path.join(dir, `command-${path.basename(file)}`));
       assert.equal(native.status, 1, `some rows are not dated: ${native.stderr}`);
+      const expected = expectedFrom(cellsOf(native.out));
 
       const downloads = scratch();
       await downloadInto(page, downloads);
       const said = await dateInPage(page, file);
-      assert.deepEqual([said[0], said.at(-1)], [`Dating ${path.basename(file)}\u2026`, summaryFrom(native.stderr, 1200)],
+      assert.deepEqual([said[0], said.at(-1)], [`Dating ${path.basename(file)}\u2026`, expected.summary],
         'the live region says the start and the summary');
-      const preview = await page.$$eval('#date-table-preview tbody tr', (rows) => rows.map((row) => row.cells[1].textContent));
-      assert.deepEqual([preview.length, preview[0]], [20, 'January 9, 1909'], 'the first rows, serial 400 first');
+      assert.deepEqual(await previewed(page), expected.preview);
       await page.click('#date-table-save');
       const saved = await downloaded(downloads);
       assert.equal(path.basename(saved), `${path.basename(file, extension)}-dated${extension}`);
-      assert.equal(contentsOf(saved), contentsOf(native.out), 'the same file as the command\'s');
+      assert.equal(cellsOf(saved), cellsOf(native.out), 'the same cells as the command');
     });
   }
   await (await page.$('#date-table')).screenshot({ path: path.join(output, 'table-section.png') });
   await page.close();
 });
 
-// a table, the names the column picker offers for it, and the one chosen already
+// a table's first rows, the names the column picker offers, and the one chosen already
 const HEADERS = [
-  ['a header that names no serial asks for the column, and Date waits', () => writeScratch(scratch(),
-    'no-serial.csv', 'Owner,Reg\r\nA,400\r\n'), ['Choose the column', 'Owner', 'Reg'], ''],
-  ['a workbook\u2019s title row above the header is passed over', () => libreOffice(writeScratch(scratch(),
-    'titled.csv', 'Registry of the club,,\r\n,,\r\nOwner,Chassis Serial,Body\r\nA,400,Tourer\r\n'), 'xlsx'),
-  ['Owner', 'Chassis Serial', 'Body'], 'Chassis Serial'],
+  ['a header that names no serial asks for the column', 'no-serial.csv', 'Owner,Reg\r\nA,400\r\n',
+    ['Choose the column', 'Owner', 'Reg'], ''],
+  ['a workbook\u2019s title row above the header is passed over', 'titled.csv',
+    'Registry of the club,,\r\n,,\r\nOwner,Chassis Serial,Body\r\nA,400,Tourer\r\n',
+    ['Owner', 'Chassis Serial', 'Body'], 'Chassis Serial', 'xlsx'],
 ];
 
 test('the column picker offers the header\u2019s names and chooses the serial\u2019s', async (t) => {
   const page = await web.open();
-  for (const [rule, file, offered, chosen] of HEADERS) {
+  for (const [rule, name, text, offered, chosen, format] of HEADERS) {
     await t.test(rule, async () => {
-      await (await page.$('#date-table-file')).uploadFile(file());
+      let file = writeScratch(scratch(), name, text);
+      if (format) file = libreOffice(file, format);
+      const picker = await page.$('#date-table-file');
+      await picker.uploadFile(file);
       await page.waitForFunction(() => !document.querySelector('#date-table-column').disabled);
       assert.deepEqual(await page.$$eval('#date-table-column option', (options) => options.map((o) => o.text)), offered);
       assert.equal(await page.$eval('#date-table-column', (select) => select.value), chosen);
       assert.equal(await page.$eval('#date-table-run', (button) => button.disabled), chosen === '');
+      if (chosen === '') return;
+      await page.click('#date-table-run');
+      await page.waitForFunction(() => !document.querySelector('#date-table-save').disabled);
+      assert.equal(await page.$eval('#date-table-status', (status) => status.textContent), '1 row: 1 dated, 0 not dated');
     });
   }
   await page.close();
@@ -81,24 +90,39 @@ test('the summary groups numbers as the browser\u2019s language does', async () 
   await page.close();
 });
 
-test('a file the command refuses is refused in the page in its words, with nothing to save', async () => {
+// a file the command refuses, made by its writer
+const REFUSED = [
+  ['an old binary .xls workbook', 'old.xls', () => Buffer.concat([
+    Buffer.from('d0cf11e0a1b11ae1', 'hex'), Buffer.alloc(1024)])],
+  ['a zip that holds no workbook', 'letters.xlsx', () => spawnSync('python3', ['-c',
+    'import io, sys, zipfile\nb = io.BytesIO()\nwith zipfile.ZipFile(b, "w") as z: z.writestr("a.txt", "hi")\n'
+    + 'sys.stdout.buffer.write(b.getvalue())']).stdout],
+];
+
+test('a file the command refuses is refused in the page in its words, with nothing to save', async (t) => {
   const page = await web.open();
-  const file = writeScratch(scratch(), 'old.xls', Buffer.concat([Buffer.from('d0cf11e0a1b11ae1', 'hex'), Buffer.alloc(1024)]));
-  const native = dateNatively(file, `${file}.out.xlsx`);
-  assert.equal(native.status, 2);
-  await (await page.$('#date-table-file')).uploadFile(file);
-  const expected = `old.xls: ${native.stderr.trim().replace(/^tarnwick-estimate: /, '')}`;
-  await page.waitForFunction((text) => document.querySelector('#date-table-status').textContent === text,
-    { timeout: 10000 }, expected).catch(() => null);
-  assert.equal(await page.$eval('#date-table-status', (status) => status.textContent), expected);
-  assert.deepEqual(await page.$$eval('#date-table-run, #date-table-save', (buttons) => buttons.map((b) => b.disabled)),
-    [true, true]);
+  for (const [rule, name, bytes] of REFUSED) {
+    await t.test(rule, async () => {
+      const file = writeScratch(scratch(), name, bytes());
+      const native = dateNatively(file, `${file}.out.xlsx`);
+      assert.equal(native.status, 2);
+      const picker = await page.$('#date-table-file');
+      await picker.uploadFile(file);
+      const expected = `${name}: ${native.stderr.trim().replace(/^tarnwick-estimate: /, '')}`;
+      await page.waitForFunction((text) => document.querySelector('#date-table-status').textContent === text,
+        { timeout: 10000 }, expected).catch(() => null);
+      assert.equal(await page.$eval('#date-table-status', (status) => status.textContent), expected);
+      assert.deepEqual(await page.$$eval('#date-table-run, #date-table-save', (buttons) => buttons.map((b) => b.disabled)),
+        [true, true]);
+    });
+  }
   await page.close();
 });
 
 // a day, as a date field gives it
 const DAYS = [
   ['a day of several serials', '1909-01-09'],
+  ['the first day', '1908-10-21'],
   ['a day no serial is estimated to', '1924-02-04'],
   ['a day of October to December 1912, one production month, is explained', '1912-11-05'],
 ];

@@ -1,6 +1,6 @@
 // What the table tests share: a register of serials as CSV, the same register as workbooks that
-// LibreOffice and Gnumeric make from it, the batch command's own dating of a file, what a dated
-// file holds, and a table dated in the page as a person dates it.
+// LibreOffice and Gnumeric make from it, the batch command's own dating of a file, a workbook
+// read back as CSV by Gnumeric, and a table dated in the page as a person dates it.
 
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
@@ -17,13 +17,20 @@ function run(command, args, options = {}) {
   return result;
 }
 
-// Serials a registry holds: a repeatable spread of them over the range, and before them the rows
+// Serials a registry holds: a repeatable stream of them (mulberry32), and among them the rows
 // that are not dated and the ones written as spreadsheets write them.
-export function registerCsv(rows) {
+export function registerCsv(rows, seed = 23) {
+  let state = seed;
+  const random = () => {
+    state = (state + 0x6d2b79f5) | 0;
+    let t = Math.imul(state ^ (state >>> 15), 1 | state);
+    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
   const special = ['400', '157425', '2831427', 'abc', '', '"1,234,567"', '0', '15076232', '5'];
   const lines = ['Owner,Serial,Body'];
   for (let i = 0; i < rows; i++) {
-    const serial = i < special.length ? special[i] : String(1 + ((i * 7919 * 7919) % LAST));
+    const serial = i < special.length ? special[i] : String(1 + Math.floor(random() * LAST));
     lines.push(`Owner ${i + 1},${serial},Tourer`);
     if (i === 4) lines.push(''); // an empty row stays in its place
   }
@@ -65,20 +72,10 @@ export function dateNatively(file, out, column = 'Serial') {
   return { status: result.status, stderr: result.stderr.toString(), out };
 }
 
-// What a dated file holds: a CSV file's text, or a workbook's parts unpacked (each named with
-// its contents' SHA-256; the zip's own dates and packing aside).
-export function contentsOf(file) {
+// A dated file's cells as Gnumeric reads them, as CSV text (a CSV file's own bytes as text).
+export function cellsOf(file) {
   if (file.endsWith('.csv')) return readFileSync(file, 'utf8');
-  return run('python3', ['-c', 'import hashlib, sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\n'
-    + 'for i in z.infolist(): print(i.filename, hashlib.sha256(z.read(i)).hexdigest())', file]).stdout.toString();
-}
-
-// What the page says once it has dated a table, from what the command said of the same table
-// ("N of M rows were not dated"; nothing when every row was).
-export function summaryFrom(stderr, rows) {
-  const notDated = Number(/(\d+) of \d+ rows? (?:was|were) not dated/.exec(stderr)?.[1] ?? 0);
-  const n = (count) => count.toLocaleString('en-US');
-  return `${n(rows)} ${rows === 1 ? 'row' : 'rows'}: ${n(rows - notDated)} dated, ${n(notDated)} not dated`;
+  return readFileSync(gnumeric(file, `${file}.cells.csv`), 'utf8');
 }
 
 // Lets the page's downloads land in `dir`.
@@ -119,4 +116,33 @@ export function writeScratch(dir, name, text) {
   const file = path.join(dir, name);
   writeFileSync(file, text);
   return file;
+}
+
+// CSV text as rows of fields (RFC 4180: quotes, doubled quotes; no line breaks inside fields).
+export function parseCsv(text) {
+  return text.replace(/^\uFEFF/, '').split(/\r?\n/).filter((line, i, all) => line !== '' || i < all.length - 1)
+    .map((line) => {
+      const fields = [];
+      for (const match of line.matchAll(/("((?:[^"]|"")*)"|[^,]*)(,|$)/g)) {
+        fields.push(match[2] !== undefined ? match[2].replaceAll('""', '"') : match[1]);
+        if (match[3] === '') break;
+      }
+      return fields;
+    });
+}
+
+// What the page should say of a table the command dated, read from the command's output: the
+// summary, and the first rows as the preview shows them ([serial, built on]).
+export function expectedFrom(cells, previewRows = 20) {
+  const [header, ...rows] = parseCsv(cells);
+  const at = (name) => header.indexOf(name);
+  const answered = rows.filter((row) => row.some((field) => field !== ''));
+  const dated = answered.filter((row) => row[at('estimate_error')] === '').length;
+  const n = (count) => count.toLocaleString('en-US');
+  const summary = `${n(answered.length)} ${answered.length === 1 ? 'row' : 'rows'}: ${n(dated)} dated, `
+    + `${n(answered.length - dated)} not dated`;
+  const preview = answered.slice(0, previewRows).map((row) => (row[at('estimate_error')] === ''
+    ? `${row[at('estimate_month')]} ${row[at('estimate_day')]}, ${row[at('estimate_year')]}`
+    : `Not dated: ${row[at('estimate_error')]}`));
+  return { summary, preview };
 }

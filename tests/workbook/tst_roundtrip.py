@@ -1,14 +1,29 @@
 #!/usr/bin/env python3
-"""Registers kept in LibreOffice's and Gnumeric's own workbooks, dated by tarnwick-estimate and
-read back by the same programs. Both programs write .xlsx and .ods at test time, from a flat OpenDocument register written here
-(several sheets, a title row, number, text and formula serials, a merged cell, comments, a
-defined name, an empty row, dates) and from CSV. Each is dated with
-`tarnwick-estimate --column Serial [--sheet NAME] BOOK --output DATED`, and both programs export
-the input and the dated workbook to CSV, every sheet. Then every cell the input had is unchanged,
-with its kind, and so are, to Gnumeric, the merged cells, comments, formulas, column widths and
-defined names; the estimate's columns start right of the table, under their names; every added
-cell equals the CSV path's answer for the table as that program exports it (figures as numbers,
-texts as text, the day as a date to both programs); and the exit status is the CSV path's.
+"""Registers kept in real spreadsheet programs' workbooks, dated by tarnwick-estimate and read
+back by the same programs.
+
+LibreOffice (soffice --headless) and Gnumeric (ssconvert) write the workbooks at test time, from
+a flat OpenDocument file written here (several sheets, a title row, number, text and formula
+serials, a merged cell, comments, a defined name, an empty row, dates) and from CSV text. Each
+is dated with
+
+    tarnwick-estimate --column Serial [--sheet NAME] WORKBOOK --output DATED
+
+and both programs convert the input and the dated workbook back to CSV, every sheet. Then:
+
+- every cell the input had is unchanged, in every sheet, with its kind (text or not), and so
+  are, to Gnumeric, the merged cells, comments, formulas, column widths and defined names;
+- the estimate's columns start right of the last column the table uses, the header row holds
+  their names and nothing else is added;
+- every added cell equals the answer of the CSV path (`tarnwick-estimate --column Serial` on the
+  same table as that program exports it as CSV): figures as numbers, sentences and reasons as
+  text, the day as a date to both programs (LibreOffice exports it unquoted as a date; to
+  Gnumeric it is a number, the day's count from 1899-12-30, shown as that date);
+- the exit status is the CSV path's: 0 when every row is dated, 1 when some are not.
+
+Files that are no workbook the command can date (an old binary .xls, a password-protected
+workbook, a zip of something else) and a workbook without --output are refused: exit status 2,
+nothing written, a message on standard error.
 
 Usage: tst_roundtrip.py TARNWICK_ESTIMATE [WORK_DIR]   (WORK_DIR is emptied first)
 """
@@ -24,46 +39,65 @@ import subprocess
 import sys
 import tempfile
 import xml.etree.ElementTree as ET
+import zipfile
 
+HERE = os.path.dirname(os.path.abspath(__file__))
+TOOLS = ["soffice", "ssconvert"]
 ADDED = ["estimate_serial", "estimate_month", "estimate_day", "estimate_year",
          "estimate_first_serial", "estimate_last_serial", "estimate_production_total",
          "estimate_daily_average", "estimate_cars_to_month_end", "estimate_days_to_month_end",
          "estimate_sentence", "estimate_error", "estimate_date"]
 TEXT_COLUMNS = {"estimate_month", "estimate_sentence", "estimate_error"}
+DATE_COLUMN = "estimate_date"
+LO_TIMEOUT = 120   # seconds for one soffice run over a batch of files
+RUN_TIMEOUT = 60   # seconds for one run of the command
 DAY_ZERO = datetime.date(1899, 12, 30)  # day 0 of both programs' dates
-GNM = {"gnm": "http://www.gnumeric.org/v10.dtd"}
 
 
 class Failure(Exception):
     pass
 
 
+# --- The sources: a flat OpenDocument workbook and CSV text ---------------------------------
+
 def esc(text):
     return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace('"', "&quot;")
 
 
-def cell(kind=None, value="", *, formula=None, note=None, span=1, style=None):
-    """One cell of the flat OpenDocument source: "text", "number", "date", or empty."""
+def cell(kind, value=None, *, formula=None, note=None, span=None, style=None):
+    """One cell of the flat OpenDocument source."""
+    attrs = []
+    if style:
+        attrs.append(f'table:style-name="{style}"')
+    if span:
+        attrs.append(f'table:number-columns-spanned="{span}" table:number-rows-spanned="1"')
+    if formula:
+        attrs.append(f'table:formula="of:={esc(formula)}"')
+    shown = ""
+    if kind == "text":
+        attrs.append('office:value-type="string"')
+        shown = value
+    elif kind == "number":
+        attrs.append(f'office:value-type="float" office:value="{value}"')
+        shown = value
+    elif kind == "date":
+        attrs.append(f'office:value-type="date" office:date-value="{value}"')
+        shown = value
+    annotation = ""
+    if note:
+        annotation = (f"<office:annotation><dc:creator>Registrar</dc:creator>"
+                      f"<text:p>{esc(note)}</text:p></office:annotation>")
+    covered = "<table:covered-table-cell/>" * ((span or 1) - 1)
     if kind is None:
         return "<table:table-cell/>"
-    attrs = {"text": 'office:value-type="string"',
-             "number": f'office:value-type="float" office:value="{value}"',
-             "date": f'office:value-type="date" office:date-value="{value}"'}[kind]
-    if style:
-        attrs += f' table:style-name="{style}"'
-    if span > 1:
-        attrs += f' table:number-columns-spanned="{span}" table:number-rows-spanned="1"'
-    if formula:
-        attrs += f' table:formula="of:={esc(formula)}"'
-    note = (f"<office:annotation><dc:creator>Registrar</dc:creator><text:p>{esc(note)}</text:p>"
-            f"</office:annotation>") if note else ""
-    return (f"<table:table-cell {attrs}>{note}<text:p>{esc(value)}</text:p></table:table-cell>"
-            + "<table:covered-table-cell/>" * (span - 1))
+    return (f"<table:table-cell {' '.join(attrs)}>{annotation}<text:p>{esc(shown)}</text:p>"
+            f"</table:table-cell>{covered}")
 
 
 def table(name, rows, widths=()):
     columns = "".join(f'<table:table-column table:style-name="co{w}"/>' for w in widths)
-    body = "".join(f"<table:table-row>{''.join(r or [cell()])}</table:table-row>" for r in rows)
+    body = "".join("<table:table-row>" + "".join(r) + "</table:table-row>" if r else
+                   "<table:table-row><table:table-cell/></table:table-row>" for r in rows)
     return f'<table:table table:name="{esc(name)}">{columns}{body}</table:table>'
 
 
@@ -91,32 +125,53 @@ def fods(tables, names=""):
 """
 
 
-T, N, D = "text", "number", "date"
-# The register: a merged title row (with a note further right), the header, serials of every
-# kind a registrar keeps, an empty row in the middle, rows that are not dated.
-REGISTER = [
-    [cell(T, "Halvex register, spring audit", span=4), cell(), cell(T, "kept by the club")],
-    [cell(T, "Serial"), cell(T, "Owner"), cell(T, "Bought"), cell(T, "Price")],
-    [cell(N, "1234567"), cell(T, "Zo\u00eb M\u00fcller", note="inherited"),
-     cell(D, "1950-03-01", style="day"), cell(N, "1200")],
-    [cell(T, "1,234,567"), cell(T, "A. Jones"), cell(D, "1961-07-15", style="day")],
-    [cell(T, "1234567"), cell(T, "text cell, digits only")],
-    [cell(T, "  400  "), cell(T, "blanks around")],
-    [cell(N, "1234567", formula="1234000+567"), cell(T, "a formula's value")],
-    [cell(N, "1234567.5"), cell(T, "half a car")],
-    [cell(N, "164596"), cell(T, "October to December 1912")],
-    [],
-    [cell(N, "2831427"), cell(T, "no month recorded")],
-    [cell(N, "99999999"), cell(T, "out of range")],
-    [cell(T, "abc"), cell(T, "not a number")],
-    [cell(), cell(T, "no serial yet")],
-    [cell(N, "1"), cell(T, "the first"), cell(), cell(N, "95.5")],
-    [cell(N, "15076231"), cell(T, "the last")],
-]
-COVER = [[cell(T, "Club register", span=2)],
-         [cell(T, "Cars"), cell(N, "14", formula="2*7", note="counted by hand")],
-         [cell(T, "Audited"), cell(D, "2026-04-01", style="day")]]
-NOTES = [[cell(T, "Serial"), cell(T, "not this sheet's table")], [cell(N, "400"), cell(T, "a note")]]
+def register_rows():
+    """The register: a merged title row (with a note further right), the header, serials of
+    every kind a registrar keeps, an empty row in the middle, rows that are not dated."""
+    t, n = "text", "number"
+    return [
+        [cell(t, "Halvex register, spring audit", span=4), cell(None), cell(t, "kept by the club")],
+        [cell(t, "Serial"), cell(t, "Owner"), cell(t, "Bought"), cell(t, "Price")],
+        [cell(n, "1234567"), cell(t, "Zo\u00eb M\u00fcller", note="inherited"),
+         cell("date", "1950-03-01", style="day"), cell(n, "1200")],
+        [cell(t, "1,234,567"), cell(t, "A. Jones"), cell("date", "1961-07-15", style="day")],
+        [cell(t, "1234567"), cell(t, "text cell, digits only")],
+        [cell(t, "  400  "), cell(t, "blanks around")],
+        [cell(n, "1234567", formula="1234000+567"), cell(t, "a formula's value")],
+        [cell(n, "1234567.5"), cell(t, "half a car")],
+        [cell(n, "164596"), cell(t, "October to December 1912")],
+        [],
+        [cell(n, "2831427"), cell(t, "no month recorded")],
+        [cell(n, "99999999"), cell(t, "out of range")],
+        [cell(t, "abc"), cell(t, "not a number")],
+        [cell(None), cell(t, "no serial yet")],
+        [cell(n, "1"), cell(t, "the first"), cell(None), cell(n, "95.5")],
+        [cell(n, "15076231"), cell(t, "the last")],
+    ]
+
+
+def cover_rows():
+    t, n = "text", "number"
+    return [
+        [cell(t, "Club register", span=2)],
+        [cell(t, "Cars"), cell(n, "14", formula="2*7", note="counted by hand")],
+        [cell(t, "Audited"), cell("date", "2026-04-01", style="day")],
+    ]
+
+
+def notes_rows():
+    return [[cell("text", "Serial"), cell("text", "not this sheet's table")],
+            [cell("number", "400"), cell("text", "a note")]]
+
+
+def alldated_rows():
+    t, n = "text", "number"
+    return [[cell(t, "Serial"), cell(t, "Owner")],
+            [cell(n, "400"), cell(t, "B")],
+            [cell(t, "1,234,567"), cell(t, "C")],
+            [cell(n, "15076231"), cell(t, "D")]]
+
+
 # A defined name over the register's serials.
 SERIALS_NAME = ('<table:named-expressions><table:named-range table:name="Serials" '
                 'table:base-cell-address="$Register.$A$3" '
@@ -124,15 +179,27 @@ SERIALS_NAME = ('<table:named-expressions><table:named-range table:name="Serials
 
 SOURCES = {
     # name: flat OpenDocument text, or CSV text (imported by each program as it imports CSV)
-    "register.fods": fods([table("Register", REGISTER, (1, 2, 1, 1)), table("Cover", COVER, (2, 1)),
-                           table("Notes", NOTES)], SERIALS_NAME),
-    "plain.csv": ("Halvex register,,\nSerial,Owner,Note\n1234567,a,number\n\"1,234,567\",b,grouped\n"
-                  "1234567.0,c,a point and a zero\n164596,d,October to December 1912\n,,\n"
-                  "99999999,e,out of range\nabc,f,not a number\n"),
+    "register.fods": fods([table("Register", register_rows(), (1, 2, 1, 1)),
+                           table("Cover", cover_rows(), (2, 1)),
+                           table("Notes", notes_rows())], SERIALS_NAME),
+    "covered.fods": fods([table("Cover", cover_rows(), (2, 1)),
+                          table("Register", register_rows(), (1, 2, 1, 1))], SERIALS_NAME),
+    "alldated.fods": fods([table("Cars", alldated_rows())]),
+    "plain.csv": ("Halvex register,,\n"
+                  "Serial,Owner,Note\n"
+                  "1234567,a,number\n"
+                  "\"1,234,567\",b,grouped\n"
+                  "1234567.0,c,a point and a zero\n"
+                  "164596,d,October to December 1912\n"
+                  ",,\n"
+                  "99999999,e,out of range\n"
+                  "abc,f,not a number\n"),
 }
 
 
-def run(argv, timeout=120, **kwargs):
+# --- The programs ---------------------------------------------------------------------------
+
+def run(argv, timeout, **kwargs):
     """Runs a program in a session of its own, ended whole when it overstays."""
     process = subprocess.Popen(argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                start_new_session=True, **kwargs)
@@ -142,66 +209,94 @@ def run(argv, timeout=120, **kwargs):
         os.killpg(process.pid, signal.SIGKILL)
         process.communicate()
         raise Failure(f"{os.path.basename(argv[0])} took over {timeout} s: {argv}")
-    if argv[0] != ESTIMATE and process.returncode != 0:
-        raise Failure(f"{' '.join(argv)} failed: {err.decode(errors='replace')}")
     return process.returncode, out, err
 
 
-def soffice(files, target, outdir):
-    """LibreOffice's conversion of many files at one start, on a profile of its own."""
-    return run(["soffice", f"-env:UserInstallation=file://{WORK}/lo-profile", "--headless",
-                "--norestore", "--convert-to", target, "--outdir", outdir, *files])[1].decode()
+class LibreOffice:
+    """soffice --headless on a profile of its own, many files per start."""
+
+    # Comma, double quote, UTF-8, from line 1; quote every text cell; cells as shown; every sheet
+    # to a file of its own.
+    CSV_FILTER = "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,false,true,false,false,-1"
+
+    def __init__(self, work):
+        self.profile = os.path.join(work, "lo-profile")
+
+    def convert(self, files, target, outdir):
+        os.makedirs(outdir, exist_ok=True)
+        argv = ["soffice", f"-env:UserInstallation=file://{self.profile}", "--headless",
+                "--norestore", "--convert-to", target, "--outdir", outdir] + list(files)
+        status, out, err = run(argv, LO_TIMEOUT)
+        if status != 0:
+            raise Failure(f"soffice --convert-to {target} failed: {err.decode(errors='replace')}")
+        return out.decode()
+
+    def sheets(self, files, outdir):
+        """Each file's sheets in order: {file: [(name, rows of (text, quoted))]}."""
+        log = self.convert(files, self.CSV_FILTER, outdir)
+        found = {}
+        current = None
+        for line in log.splitlines():
+            m = re.match(r"convert (.*?)(?: ->| using)", line)
+            if m:
+                current = m.group(1)
+                found[current] = []
+            m = re.match(r"Writing sheet (.*) -> (.*)$", line)
+            if m and current:
+                with open(m.group(2), encoding="utf-8", newline="") as f:
+                    found[current].append((m.group(1), parse_quoted_csv(f.read())))
+        for f in files:
+            if not found.get(os.path.abspath(f)):
+                raise Failure(f"LibreOffice exported no sheet of {f}:\n{log}")
+        return {f: found[os.path.abspath(f)] for f in files}
 
 
-# Comma, double quote, UTF-8, from line 1; quote every text cell; cells as shown; every sheet to
-# a file of its own.
-LO_CSV = "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,false,true,false,false,-1"
+class Gnumeric:
+    """ssconvert: every sheet to CSV as its format shows each value (whatever the column's width)
+    and as raw values, and the cells' kinds."""
+
+    def convert(self, source, target, *options):
+        status, _, err = run(["ssconvert", *options, source, target], 60)
+        if status != 0:
+            raise Failure(f"ssconvert {source} {target} failed: {err.decode(errors='replace')}")
+
+    def _csv(self, path, outdir, fmt):
+        os.makedirs(outdir, exist_ok=True)
+        base = os.path.join(outdir, os.path.basename(path) + f".{fmt}")
+        self.convert(path, base + "-%n.csv", "-S", "-T", "Gnumeric_stf:stf_assistant", "-O",
+                     f"separator=, format={fmt} charset=UTF-8 eol=unix")
+        sheets = []
+        n = 0
+        while os.path.exists(f"{base}-{n}.csv"):
+            with open(f"{base}-{n}.csv", encoding="utf-8", newline="") as f:
+                sheets.append([[(v, None) for v in row] for row in csv.reader(f)])
+            n += 1
+        return sheets
+
+    def sheets(self, path, outdir):
+        """[(name, shown rows, raw rows, {(row, col): ValueType}, layout)] for each sheet, in
+        order, and the workbook's defined names."""
+        shown = self._csv(path, outdir, "automatic")
+        raw = self._csv(path, outdir, "raw")
+        xml_path = os.path.join(outdir, os.path.basename(path) + ".gnumeric.xml")
+        self.convert(path, xml_path, "-T", "Gnumeric_XmlIO:sax:0")
+        root = ET.parse(xml_path).getroot()
+        result = []
+        for i, sheet in enumerate(root.findall("gnm:Sheets/gnm:Sheet", GNM)):
+            name = sheet.find("gnm:Name", GNM).text
+            kinds = {(int(c.get("Row")), int(c.get("Col"))): c.get("ValueType")
+                     for c in sheet.findall("gnm:Cells/gnm:Cell", GNM)}
+            result.append((name, shown[i] if i < len(shown) else [],
+                           raw[i] if i < len(raw) else [], kinds, layout_of(sheet)))
+        return result, names_of(root)
 
 
-def lo_sheets(files, outdir):
-    """Each file's sheets as LibreOffice shows them: {file: [(name, rows of (text, quoted))]}."""
-    sheets, current = {}, None
-    for line in soffice(files, LO_CSV, outdir).splitlines():
-        if m := re.match(r"convert (.*?)(?: ->| using)", line):
-            current = sheets.setdefault(m[1], [])
-        elif (m := re.match(r"Writing sheet (.*) -> (.*)$", line)) and current is not None:
-            with open(m[2], encoding="utf-8", newline="") as f:
-                current.append((m[1], quoted_csv(f.read())))
-    if missing := [f for f in files if not sheets.get(f)]:
-        raise Failure(f"LibreOffice exported no sheet of {missing}")
-    return sheets
-
-
-def quoted_csv(text):
-    """Rows of (field, quoted): LibreOffice quotes exactly the text cells."""
-    return [[(m[1].replace('""', '"'), True) if m[1] is not None else (m[2], False)
-             for m in re.finditer(r'(?:^|,)(?:"((?:[^"]|"")*)"|([^,"]*))', line)]
-            for line in text.splitlines()]
-
-
-def gn_sheets(book, outdir):
-    """Each sheet as Gnumeric reads it: (name, rows of (shown, None), {(row, column): (value
-    type, raw value)}, layout), in order, and the workbook's defined names."""
-    base = os.path.join(outdir, os.path.basename(book))
-    run(["ssconvert", "-S", "-T", "Gnumeric_stf:stf_assistant", "-O",
-         "separator=, format=automatic charset=UTF-8 eol=unix", book, f"{base}-%n.csv"])
-    run(["ssconvert", "-T", "Gnumeric_XmlIO:sax:0", book, f"{base}.xml"])
-    root = ET.parse(f"{base}.xml").getroot()
-    sheets = []
-    for i, sheet in enumerate(root.findall("gnm:Sheets/gnm:Sheet", GNM)):
-        rows = []
-        if os.path.exists(f"{base}-{i}.csv"):
-            with open(f"{base}-{i}.csv", encoding="utf-8", newline="") as f:
-                rows = [[(v, None) for v in row] for row in csv.reader(f)]
-        cells = {(int(c.get("Row")), int(c.get("Col"))): (c.get("ValueType"), c.text or "")
-                 for c in sheet.findall("gnm:Cells/gnm:Cell", GNM)}
-        sheets.append((sheet.findtext("gnm:Name", "", GNM), rows, cells, layout_of(sheet)))
-    return sheets, names_of(root)
+GNM = {"gnm": "http://www.gnumeric.org/v10.dtd"}
 
 
 def layout_of(sheet):
-    """What a sheet holds besides its cells' values: merged cells, comments, formulas, column
-    widths (by column), frozen panes, the sheet's names."""
+    """What a sheet holds besides its cells' values, as Gnumeric reads it: merged cells,
+    comments, formulas, column widths (by column), frozen panes, the sheet's names."""
     widths = {}
     for info in sheet.findall("gnm:Cols/gnm:ColInfo", GNM):
         for n in range(int(info.get("Count", "1"))):
@@ -225,6 +320,68 @@ def names_of(element):
                   for n in element.findall("gnm:Names/gnm:Name", GNM))
 
 
+def check_layout(label, before, after, names_before, names_after, errors):
+    """Everything but the cells' values stays: in every sheet, the merged cells, comments,
+    formulas, frozen panes and names, and the widths of the columns the input had (the
+    estimate's columns may get widths of their own)."""
+    if names_before != names_after:
+        errors.append(f"{label}: the defined names were {names_before}, are {names_after}")
+    for (name, *_, old), (_, shown, *_, new) in zip(before, after):
+        first_added = next((c for row in shown for c, (v, _) in enumerate(row)
+                            if v == ADDED[0]), None)
+        for part in old:
+            was, now = old[part], new[part]
+            if part == "widths" and first_added is not None:
+                was = {c: w for c, w in was.items() if c < first_added}
+                now = {c: w for c, w in now.items() if c < first_added}
+            if was != now:
+                errors.append(f"{label}: sheet {name!r}: the {part} were {was}, are {now}")
+
+
+def parse_quoted_csv(text):
+    """Rows of (field, quoted): LibreOffice quotes exactly the text cells."""
+    rows, row, field, quoted, i = [], [], "", False, 0
+    in_quotes = False
+    started = False
+    while i < len(text):
+        c = text[i]
+        if in_quotes:
+            if c == '"' and text[i + 1:i + 2] == '"':
+                field += '"'
+                i += 1
+            elif c == '"':
+                in_quotes = False
+            else:
+                field += c
+        elif c == '"' and not started:
+            in_quotes = quoted = started = True
+        elif c == ",":
+            row.append((field, quoted))
+            field, quoted, started = "", False, False
+        elif c == "\n" or c == "\r":
+            if c == "\r" and text[i + 1:i + 2] == "\n":
+                i += 1
+            row.append((field, quoted))
+            rows.append(row)
+            row, field, quoted, started = [], "", False, False
+        else:
+            field += c
+            started = True
+        i += 1
+    if started or row:
+        row.append((field, quoted))
+        rows.append(row)
+    return rows
+
+
+# --- The checks -----------------------------------------------------------------------------
+
+def padded(rows, width):
+    """Every row `width` cells long; an empty cell is ("", None), whoever exported it."""
+    return [[(v, q) if v != "" else ("", None) for v, q in r] + [("", None)] * (width - len(r))
+            for r in rows]
+
+
 def header_index(rows):
     for i, row in enumerate(rows):
         if any(v == "Serial" for v, _ in row):
@@ -232,9 +389,9 @@ def header_index(rows):
     raise Failure("no row holds a cell named Serial")
 
 
-def csv_answers(rows, header):
+def csv_answers(estimate, rows, header):
     """The CSV path's answer for the table from its header row on: (status, answer rows)."""
-    width = max(len(r) for r in rows[header:])
+    width = max((len(r) for r in rows[header:]), default=0)
     buffer = io.StringIO()
     writer = csv.writer(buffer, lineterminator="\n")
     for row in rows[header:]:
@@ -243,11 +400,13 @@ def csv_answers(rows, header):
             buffer.write("\n")
         else:
             writer.writerow([v for v, _ in row] + [""] * (width - len(row)))
-    process = subprocess.run([ESTIMATE, "--column", "Serial"], input=buffer.getvalue().encode(),
-                             capture_output=True, timeout=60)
+    process = subprocess.run([estimate, "--column", "Serial"], input=buffer.getvalue().encode(),
+                             capture_output=True, timeout=RUN_TIMEOUT)
     answers = list(csv.reader(io.StringIO(process.stdout.decode())))
-    if len(answers) != len(rows) - header or answers[0][-len(ADDED):] != ADDED:
-        raise Failure(f"the CSV path gave {answers[:1]} and {len(answers)} rows")
+    if len(answers) != len(rows) - header:
+        raise Failure(f"the CSV path gave {len(answers)} rows for {len(rows) - header}")
+    if answers[0][-len(ADDED):] != ADDED:
+        raise Failure(f"the CSV path's header is {answers[0]}")
     return process.returncode, [a[-len(ADDED):] for a in answers]
 
 
@@ -258,12 +417,16 @@ def as_number(text):
         return None
 
 
+# How either program may show a day, with its date format or its own.
+SHOWN_DATES = ["%Y-%m-%d", "%Y/%m/%d", "%m/%d/%Y", "%d/%m/%Y", "%d %b %Y", "%b %d, %Y",
+               "%B %d, %Y", "%d-%b-%Y"]
+
+
 def shows_day(shown, iso):
-    """Whether a cell shows the day, in its date format or either program's own."""
-    for fmt in ["%Y-%m-%d", "%Y/%m/%d", "%m/%d/%Y", "%d/%m/%Y", "%d %b %Y", "%b %d, %Y",
-                "%B %d, %Y", "%d-%b-%Y"]:
+    day = datetime.date.fromisoformat(iso)
+    for fmt in SHOWN_DATES:
         try:
-            if datetime.datetime.strptime(shown, fmt).date() == datetime.date.fromisoformat(iso):
+            if datetime.datetime.strptime(shown, fmt).date() == day:
                 return True
         except ValueError:
             continue
@@ -271,188 +434,269 @@ def shows_day(shown, iso):
 
 
 def check_table(label, before, after, answers, kind_of, errors):
-    """The dated sheet: `before` and `after` are rows of (shown text, quoted or None);
+    """The edited sheet: `before` and `after` are rows of (shown text, quoted or None);
     `kind_of(row, column, kind, shown, quoted, expected)` says whether an added cell is a
     "text", "number" or "date" cell to the program that exported it."""
     header = header_index(before)
     used = max((i for row in before[header:] for i, (v, _) in enumerate(row) if v != ""),
                default=-1) + 1
-    width = max([len(r) for r in before + after] + [used + len(ADDED)])
-    height, rows, empty = len(before), max(len(before), len(after)), ("", None)
-
-    def padded(table):  # `rows` rows of `width` cells; an empty cell, whoever exported it
-        return [[c if c[0] != "" else empty for c in r] + [empty] * (width - len(r))
-                for r in table] + [[empty] * width] * (rows - len(table))
-    before, after = padded(before), padded(after)
-    for r, (old, new) in enumerate(zip(before, after)):
+    width = max([len(r) for r in before] + [len(r) for r in after] + [used + len(ADDED)])
+    before_p, after_p = padded(before, width), padded(after, width)
+    if len(after_p) < len(before_p):
+        after_p += [[("", None)] * width] * (len(before_p) - len(after_p))
+    for r in range(max(len(before_p), len(after_p))):
+        old = before_p[r] if r < len(before_p) else [("", None)] * width
+        new = after_p[r]
         for c in range(width):
-            if not (r >= header and used <= c < used + len(ADDED)) and new[c] != old[c]:
+            added = r >= header and used <= c < used + len(ADDED)
+            if added:
+                continue
+            if new[c] != old[c]:
                 errors.append(f"{label}: cell row {r + 1} column {c + 1} was {old[c]!r}, "
                               f"is {new[c]!r}")
     for c, name in enumerate(ADDED):
-        if after[header][used + c][0] != name or after[header][used + c][1] is False:
-            errors.append(f"{label}: header column {used + c + 1} is {after[header][used + c]!r}")
-    for r in range(header + 1, height):
+        got = after_p[header][used + c]
+        if got[0] != name or got[1] is False:
+            errors.append(f"{label}: header column {used + c + 1} is {got!r}, not text {name!r}")
+    for r in range(header + 1, len(before_p)):
+        expected = answers[r - header]
         for c, name in enumerate(ADDED):
-            shown, quoted = after[r][used + c]
-            want = answers[r - header][c]
-            kind = "date" if name == "estimate_date" else "text" if name in TEXT_COLUMNS else "number"
-            same = {"date": True, "text": shown == want,
-                    "number": as_number(shown) == as_number(want)}[kind]
-            if (shown != "") if want == "" else not (same and kind_of(r, used + c, kind, shown, quoted, want)):
-                errors.append(f"{label}: row {r + 1} {name} is {shown!r} (quoted {quoted}), "
-                              f"not the {kind} {want!r}")
+            shown, quoted = after_p[r][used + c]
+            want = expected[c]
+            where = f"{label}: row {r + 1} {name}"
+            if want == "":
+                if shown != "":
+                    errors.append(f"{where} is {shown!r}, the CSV path leaves it empty")
+            elif name == DATE_COLUMN:
+                if not kind_of(r, used + c, "date", shown, quoted, want):
+                    errors.append(f"{where} is {shown!r} (quoted {quoted}), not the date {want}")
+            elif name in TEXT_COLUMNS:
+                if shown != want or not kind_of(r, used + c, "text", shown, quoted, want):
+                    errors.append(f"{where} is {shown!r} (quoted {quoted}), not the text {want!r}")
+            elif as_number(shown) != as_number(want) or \
+                    not kind_of(r, used + c, "number", shown, quoted, want):
+                errors.append(f"{where} is {shown!r} (quoted {quoted}), not the number {want}")
 
 
 def lo_kind(r, c, kind, shown, quoted, want):
-    return quoted is (kind == "text") and (kind != "date" or shows_day(shown, want))
+    if kind == "text":
+        return quoted is True
+    if kind == "date":
+        return quoted is False and shows_day(shown, want)
+    return quoted is False
 
 
-def gnumeric_kind(cells):
+def gnumeric_kind(raw, kinds):
     def kind_of(r, c, kind, shown, quoted, want):
-        value_type, raw = cells.get((r, c), (None, ""))
-        if kind == "text" or value_type != "40":
-            return kind == "text" and value_type == "60"
-        day = datetime.date.fromisoformat(want) if kind == "date" else None
-        return not day or (as_number(raw) == (day - DAY_ZERO).days and shows_day(shown, want))
+        value_type = kinds.get((r, c))
+        if kind == "text":
+            return value_type == "60"
+        if value_type != "40":
+            return False
+        if kind == "date":
+            day = datetime.date.fromisoformat(want)
+            raw_value = raw[r][c][0] if r < len(raw) and c < len(raw[r]) else ""
+            return as_number(raw_value) == (day - DAY_ZERO).days and shows_day(shown, want)
+        return True
     return kind_of
 
 
-def check_book(label, before, after, table_name, kind_for, errors):
-    """Sheets in the same order with the same names; the table's sheet dated, the rest equal.
-    `kind_for(sheet name)` tells an added cell's kind. Gives the CSV path's exit status."""
-    if [n for n, _ in before] != [n for n, _ in after]:
-        errors.append(f"{label}: sheets {[n for n, _ in after]}, were {[n for n, _ in before]}")
-        return None
-    status = None
-    for (name, rows_before), (_, rows_after) in zip(before, after):
-        if name != (table_name or before[0][0]):
-            if rows_before != rows_after:
-                errors.append(f"{label}: sheet {name!r} changed")
-            continue
-        try:
-            header = header_index(rows_before)
-            status, answers = csv_answers(rows_before, header)
-            check_table(label, rows_before, rows_after, answers, kind_for(name), errors)
-        except Failure as failure:
-            errors.append(f"{label}: {failure}")
-    return status
-
-
-def check_layout(label, before, after, names_before, names_after, errors):
-    """In every sheet the merged cells, comments, formulas, frozen panes and names stay, and the
-    widths of the columns the input had (the estimate's may get widths of their own)."""
-    if names_before != names_after:
-        errors.append(f"{label}: the defined names were {names_before}, are {names_after}")
-    for (name, *_, old), (_, shown, *_, new) in zip(before, after):
-        first_added = next((c for row in shown for c, (v, _) in enumerate(row) if v == ADDED[0]),
-                           None)
-        for part in old:
-            was, now = old[part], new[part]
-            if part == "widths" and first_added is not None:
-                was, now = ({c: w for c, w in d.items() if c < first_added} for d in (was, now))
-            if was != now:
-                errors.append(f"{label}: sheet {name!r}: the {part} were {was}, are {now}")
-
+# --- The cases ------------------------------------------------------------------------------
 
 # (rule, source, writer, format, extra arguments): each workbook dated and read back by both.
 ROUND_TRIPS = [
     ("LibreOffice .xlsx: register on the first sheet, other sheets unchanged",
-     "register.fods", "lo", "xlsx", []),
+     "register.fods", "libreoffice", "xlsx", []),
     ("LibreOffice .ods: register on the first sheet, other sheets unchanged",
-     "register.fods", "lo", "ods", []),
+     "register.fods", "libreoffice", "ods", []),
     ("Gnumeric .xlsx: register on the first sheet, other sheets unchanged",
-     "register.fods", "gn", "xlsx", []),
+     "register.fods", "gnumeric", "xlsx", []),
     ("Gnumeric .ods: register on the first sheet, other sheets unchanged",
-     "register.fods", "gn", "ods", []),
-    ("LibreOffice .xlsx: --sheet picks the last sheet, the first unchanged",
-     "register.fods", "lo", "xlsx", ["--sheet", "Notes"]),
-    ("Gnumeric .ods: --sheet picks the last sheet, the first unchanged",
-     "register.fods", "gn", "ods", ["--sheet", "Notes"]),
+     "register.fods", "gnumeric", "ods", []),
+    ("LibreOffice .xlsx: --sheet picks the register after a cover sheet",
+     "covered.fods", "libreoffice", "xlsx", ["--sheet", "Register"]),
+    ("Gnumeric .ods: --sheet picks the register after a cover sheet",
+     "covered.fods", "gnumeric", "ods", ["--sheet", "Register"]),
+    ("LibreOffice .ods: every row dated gives exit status 0",
+     "alldated.fods", "libreoffice", "ods", []),
+    ("Gnumeric .xlsx: every row dated gives exit status 0",
+     "alldated.fods", "gnumeric", "xlsx", []),
     ("LibreOffice .xlsx imported from CSV: serials as LibreOffice reads them",
-     "plain.csv", "lo", "xlsx", []),
+     "plain.csv", "libreoffice", "xlsx", []),
     ("Gnumeric .ods imported from CSV: serials as Gnumeric reads them",
-     "plain.csv", "gn", "ods", []),
+     "plain.csv", "gnumeric", "ods", []),
 ]
 
-def make_workbooks():
-    """Each source as each program saves it as each format: {(source, writer, format): path}."""
-    src, made = os.path.join(WORK, "src"), os.path.join(WORK, "made")
+# (rule, file, arguments before the file, whether --output is given, words the message holds)
+# Files and tables the command refuses.
+REFUSALS = [
+    ("an old binary .xls is refused: exit 2, nothing written", "register.xls", [], True,
+     ["xls"]),
+    ("a password-protected .ods is refused: exit 2, nothing written", "password.ods", [], True,
+     ["password"]),
+    ("a zip that holds no workbook is refused: exit 2, nothing written", "notes.xlsx", [], True,
+     []),
+    ("a workbook without --output is a usage error: exit 2, nothing written",
+     "lo-register.xlsx", [], False, ["--output"]),
+    ("without --sheet the first sheet holds the table: none there, exit 2, nothing written",
+     "gn-covered.xlsx", [], True, ["Serial"]),
+    ("--sheet naming no sheet of the workbook: exit 2, nothing written",
+     "lo-covered.ods", ["--sheet", "Registry"], True, ["Registry"]),
+]
+
+
+def make_workbooks(work, lo, gn):
+    src = os.path.join(work, "src")
     os.makedirs(src)
     for name, text in SOURCES.items():
         with open(os.path.join(src, name), "w", encoding="utf-8", newline="\n") as f:
             f.write(text)
     sources = [os.path.join(src, n) for n in SOURCES]
-    for fmt in ("xlsx", "ods"):
-        soffice(sources, fmt, made)
+    made = os.path.join(work, "made")
+    lo.convert(sources, "xlsx", made)
+    lo.convert(sources, "ods", made)
+    lo.convert([os.path.join(src, "register.fods")], "xls", made)
     books = {}
     for name in SOURCES:
         stem = os.path.splitext(name)[0]
         for fmt in ("xlsx", "ods"):
-            books[(name, "lo", fmt)] = shutil.copy(os.path.join(made, f"{stem}.{fmt}"),
-                                                   os.path.join(WORK, f"lo-{stem}.{fmt}"))
+            lo_book = os.path.join(work, f"lo-{stem}.{fmt}")
+            shutil.copy(os.path.join(made, f"{stem}.{fmt}"), lo_book)
+            books[(name, "libreoffice", fmt)] = lo_book
+            gn_book = os.path.join(work, f"gn-{stem}.{fmt}")
             # Gnumeric reads no flat OpenDocument: it reads LibreOffice's .ods and writes its own.
-            books[(name, "gn", fmt)] = os.path.join(WORK, f"gn-{stem}.{fmt}")
-            run(["ssconvert", os.path.join(src if name.endswith(".csv") else made,
-                                           name if name.endswith(".csv") else f"{stem}.ods"),
-                 books[(name, "gn", fmt)]])
+            gn.convert(os.path.join(src, name) if name.endswith(".csv")
+                       else os.path.join(made, f"{stem}.ods"), gn_book)
+            books[(name, "gnumeric", fmt)] = gn_book
+    shutil.copy(os.path.join(made, "register.xls"), os.path.join(work, "register.xls"))
+    # LibreOffice 7.4 saved this with the password "secret" (AES-256 in the zip's entries).
+    shutil.copy(os.path.join(HERE, "data", "password.ods"), os.path.join(work, "password.ods"))
+    with zipfile.ZipFile(os.path.join(work, "notes.xlsx"), "w") as z:
+        z.writestr("notes.txt", "Serial\n400\n")
+        z.writestr("docProps/app.xml", "<Properties/>")
     return books
 
 
-def check_round_trips(books):
-    errors, runs = [], []
-    os.makedirs(os.path.join(WORK, "dated"))
+def date_table(estimate, book, extra, out):
+    return run([estimate, "--column", "Serial", *extra, book, "--output", out], RUN_TIMEOUT)
+
+
+def check_round_trips(estimate, work, lo, gn, books):
+    errors = []
+    runs = []
     for rule, source, writer, fmt, extra in ROUND_TRIPS:
         book = books[(source, writer, fmt)]
-        out = os.path.join(WORK, "dated", f"{len(runs):02d}-{os.path.basename(book)}")
-        status, _, err = run([ESTIMATE, "--column", "Serial", *extra, book, "--output", out])
-        if os.path.exists(out):
-            runs.append((rule, book, out, status, extra[1] if extra else None))
-        else:
-            errors.append(f"{rule}: nothing written (exit {status}): {err.decode(errors='replace')}")
-    lo = lo_sheets(sorted({r[1] for r in runs} | {r[2] for r in runs}), os.path.join(WORK, "lo-csv"))
-    os.makedirs(os.path.join(WORK, "gn-csv"))
-    for rule, book, out, status, table_name in runs:
-        statuses = {check_book(f"{rule} [LibreOffice]", lo[book], lo[out], table_name,
-                               lambda name: lo_kind, errors)}
-        (before, names_before), (after, names_after) = (gn_sheets(b, os.path.join(WORK, "gn-csv"))
-                                                        for b in (book, out))
-        kinds = {sheet[0]: gnumeric_kind(sheet[2]) for sheet in after}
-        statuses.add(check_book(f"{rule} [Gnumeric]", [s[:2] for s in before],
-                                [s[:2] for s in after], table_name, kinds.get, errors))
+        out = os.path.join(work, "dated", f"{len(runs):02d}-{os.path.basename(book)}")
+        os.makedirs(os.path.dirname(out), exist_ok=True)
+        status, _, err = date_table(estimate, book, extra, out)
+        if not os.path.exists(out):
+            errors.append(f"{rule}: no output written (exit {status}): {err.decode(errors='replace')}")
+            continue
+        runs.append((rule, book, out, status, extra))
+    files = sorted({r[1] for r in runs} | {r[2] for r in runs})
+    lo_sheets = lo.sheets(files, os.path.join(work, "lo-csv")) if files else {}
+    for rule, book, out, status, extra in runs:
+        table_name = extra[1] if extra else None
+        statuses = {check_book(f"{rule} [LibreOffice]", estimate, lo_sheets[book],
+                               lo_sheets[out], table_name, lambda name: lo_kind, errors)}
+        before, names_before = gn.sheets(book, os.path.join(work, "gn-csv"))
+        after, names_after = gn.sheets(out, os.path.join(work, "gn-csv"))
+        kinds = {sheet[0]: gnumeric_kind(sheet[2], sheet[3]) for sheet in after}
+        statuses.add(check_book(f"{rule} [Gnumeric]", estimate,
+                                [(sheet[0], sheet[1]) for sheet in before],
+                                [(sheet[0], sheet[1]) for sheet in after],
+                                table_name, kinds.get, errors))
         check_layout(f"{rule} [Gnumeric]", before, after, names_before, names_after, errors)
-        errors += [f"{rule}: exit status {status}, the CSV path's is {expected}"
-                   for expected in statuses - {None, status}]
+        for expected in statuses - {None}:
+            if status != expected:
+                errors.append(f"{rule}: exit status {status}, the CSV path's is {expected}")
         print(f"{'FAIL' if any(e.startswith(rule) for e in errors) else 'ok  '} {rule}")
     return errors
 
 
+def check_book(label, estimate, before, after, table_name, kind_for, errors):
+    """Sheets in the same order with the same names; the table's sheet dated, the rest equal.
+    `kind_for(sheet name)` tells an added cell's kind. Gives the CSV path's exit status."""
+    if [n for n, _ in before] != [n for n, _ in after]:
+        errors.append(f"{label}: sheets {[n for n, _ in after]}, were {[n for n, _ in before]}")
+        return None
+    target = table_name or before[0][0]
+    expected_status = None
+    for (name, rows_before), (_, rows_after) in zip(before, after):
+        if name != target:
+            if rows_before != rows_after:
+                errors.append(f"{label}: sheet {name!r} changed")
+            continue
+        try:
+            header = header_index(rows_before)
+            expected_status, answers = csv_answers(estimate, rows_before, header)
+            check_table(label, rows_before, rows_after, answers, kind_for(name), errors)
+        except Failure as failure:
+            errors.append(f"{label}: {failure}")
+    return expected_status
+
+
+def check_refusals(estimate, work):
+    errors = []
+    for number, (rule, name, extra, with_output, words) in enumerate(REFUSALS):
+        book = os.path.join(work, name)
+        outdir = os.path.join(work, "refused", str(number))
+        os.makedirs(outdir)
+        out = os.path.join(outdir, "dated" + os.path.splitext(name)[1])
+        argv = [estimate, "--column", "Serial", *extra, book]
+        if with_output:
+            argv += ["--output", out]
+        before = open(book, "rb").read()
+        status, stdout, stderr = run(argv, RUN_TIMEOUT, cwd=outdir)
+        message = stderr.decode(errors="replace")
+        problems = []
+        if status != 2:
+            problems.append(f"exit status {status}, not 2")
+        if os.listdir(outdir):
+            problems.append(f"it wrote {os.listdir(outdir)}")
+        if stdout:
+            problems.append(f"it wrote {len(stdout)} bytes on standard output")
+        if not message.strip():
+            problems.append("no message on standard error")
+        for word in words:
+            if word.lower() not in message.lower():
+                problems.append(f"the message does not say {word!r}: {message.strip()!r}")
+        if open(book, "rb").read() != before:
+            problems.append("the input was changed")
+        errors += [f"{rule}: {p}" for p in problems]
+        print(f"{'FAIL' if problems else 'ok  '} {rule}")
+    return errors
+
+
 def main():
-    global ESTIMATE, WORK
     if len(sys.argv) not in (2, 3):
         print(__doc__, file=sys.stderr)
         return 2
-    ESTIMATE = os.path.abspath(sys.argv[1])
-    if missing := [t for t in ("soffice", "ssconvert") if not shutil.which(t)]:
+    estimate = os.path.abspath(sys.argv[1])
+    missing = [t for t in TOOLS if not shutil.which(t)]
+    if missing:
         print(f"FAIL: missing {', '.join(missing)} (tools/install-deps.sh installs them)")
         return 1
-    WORK = os.path.abspath(sys.argv[2] if len(sys.argv) == 3 else tempfile.mkdtemp(prefix="tst_roundtrip-"))
-    shutil.rmtree(WORK, ignore_errors=True)
-    os.makedirs(WORK)
+    work = sys.argv[2] if len(sys.argv) == 3 else tempfile.mkdtemp(prefix="tst_roundtrip-")
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    work = os.path.abspath(work)
     os.environ["LC_ALL"] = "C.UTF-8"
+    lo, gn = LibreOffice(work), Gnumeric()
     try:
-        errors = check_round_trips(make_workbooks())
+        books = make_workbooks(work, lo, gn)
+        errors = check_round_trips(estimate, work, lo, gn, books)
+        errors += check_refusals(estimate, work)
     except Failure as failure:
         print(f"FAIL: {failure}")
         return 1
     for error in errors:
         print(f"  {error}")
-    rules = [case[0] for case in ROUND_TRIPS]
+    rules = [case[0] for case in ROUND_TRIPS + REFUSALS]
     failed = sum(1 for rule in rules if any(e.startswith(rule) for e in errors))
     print(f"{len(rules) - failed} passed, {failed} failed")
     return 1 if errors else 0
 
 
-ESTIMATE = WORK = None
 if __name__ == "__main__":
     sys.exit(main())
