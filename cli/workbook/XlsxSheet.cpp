@@ -273,8 +273,8 @@ bool XlsxSheet::nextRow(SheetRow& row)
             if (column >= 0 && lastRow >= 0)
                 merges_.append({lastRow, column});
         } else if (name == u"row") {
-            prefix_ = xml.reader().prefix().isEmpty() ? QString()
-                                                      : xml.reader().prefix().toString() + u':';
+            prefix_ = xml.reader().prefix().isEmpty() ? QByteArray()
+                                                      : xml.reader().prefix().toUtf8() + ':';
             bool numbered = false;
             const qint64 number =
                 xml.reader().attributes().value(QLatin1String("r")).toLongLong(&numbered);
@@ -447,9 +447,8 @@ void XlsxSheet::widenDimension()
 void XlsxSheet::appendCell(QByteArray& xml, QByteArrayView column, QByteArrayView row,
                            const AddedCell& cell) const
 {
-    const QByteArray prefix = prefix_.toUtf8();
-    const auto element = [&xml, &prefix](QByteArrayView before, QByteArrayView name) {
-        xml.append(before).append(prefix).append(name);
+    const auto element = [&xml, this](QByteArrayView before, QByteArrayView name) {
+        xml.append(before).append(prefix_).append(name);
     };
     if (cell.kind == AddedCell::Kind::Empty)
         return;

@@ -57,7 +57,7 @@ private:
     QStringList sharedStrings_;
     bool date1904_ = false;
     std::optional<XmlSplice> sheet_;
-    QString prefix_; // of the sheet's elements, "x:" or none
+    QByteArray prefix_; // of the sheet's elements, "x:" or none (UTF-8)
 
     qint64 lastRowNumber_ = 0;
     QList<CellPlace> places_; // of the row just read

@@ -65,8 +65,9 @@ export const releaseEarlyForm = holdEarlyForm(document.getElementById('page'));
 function whenPainted(run) {
   let started = false;
   const start = () => {
-    if (!started) run();
+    if (started) return;
     started = true;
+    run();
   };
   if (!globalThis.PerformanceObserver?.supportedEntryTypes?.includes('paint')) {
     requestAnimationFrame(() => setTimeout(start));
