@@ -12,6 +12,7 @@
 #include "dating/input/SpreadsheetFile.h"
 #include "dating/output/Messages.h"
 #include "dating/output/OutputSink.h"
+#include "dating/portrait/RegisterPortrait.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -26,85 +27,109 @@ constexpr qint64 kLargestWorkbook = qint64(256) << 20;
 // The CSV through the column mode, to standard output or the output file. The table (none for
 // standard input) is closed before the output is put in place, which may be where it was: Windows
 // renames nothing onto a file that is open.
-int dateCsv(const BatchOptions& options, const NumberRules::Separators& separators, QFile* table)
+TableRun dateCsv(const BatchOptions& options, const NumberRules::Separators& separators,
+                 QFile* table, TableProgress* progress)
 {
     DescriptorSource source(table ? table->handle() : STDIN_FILENO);
     if (!options.output) {
         DescriptorSink standardOutput(STDOUT_FILENO);
         OutputSink out(standardOutput);
         InputStream input(source, &out);
-        return runColumn(options, separators, input, out);
+        const int status = runColumn(options, separators, input, out, progress);
+        return {status, status != Messages::kUsageError && !out.failed() && input.error() == 0 &&
+                            input.spreadsheet().isEmpty()};
     }
     QSaveFile file(*options.output);
     if (!file.open(QIODevice::WriteOnly))
-        return Messages::cannotWrite(*options.output, file.errorString());
+        return {Messages::cannotWrite(*options.output, file.errorString()), false};
     DescriptorSink sink(file.handle());
     OutputSink out(sink);
     InputStream input(source, &out);
-    const int status = runColumn(options, separators, input, out);
+    const int status = runColumn(options, separators, input, out, progress);
     if (status == Messages::kUsageError || out.failed() || input.error() != 0 ||
         !input.spreadsheet().isEmpty())
-        return status;
+        return {status, false};
     if (table)
         table->close();
     if (!file.commit())
-        return Messages::cannotWrite(*options.output, file.errorString());
-    return status;
+        return {Messages::cannotWrite(*options.output, file.errorString()), false};
+    return {status, true};
 }
 
-int dateWorkbook(const BatchOptions& options, const NumberRules::Separators& separators,
-                 QFile& table, const QString& kind)
+TableRun dateWorkbook(const BatchOptions& options, const NumberRules::Separators& separators,
+                      QFile& table, const QString& kind, TableProgress* progress)
 {
     const QString& name = *options.table;
     if (!options.output)
-        return Usage::error(Usage::Error::WorkbookWithoutOutput, name.toUtf8());
+        return {Usage::error(Usage::Error::WorkbookWithoutOutput, name.toUtf8()), false};
     const QString suffix = u'.' + QFileInfo(*options.output).suffix().toLower();
     const bool namesAKind =
         suffix == u".xlsx" || suffix == u".ods" || suffix == u".xls" || suffix == u".csv";
     if (namesAKind && !kind.isEmpty() && kind != u".xls" && suffix != kind)
-        return Usage::error(Usage::Error::OutputOfOtherKind, kind.toUtf8());
+        return {Usage::error(Usage::Error::OutputOfOtherKind, kind.toUtf8()), false};
     if (table.size() > kLargestWorkbook)
-        return Messages::workbookRefused(
-            QStringLiteral("%1 is larger than the %2 MiB of a workbook that Tarnwick reads")
-                .arg(name)
-                .arg(kLargestWorkbook >> 20));
+        return {Messages::workbookRefused(
+                    QStringLiteral("%1 is larger than the %2 MiB of a workbook that Tarnwick reads")
+                        .arg(name)
+                        .arg(kLargestWorkbook >> 20)),
+                false};
     const QByteArray workbook = table.readAll();
     if (table.error() != QFileDevice::NoError)
-        return Messages::cannotRead(name, table.errorString());
+        return {Messages::cannotRead(name, table.errorString()), false};
     table.close();
 
     QByteArray dated;
-    const int status = runWorkbook(options, separators, workbook, dated);
+    const int status = runWorkbook(options, separators, workbook, dated, progress);
     if (dated.isEmpty())
-        return status;
+        return {status, false};
     QSaveFile file(*options.output);
     if (!file.open(QIODevice::WriteOnly) || file.write(dated) != dated.size() || !file.commit())
-        return Messages::cannotWrite(*options.output, file.errorString());
-    return status;
+        return {Messages::cannotWrite(*options.output, file.errorString()), false};
+    return {status, true};
 }
 
 } // namespace
 
-int runTable(const BatchOptions& options, const NumberRules::Separators& separators)
+TableRun runTable(const BatchOptions& options, const NumberRules::Separators& separators,
+                  TableProgress* progress)
 {
     if (!options.table) {
         if (options.sheet)
-            return Usage::error(Usage::Error::SheetOfCsv, "standard input");
-        return dateCsv(options, separators, nullptr);
+            return {Usage::error(Usage::Error::SheetOfCsv, "standard input"), false};
+        return dateCsv(options, separators, nullptr, progress);
     }
     QFile table(*options.table);
     if (!table.open(QIODevice::ReadOnly))
-        return Messages::cannotRead(*options.table, table.errorString());
+        return {Messages::cannotRead(*options.table, table.errorString()), false};
     if (table.isSequential()) // a pipe: read as standard input is
-        return dateCsv(options, separators, &table);
+        return dateCsv(options, separators, &table, progress);
     const QByteArray start = table.peek(SpreadsheetFile::kStartBytes);
     const QString kind = SpreadsheetFile::kind(start);
     if (!kind.isEmpty())
-        return dateWorkbook(options, separators, table, kind);
+        return dateWorkbook(options, separators, table, kind, progress);
     if (start.startsWith("PK") || start.startsWith("\xD0\xCF\x11\xE0"))
-        return dateWorkbook(options, separators, table, {});
+        return dateWorkbook(options, separators, table, {}, progress);
     if (options.sheet)
-        return Usage::error(Usage::Error::SheetOfCsv, options.table->toUtf8());
+        return {Usage::error(Usage::Error::SheetOfCsv, options.table->toUtf8()), false};
     table.seek(0); // the descriptor back at the start that peek() read
-    return dateCsv(options, separators, &table);
+    return dateCsv(options, separators, &table, progress);
+}
+
+int writePortrait(RegisterPortrait& portrait, const std::optional<QString>& svg,
+                  const std::optional<QString>& csv, int status)
+{
+    const auto write = [](const QString& name, const QByteArray& bytes) {
+        QSaveFile file(name);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()
+                   ? QString()
+                   : file.errorString();
+    };
+    for (const auto& [name, isSvg] : {std::pair{svg, true}, std::pair{csv, false}}) {
+        if (!name)
+            continue;
+        if (const QString problem = write(*name, isSvg ? portrait.svg() : portrait.monthsCsv());
+            !problem.isEmpty())
+            return Messages::cannotWrite(*name, problem);
+    }
+    return status;
 }

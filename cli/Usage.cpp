@@ -52,6 +52,15 @@ QString text(Error error, QByteArrayView option)
             .arg(QString::fromUtf8(option));
     case Error::MissingValue:
         return QStringLiteral("%1 takes a value").arg(QString::fromUtf8(option));
+    case Error::PortraitOfOtherKind:
+        return QStringLiteral("--portrait writes a picture, FILE.svg, or the months, FILE.csv: "
+                              "%1 is neither")
+            .arg(InputText::escaped(option, InputText::Encoding::Utf8));
+    case Error::PortraitWithoutColumn:
+        return QStringLiteral("--portrait needs --column: it draws a dated table");
+    case Error::SeveralPortraits:
+        return QStringLiteral("--portrait names one %1 file at most")
+            .arg(QString::fromUtf8(option));
     case Error::OutputOfOtherKind:
         return QStringLiteral("the dated table is written as the kind of file it was read "
                               "from: name the output %1")

@@ -29,6 +29,9 @@ enum class Error {
     SheetOfCsv,            // --sheet with a CSV table
     OutputOfOtherKind,     // the output's extension names another kind than the input's
     MissingValue,          // the option (named) is the last argument
+    PortraitOfOtherKind,   // --portrait names neither an .svg nor a .csv
+    PortraitWithoutColumn,
+    SeveralPortraits, // two --portrait of one kind (named)
 };
 
 // The error's message, then the synopsis; gives Messages::kUsageError.

@@ -9,6 +9,7 @@
 #include "dating/modes/Modes.h"
 #include "dating/output/Messages.h"
 #include "dating/output/OutputSink.h"
+#include "dating/portrait/RegisterPortrait.h"
 
 #include "app/Identity.h"
 
@@ -41,6 +42,11 @@ constexpr const char* kHelp =
     "                 the first)\n"
     "  --output FILE  with --column: write the dated table to FILE (written whole, then\n"
     "                 put in place); needed for a workbook\n"
+    "  --portrait FILE.svg, --portrait FILE.csv\n"
+    "                 with --column: also write the register's portrait, its cars by\n"
+    "                 build month beside the factory's output: a picture (SVG) or the\n"
+    "                 months as CSV (year, month, first_serial, last_serial, built, cars,\n"
+    "                 per_10000); either or both\n"
     "  --encoding NAME  the encoding of that CSV: UTF-8, UTF-16LE, UTF-16BE, windows-1252...\n"
     "                 (default: UTF-8, UTF-16 by its byte-order mark or zero bytes, else\n"
     "                 windows-1252, said on standard error)\n"
@@ -58,6 +64,8 @@ constexpr const char* kHelp =
     "  tarnwick-estimate --csv < serials.txt > dates.csv\n"
     "  tarnwick-estimate --column Serial < registry.csv > registry-dated.csv\n"
     "  tarnwick-estimate --column Serial registry.xlsx --output registry-dated.xlsx\n"
+    "  tarnwick-estimate --column Serial registry.csv --output registry-dated.csv \\\n"
+    "                    --portrait registry.svg --portrait registry-months.csv\n"
     "  tarnwick-estimate --built-on 'January 9, 1909' 1924-02-04\n"
     "\n"
     "Exit status: 0 when every input was calculated, 1 when any was not or the input could\n"
@@ -95,6 +103,8 @@ int main(int argc, char** argv)
     const SystemIo::Utf8Arguments utf8Arguments(argc, argv);
     argv = utf8Arguments.argv();
     BatchOptions options;
+    std::optional<QString> portraitSvg;
+    std::optional<QString> portraitCsv;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
@@ -112,12 +122,22 @@ int main(int argc, char** argv)
             if (!QStringDecoder(value.constData()).isValid() && !InputText::isWindows1252(value))
                 return Usage::error(Usage::Error::BadEncoding, value);
             options.encoding = QString::fromLatin1(value);
-        } else if (name == "--output" || name == "--sheet") {
+        } else if (name == "--output" || name == "--sheet" || name == "--portrait") {
             if (equals < 0 && i + 1 == argc)
                 return Usage::error(Usage::Error::MissingValue, name);
             const QString value =
                 QString::fromUtf8(equals < 0 ? QByteArray(argv[++i]) : argument.sliced(equals + 1));
-            (name == "--output" ? options.output : options.sheet) = value;
+            if (name == "--portrait") {
+                const QString suffix = QFileInfo(value).suffix().toLower();
+                if (suffix != u"svg" && suffix != u"csv")
+                    return Usage::error(Usage::Error::PortraitOfOtherKind, value.toUtf8());
+                std::optional<QString>& file = suffix == u"svg" ? portraitSvg : portraitCsv;
+                if (file)
+                    return Usage::error(Usage::Error::SeveralPortraits, '.' + suffix.toUtf8());
+                file = value;
+            } else {
+                (name == "--output" ? options.output : options.sheet) = value;
+            }
         } else if (name == "--column" || name == "--delimiter") {
             const bool isColumn = name == "--column";
             if (equals < 0 && i + 1 == argc)
@@ -159,6 +179,8 @@ int main(int argc, char** argv)
     }
     if (options.output && !options.column)
         return Usage::error(Usage::Error::OutputWithoutColumn);
+    if ((portraitSvg || portraitCsv) && !options.column)
+        return Usage::error(Usage::Error::PortraitWithoutColumn);
     if (options.sheet && !options.column)
         return Usage::error(Usage::Error::SheetWithoutColumn);
     if (options.column && options.builtOn)
@@ -171,8 +193,14 @@ int main(int argc, char** argv)
         return Usage::error(Usage::Error::EncodingWithoutColumn);
 
     const auto separators = NumberRules::Separators::fromLocale(QLocale::system());
-    if (options.column)
-        return runTable(options, separators);
+    if (options.column) {
+        if (!portraitSvg && !portraitCsv)
+            return runTable(options, separators, nullptr).status;
+        RegisterPortrait portrait(options.table ? QFileInfo(*options.table).fileName() : QString());
+        const TableRun run = runTable(options, separators, &portrait);
+        return run.dated ? writePortrait(portrait, portraitSvg, portraitCsv, run.status)
+                         : run.status;
+    }
     DescriptorSink standardOutput(STDOUT_FILENO);
     DescriptorSource standardInput(STDIN_FILENO);
     OutputSink out(standardOutput);

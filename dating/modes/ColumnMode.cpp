@@ -92,7 +92,7 @@ int runColumn(const BatchOptions& options, const NumberRules::Separators& separa
                                              : estimator.message();
             row.write(reader.written(), error);
             if (progress) {
-                progress->row(serial.value_or(QString()), estimator, error);
+                progress->row(serial.value_or(QString()), estimator, error, 1);
                 if (input.bytesTotal() > 0)
                     progress->advanced(double(input.bytesRead()) / double(input.bytesTotal()));
             }

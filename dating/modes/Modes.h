@@ -31,16 +31,18 @@ struct BatchOptions {
 // Serials, from the arguments or the lines of `input`: their sentences, or CSV rows, to `out`.
 int runSerials(const BatchOptions& options, const NumberRules::Separators& separators,
                InputStream& input, OutputSink& out);
-// How a table's run goes, for the page: how far through the table it is, and each row's answer.
+// How a table's run goes, for the page and the portrait: how far through the table it is, and
+// each row's answer.
 class TableProgress {
 public:
     virtual ~TableProgress() = default;
     // Now and then: the part of the table read so far, 0 to 1.
     virtual void advanced(double fraction) = 0;
     // Each row that is not blank, with its serial's text as read: dated when `error` is empty
-    // (the estimator holds the answer), else not dated and why.
-    virtual void row(const QString& serial, const BatchEstimator& estimator,
-                     const QString& error) = 0;
+    // (the estimator holds the answer), else not dated and why. A sheet's repeated row stands
+    // for `times` rows.
+    virtual void row(const QString& serial, const BatchEstimator& estimator, const QString& error,
+                     qint64 times) = 0;
 };
 
 // A CSV table with a serial in a column: the same rows with the estimate, from `input` to `out`.

@@ -160,7 +160,7 @@ int runWorkbook(const BatchOptions& options, const NumberRules::Separators& sepa
                         .arg(InputText::escaped(serial.toUtf8(), InputText::Encoding::Utf8)),
                     read);
             if (progress) {
-                progress->row(serial, estimator, error);
+                progress->row(serial, estimator, error, row.repeat);
                 shown = std::max(shown, sheet.progress());
                 progress->advanced(shown);
             }

@@ -83,11 +83,12 @@ public:
         val::global("postMessage")(message);
     }
 
-    void row(const QString& serial, const BatchEstimator& estimator, const QString& error) override
+    void row(const QString& serial, const BatchEstimator& estimator, const QString& error,
+             qint64 times) override
     {
-        ++rows_;
+        rows_ += qsizetype(times);
         if (error.isEmpty())
-            ++dated_;
+            dated_ += qsizetype(times);
         if (preview_.size() >= kPreviewRows)
             return;
         const FieldSet& fields = estimator.fields();
