@@ -78,7 +78,7 @@ function cases() {
 }
 
 const RULE = 'every boundary and 3000 random serials give the Linux build\u2019s answers';
-forEachEngineWithSite(() => test(RULE, async () => {
+forEachEngineWithSite((web) => test(RULE, async () => {
   const { serials, expected } = cases();
 
   const page = await web.open();
