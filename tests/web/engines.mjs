@@ -10,7 +10,7 @@
 
 import { spawn, spawnSync } from 'node:child_process';
 import { once } from 'node:events';
-import { mkdirSync, mkdtempSync, readdirSync, rmSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -67,9 +67,9 @@ const WEBDRIVER_KEYS = {
 
 // The one finished file in `dir`, none still being written: its path, once it is there.
 export async function downloaded(dir, timeout = 20000) {
-  const partial = /\.(crdownload|part|download)$|^\./;
+  const partial = /\.(crdownload|part|download)$/;
   for (const start = Date.now(); Date.now() - start < timeout;) {
-    const files = readdirSync(dir);
+    const files = readdirSync(dir).filter((name) => !name.startsWith('.'));
     if (files.length === 1 && !partial.test(files[0])) return path.join(dir, files[0]);
     await new Promise((resolve) => setTimeout(resolve, 100));
   }
@@ -192,13 +192,8 @@ class WebDriverPage {
   // as WebDriver chooses a file field's files, and `key` is not pressed.
   async pickFile(key, file) { await this.driver.switchTo().activeElement().sendKeys(file); }
 
-  async screenshot(file) {
-    const { writeFileSync } = await import('node:fs');
-    writeFileSync(file, await this.driver.takeScreenshot(), 'base64');
-  }
-
+  async screenshot(file) { writeFileSync(file, await this.driver.takeScreenshot(), 'base64'); }
   async screenshotOf(selector, file) {
-    const { writeFileSync } = await import('node:fs');
     writeFileSync(file, await (await this.element(selector)).takeScreenshot(true), 'base64');
   }
 
@@ -225,11 +220,11 @@ async function startXvfb() {
 }
 
 // WebKitWebDriver on a virtual display; one per language, since MiniBrowser takes its
-// language from the environment. Downloads land in its home.
+// language from the environment. Downloads land in the folder its home's user-dirs.dirs names.
 class WebKit {
   constructor() {
     this.drivers = new Map();
-    this.downloadsDir = scratchDir('webkit-home');
+    this.downloadsDir = scratchDir('webkit-downloads');
   }
 
   async display() {
@@ -241,7 +236,9 @@ class WebKit {
     if (!this.drivers.has(language)) {
       this.drivers.set(language, (async () => {
         const port = await freePort();
-        const home = language === 'en-US' ? this.downloadsDir : scratchDir('webkit-home');
+        const home = scratchDir('webkit-home');
+        mkdirSync(path.join(home, '.config'));
+        writeFileSync(path.join(home, '.config/user-dirs.dirs'), `XDG_DOWNLOAD_DIR="${this.downloadsDir}"\n`);
         // WebKit takes navigator.language from the C library's locale, made here from Debian's sources.
         const locale = `${language.replace('-', '_')}.UTF-8`;
         const locales = scratchDir('webkit-locales');
