@@ -3,11 +3,15 @@
 // --output names, which is written beside its place and put there only when the whole of it is
 // written: a failure never leaves half a table, and the input is only written over when --output
 // names it.
-#include "cli/input/InputStream.h"
-#include "cli/input/SpreadsheetFile.h"
-#include "cli/modes/Modes.h"
-#include "cli/output/Messages.h"
-#include "cli/output/OutputSink.h"
+#include "TableFiles.h"
+
+#include "Descriptors.h"
+#include "Usage.h"
+
+#include "dating/input/InputStream.h"
+#include "dating/input/SpreadsheetFile.h"
+#include "dating/output/Messages.h"
+#include "dating/output/OutputSink.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,24 +23,24 @@ namespace {
 
 constexpr qint64 kLargestWorkbook = qint64(256) << 20;
 
-using Messages::UsageError;
-
 // The CSV through the column mode, to standard output or the output file. The table (none for
 // standard input) is closed before the output is put in place, which may be where it was: Windows
 // renames nothing onto a file that is open.
 int dateCsv(const BatchOptions& options, const NumberRules::Separators& separators, QFile* table)
 {
-    const int inputFd = table ? table->handle() : STDIN_FILENO;
+    DescriptorSource source(table ? table->handle() : STDIN_FILENO);
     if (!options.output) {
-        OutputSink out(STDOUT_FILENO);
-        InputStream input(inputFd, &out);
+        DescriptorSink standardOutput(STDOUT_FILENO);
+        OutputSink out(standardOutput);
+        InputStream input(source, &out);
         return runColumn(options, separators, input, out);
     }
     QSaveFile file(*options.output);
     if (!file.open(QIODevice::WriteOnly))
         return Messages::cannotWrite(*options.output, file.errorString());
-    OutputSink out(file.handle());
-    InputStream input(inputFd, &out);
+    DescriptorSink sink(file.handle());
+    OutputSink out(sink);
+    InputStream input(source, &out);
     const int status = runColumn(options, separators, input, out);
     if (status == Messages::kUsageError || out.failed() || input.error() != 0 ||
         !input.spreadsheet().isEmpty())
@@ -53,12 +57,12 @@ int dateWorkbook(const BatchOptions& options, const NumberRules::Separators& sep
 {
     const QString& name = *options.table;
     if (!options.output)
-        return Messages::usageError(UsageError::WorkbookWithoutOutput, name.toUtf8());
+        return Usage::error(Usage::Error::WorkbookWithoutOutput, name.toUtf8());
     const QString suffix = u'.' + QFileInfo(*options.output).suffix().toLower();
     const bool namesAKind =
         suffix == u".xlsx" || suffix == u".ods" || suffix == u".xls" || suffix == u".csv";
     if (namesAKind && !kind.isEmpty() && kind != u".xls" && suffix != kind)
-        return Messages::usageError(UsageError::OutputOfOtherKind, kind.toUtf8());
+        return Usage::error(Usage::Error::OutputOfOtherKind, kind.toUtf8());
     if (table.size() > kLargestWorkbook)
         return Messages::workbookRefused(
             QStringLiteral("%1 is larger than the %2 MiB of a workbook that Tarnwick reads")
@@ -85,7 +89,7 @@ int runTable(const BatchOptions& options, const NumberRules::Separators& separat
 {
     if (!options.table) {
         if (options.sheet)
-            return Messages::usageError(UsageError::SheetOfCsv, "standard input");
+            return Usage::error(Usage::Error::SheetOfCsv, "standard input");
         return dateCsv(options, separators, nullptr);
     }
     QFile table(*options.table);
@@ -100,7 +104,7 @@ int runTable(const BatchOptions& options, const NumberRules::Separators& separat
     if (start.startsWith("PK") || start.startsWith("\xD0\xCF\x11\xE0"))
         return dateWorkbook(options, separators, table, {});
     if (options.sheet)
-        return Messages::usageError(UsageError::SheetOfCsv, options.table->toUtf8());
+        return Usage::error(Usage::Error::SheetOfCsv, options.table->toUtf8());
     table.seek(0); // the descriptor back at the start that peek() read
     return dateCsv(options, separators, &table);
 }

@@ -1,10 +1,14 @@
 // tarnwick-estimate: the calculator's answers for many serial numbers at once.
+#include "Descriptors.h"
 #include "SystemIo.h"
+#include "TableFiles.h"
+#include "Usage.h"
 
-#include "cli/input/InputText.h"
-#include "cli/modes/Modes.h"
-#include "cli/output/Messages.h"
-#include "cli/output/OutputSink.h"
+#include "dating/input/InputStream.h"
+#include "dating/input/InputText.h"
+#include "dating/modes/Modes.h"
+#include "dating/output/Messages.h"
+#include "dating/output/OutputSink.h"
 
 #include "app/Identity.h"
 
@@ -61,7 +65,8 @@ constexpr const char* kHelp =
 
 int show(const QByteArray& text)
 {
-    OutputSink out(STDOUT_FILENO);
+    DescriptorSink standardOutput(STDOUT_FILENO);
+    OutputSink out(standardOutput);
     out.append(text);
     return Messages::finish(out, 0, true);
 }
@@ -84,8 +89,9 @@ std::optional<char> delimiterFrom(const QByteArray& text)
 // take a value, and "--" ends them. Every other argument, "-5" too, is a SERIAL (or DATE).
 int main(int argc, char** argv)
 {
-    using Messages::UsageError;
     SystemIo::prepareStandardStreams();
+    DescriptorSink standardError(STDERR_FILENO);
+    Messages::sendTo(&standardError);
     const SystemIo::Utf8Arguments utf8Arguments(argc, argv);
     argv = utf8Arguments.argv();
     BatchOptions options;
@@ -100,23 +106,23 @@ int main(int argc, char** argv)
         const QByteArray name = equals < 0 ? argument : argument.first(equals);
         if (name == "--encoding") {
             if (equals < 0 && i + 1 == argc)
-                return Messages::usageError(UsageError::BadEncoding);
+                return Usage::error(Usage::Error::BadEncoding);
             const QByteArray value =
                 equals < 0 ? QByteArray(argv[++i]) : argument.sliced(equals + 1);
             if (!QStringDecoder(value.constData()).isValid() && !InputText::isWindows1252(value))
-                return Messages::usageError(UsageError::BadEncoding, value);
+                return Usage::error(Usage::Error::BadEncoding, value);
             options.encoding = QString::fromLatin1(value);
         } else if (name == "--output" || name == "--sheet") {
             if (equals < 0 && i + 1 == argc)
-                return Messages::usageError(UsageError::MissingValue, name);
+                return Usage::error(Usage::Error::MissingValue, name);
             const QString value =
                 QString::fromUtf8(equals < 0 ? QByteArray(argv[++i]) : argument.sliced(equals + 1));
             (name == "--output" ? options.output : options.sheet) = value;
         } else if (name == "--column" || name == "--delimiter") {
             const bool isColumn = name == "--column";
             if (equals < 0 && i + 1 == argc)
-                return Messages::usageError(isColumn ? UsageError::NoColumnName
-                                                     : UsageError::BadDelimiter);
+                return Usage::error(isColumn ? Usage::Error::NoColumnName
+                                             : Usage::Error::BadDelimiter);
             const QByteArray value =
                 equals < 0 ? QByteArray(argv[++i]) : argument.sliced(equals + 1);
             if (isColumn)
@@ -124,7 +130,7 @@ int main(int argc, char** argv)
             else
                 options.delimiter = delimiterFrom(value);
             if (!isColumn && !options.delimiter)
-                return Messages::usageError(UsageError::BadDelimiter);
+                return Usage::error(Usage::Error::BadDelimiter);
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--csv") {
@@ -132,11 +138,11 @@ int main(int argc, char** argv)
         } else if (argument == "--built-on") {
             options.builtOn = true;
         } else if (argument == "--help") {
-            return show(Messages::kUsage.toByteArray() + kHelp);
+            return show(Usage::kSynopsis.toByteArray() + kHelp);
         } else if (argument == "--version") {
             return show("tarnwick-estimate " + appIdentity().versionText().toUtf8() + '\n');
         } else {
-            return Messages::usageError(UsageError::UnknownOption, argument);
+            return Usage::error(Usage::Error::UnknownOption, argument);
         }
     }
     if (options.column) {
@@ -144,30 +150,34 @@ int main(int argc, char** argv)
         for (const QByteArray& input : options.inputs) {
             if (!QFileInfo::exists(QString::fromUtf8(input)) &&
                 NumberRules::fieldValue(QString::fromUtf8(input), NumberRules::Separators()))
-                return Messages::usageError(UsageError::ColumnWithSerials);
+                return Usage::error(Usage::Error::ColumnWithSerials);
         }
         if (options.inputs.size() > 1)
-            return Messages::usageError(UsageError::SeveralTables);
+            return Usage::error(Usage::Error::SeveralTables);
         if (!options.inputs.isEmpty())
             options.table = QString::fromUtf8(options.inputs.takeFirst());
     }
     if (options.output && !options.column)
-        return Messages::usageError(UsageError::OutputWithoutColumn);
+        return Usage::error(Usage::Error::OutputWithoutColumn);
     if (options.sheet && !options.column)
-        return Messages::usageError(UsageError::SheetWithoutColumn);
+        return Usage::error(Usage::Error::SheetWithoutColumn);
     if (options.column && options.builtOn)
-        return Messages::usageError(UsageError::ColumnWithBuiltOn);
+        return Usage::error(Usage::Error::ColumnWithBuiltOn);
     if (options.column && options.csv)
-        return Messages::usageError(UsageError::ColumnWithCsv);
+        return Usage::error(Usage::Error::ColumnWithCsv);
     if (options.delimiter && !options.column)
-        return Messages::usageError(UsageError::DelimiterWithoutColumn);
+        return Usage::error(Usage::Error::DelimiterWithoutColumn);
     if (!options.encoding.isEmpty() && !options.column)
-        return Messages::usageError(UsageError::EncodingWithoutColumn);
+        return Usage::error(Usage::Error::EncodingWithoutColumn);
 
     const auto separators = NumberRules::Separators::fromLocale(QLocale::system());
     if (options.column)
         return runTable(options, separators);
+    DescriptorSink standardOutput(STDOUT_FILENO);
+    DescriptorSource standardInput(STDIN_FILENO);
+    OutputSink out(standardOutput);
+    InputStream input(standardInput, &out);
     if (options.builtOn)
-        return runBuiltOn(options, separators);
-    return runSerials(options, separators);
+        return runBuiltOn(options, separators, input, out);
+    return runSerials(options, separators, input, out);
 }

@@ -3,7 +3,7 @@
 #include "support/ScriptedHost.h"
 
 #include "app/Identity.h"
-#include "cli/DaySerials.h"
+#include "dating/DaySerials.h"
 #include "ui/main/frmMain.h"
 
 #include <benchmark/benchmark.h>

@@ -26,7 +26,7 @@ tools/install-deps.sh clang-format clang-tidy clang-tools cppcheck python3
 
 # The project's own sources: what git tracks, without generated or third-party files.
 mapfile -t sources < <(git ls-files -- '*.cpp' '*.h')
-dirs='app|cli|data|estimate|ui|tests'
+dirs='app|cli|data|dating|estimate|ui|tests'
 failed=()
 
 echo "== includes between folders"

@@ -9,9 +9,9 @@
 #include "ModelChecks.h"
 #include "Reference.h"
 
-#include "cli/BatchEstimator.h"
-#include "cli/output/CsvRecord.h"
-#include "cli/output/OutputSink.h"
+#include "dating/BatchEstimator.h"
+#include "dating/output/CsvRecord.h"
+#include "dating/output/OutputSink.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -22,8 +22,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <vector>
 
 using enum Control;
@@ -139,14 +137,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             inputs << QString::fromUtf8(line);
     }
 
-    const int out = memfd_create("csv", 0);
-    if (out < 0)
-        std::abort();
+    QByteArray csv;
     std::vector<Result> results;
     std::vector<QString> sentences;
     {
         BatchEstimator estimator(locale.separators);
-        OutputSink sink(out);
+        OutputSink sink(&csv);
         // As the serials mode writes --csv.
         CsvRecord(sink, ',').field(QByteArrayView("input")).fields(BatchEstimator::kColumns).end();
         for (const QString& input : inputs) {
@@ -186,10 +182,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!sink.flush())
             fail(QStringLiteral("the output could not be written"), {});
     }
-    QByteArray csv(static_cast<qsizetype>(lseek(out, 0, SEEK_END)), '\0');
-    if (pread(out, csv.data(), std::size_t(csv.size()), 0) != csv.size())
-        std::abort();
-    close(out);
 
     const auto records = readCsv(csv);
     if (records.size() != static_cast<std::size_t>(inputs.size()) + 1)

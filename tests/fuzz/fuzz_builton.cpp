@@ -22,7 +22,7 @@
 // error.
 #include "ModelChecks.h"
 
-#include "cli/DaySerials.h"
+#include "dating/DaySerials.h"
 
 #include <QByteArray>
 #include <QString>

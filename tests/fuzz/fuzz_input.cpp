@@ -12,11 +12,12 @@
 // in its encoding; its escaped form holds no control character. A built CSV must read back as the
 // rows it was built from, each field written back as it was written (a row over the limit in
 // parts), nothing said repaired; any bytes must read as records that, joined, give back the input.
-#include "cli/input/CsvReader.h"
-#include "cli/input/InputStream.h"
-#include "cli/input/InputText.h"
-#include "cli/input/LineReader.h"
-#include "cli/input/SpreadsheetFile.h"
+#include "dating/ByteStreams.h"
+#include "dating/input/CsvReader.h"
+#include "dating/input/InputStream.h"
+#include "dating/input/InputText.h"
+#include "dating/input/LineReader.h"
+#include "dating/input/SpreadsheetFile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,6 +26,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -40,15 +42,28 @@ namespace {
     std::abort();
 }
 
-// The input as a file to read from.
-int fileHolding(const QByteArray& data)
-{
-    const int fd = memfd_create("input", 0);
-    if (fd < 0 || write(fd, data.constData(), std::size_t(data.size())) != data.size() ||
-        lseek(fd, 0, SEEK_SET) != 0)
-        std::abort();
-    return fd;
-}
+// The input as a file to read from, read as the command reads a file.
+class FileHolding : public ByteSource {
+public:
+    explicit FileHolding(const QByteArray& data)
+        : fd_(memfd_create("input", 0))
+    {
+        if (fd_ < 0 || write(fd_, data.constData(), std::size_t(data.size())) != data.size() ||
+            lseek(fd_, 0, SEEK_SET) != 0)
+            std::abort();
+    }
+    ~FileHolding() override { close(fd_); }
+    qsizetype read(char* into, qsizetype capacity, int& error) override
+    {
+        const ssize_t n = ::read(fd_, into, std::size_t(capacity));
+        if (n < 0)
+            error = errno;
+        return n;
+    }
+
+private:
+    int fd_;
+};
 
 // --- Lines --------------------------------------------------------------------------------
 
@@ -158,8 +173,8 @@ void fuzzLines(const QByteArray& data, qsizetype largestRead, qsizetype limit)
         return line.size() <= limit && isText(line, expected.encoding) &&
                isBlank(line, expected.encoding);
     });
-    const int fd = fileHolding(data);
-    InputStream input(fd);
+    FileHolding file(data);
+    InputStream input(file);
     input.setLargestRead(largestRead);
     const QList<QByteArray> noArguments;
     LineReader reader(noArguments, input, limit);
@@ -185,7 +200,6 @@ void fuzzLines(const QByteArray& data, qsizetype largestRead, qsizetype limit)
         fail("fewer lines than the input has", data);
     if (input.error() != 0)
         fail("a read error", data);
-    close(fd);
 }
 
 // --- CSV ------------------------------------------------------------------------------------
@@ -278,8 +292,8 @@ struct Read {
 Read readAll(const QByteArray& data, std::optional<char> delimiter, qsizetype largestRead,
              qsizetype limit)
 {
-    const int fd = fileHolding(data);
-    InputStream input(fd);
+    FileHolding file(data);
+    InputStream input(file);
     input.setLargestRead(largestRead);
     CsvReader reader(input, limit);
     Parts parts;
@@ -301,7 +315,6 @@ Read readAll(const QByteArray& data, std::optional<char> delimiter, qsizetype la
             parts.fields.clear();
         } while (reader.next());
     }
-    close(fd);
     return read;
 }
 

@@ -7,10 +7,11 @@
 // finished workbook is empty exactly when a problem is said, and otherwise opens again. Then
 // runWorkbook dates the file: its status is one of the three, and a refused file is never
 // written. Nothing is printed: the messages go to a buffer.
-#include "cli/modes/Modes.h"
-#include "cli/output/Messages.h"
-#include "cli/workbook/WorkbookSheet.h"
-#include "cli/workbook/ZipArchive.h"
+#include "dating/ByteStreams.h"
+#include "dating/modes/Modes.h"
+#include "dating/output/Messages.h"
+#include "dating/workbook/WorkbookSheet.h"
+#include "dating/workbook/ZipArchive.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -57,7 +58,8 @@ void fuzzSheet(const QByteArray& file)
 void fuzzCommand(const QByteArray& file)
 {
     QByteArray messages;
-    Messages::sendTo(&messages);
+    ByteArraySink sink(messages);
+    Messages::sendTo(&sink);
     BatchOptions options;
     options.column = QStringLiteral("Serial");
     QByteArray dated;

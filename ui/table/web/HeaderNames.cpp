@@ -1,9 +1,9 @@
 #include "HeaderNames.h"
 
-#include "cli/input/CsvReader.h"
-#include "cli/input/InputStream.h"
-#include "cli/input/SpreadsheetFile.h"
-#include "cli/workbook/WorkbookSheet.h"
+#include "dating/input/CsvReader.h"
+#include "dating/input/InputStream.h"
+#include "dating/input/SpreadsheetFile.h"
+#include "dating/workbook/WorkbookSheet.h"
 
 #include <algorithm>
 

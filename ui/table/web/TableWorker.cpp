@@ -1,16 +1,17 @@
-// The page's table worker: the batch command's column mode and its reverse lookup, compiled into
+// The page's table worker: the dating engine's table modes and its reverse lookup, compiled into
 // a WebAssembly module of their own that runs in a Web Worker (tableWorker.js), so that the page
 // stays responsive while a long table is dated. Every file comes and goes as bytes in memory:
 // nothing here opens a file or reaches the network.
 #include "HeaderNames.h"
 
-#include "cli/BatchEstimator.h"
-#include "cli/DaySerials.h"
-#include "cli/input/InputStream.h"
-#include "cli/input/SpreadsheetFile.h"
-#include "cli/modes/Modes.h"
-#include "cli/output/Messages.h"
-#include "cli/output/OutputSink.h"
+#include "dating/BatchEstimator.h"
+#include "dating/ByteStreams.h"
+#include "dating/DaySerials.h"
+#include "dating/input/InputStream.h"
+#include "dating/input/SpreadsheetFile.h"
+#include "dating/modes/Modes.h"
+#include "dating/output/Messages.h"
+#include "dating/output/OutputSink.h"
 #include "estimate/NumberRules.h"
 #include "ui/main/Controls.h"
 #include "ui/web/WebValues.h"
@@ -167,7 +168,8 @@ val dateTable(const std::string& file, const std::string& column, const std::str
     QByteArray said;
     QByteArray dated;
     PageProgress progress;
-    Messages::sendTo(&said);
+    ByteArraySink saidSink(said);
+    Messages::sendTo(&saidSink);
     int status = Messages::kUsageError;
     if (spreadsheet.isEmpty()) {
         InputStream input(table);

@@ -1,4 +1,4 @@
-// The table worker (a module Web Worker): runs the batch command's library, compiled to
+// The table worker (a module Web Worker): runs the dating engine, compiled to
 // WebAssembly (tarnwick-table.js), away from the page, so that the page stays responsive while a
 // long table is dated. Each request { id, type, ... } gets one reply { id, ... }; while a table is
 // dated, { type: 'progress', fraction } messages come before it. Files arrive and leave as bytes.
