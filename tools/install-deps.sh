@@ -8,7 +8,9 @@
 #   --web      also what `make web` needs: emscripten (its tools run on node and Debian's
 #              node-acorn), Ninja, jsdom (the form written into the page's HTML at build time),
 #              fonttools and Brotli for the page's fonts, and brotli for its compressed files.
-#   --web-test also what `make test-web` needs: Chromium, npm for the test packages, and
+#   --web-test also what `make test-web` needs: the three browsers (Chromium, Firefox ESR, and
+#              WebKitGTK's WebDriver with its MiniBrowser, on Xvfb; locales gives the locale
+#              sources WebKit's language is made from), npm for the test packages, and
 #              LibreOffice Calc and Gnumeric, which make the workbooks the page dates and read
 #              its output back.
 set -euo pipefail
@@ -18,7 +20,8 @@ windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-bui
                   tesseract-ocr-eng bsdutils)
 web_packages=(emscripten node-acorn node-jsdom ninja-build fonttools python3-brotli brotli fonts-liberation
               python3)
-web_test_packages=(chromium fonts-liberation libreoffice-calc-nogui gnumeric)
+web_test_packages=(chromium firefox-esr webkit2gtk-driver xvfb locales fonts-liberation
+                   libreoffice-calc-nogui gnumeric)
 extra=()
 for argument in "$@"; do
     case $argument in

@@ -1,15 +1,13 @@
 // The page's answers are the Linux build's: every figure of the calculation, the sentence and
 // the messages, for every month's boundaries and a few thousand random serials, calculated by
-// the page's own bridge in Chromium and by tarnwick-estimate on Linux.
+// the page's own bridge in each engine and by tarnwick-estimate on Linux.
 
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { test } from 'node:test';
-import { estimate, useBrowser } from './support.mjs';
+import { estimate, forEachEngineWithSite } from './support.mjs';
 
 const LAST = 15076231;
-
-const web = useBrowser();
 
 // One CSV record of the batch command's --csv output, quotes undone.
 function fields(line) {
@@ -67,12 +65,21 @@ function randomSerials(count, seed) {
   return serials;
 }
 
-test('every boundary and 3000 random serials give the Linux build\u2019s answers', async () => {
+// The serials asked and the command's answers, found once for every engine.
+let asked;
+function cases() {
+  if (asked) return asked;
   const boundaries = monthBoundaries();
   assert.ok(boundaries.length > 450, `${boundaries.length / 2} months found`);
   const serials = [...new Set([0, LAST + 1, ...boundaries.flatMap((s) => [s - 1, s, s + 1]),
     ...randomSerials(3000, 20261208)])].filter((s) => s >= 0);
-  const expected = runEstimate(serials);
+  asked = { serials, expected: runEstimate(serials) };
+  return asked;
+}
+
+const RULE = 'every boundary and 3000 random serials give the Linux build\u2019s answers';
+forEachEngineWithSite((web) => test(RULE, async () => {
+  const { serials, expected } = cases();
 
   const page = await web.open();
   const answers = await page.evaluate((serials) => {
@@ -109,4 +116,4 @@ test('every boundary and 3000 random serials give the Linux build\u2019s answers
     }
   });
   assert.ok(dated > 3000, `${dated} serials dated`);
-});
+}));

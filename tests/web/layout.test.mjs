@@ -1,13 +1,10 @@
-// Where a person meets the page: at a desktop's width the controls stand where the window's
+// Where a person meets the page, in each engine: at a desktop's width the controls stand where the window's
 // control table puts them; on a phone the same controls follow one another in one column, none
 // wider than the screen, every button a finger's height. Screenshots of both are kept.
 
 import assert from 'node:assert/strict';
-import path from 'node:path';
 import { test } from 'node:test';
-import { DESKTOP, PHONE, calculate, output, useBrowser } from './support.mjs';
-
-const web = useBrowser();
+import { DESKTOP, PHONE, calculate, forEachEngineWithSite, waitForSelector } from './support.mjs';
 
 // Pixels of the client area (15 twips each) as the window's control table places the controls.
 const PLACES = {
@@ -41,39 +38,42 @@ async function boxes(page) {
   });
 }
 
-test('at 1280x800 the controls stand where the control table puts them', async () => {
-  const page = await web.open(DESKTOP);
-  await calculate(page, '400');
-  const placed = await boxes(page);
-  for (const [name, place] of Object.entries(PLACES)) {
-    assert.deepEqual(placed[name].place, place, name);
-  }
-  await page.screenshot({ path: path.join(output, 'desktop-1280x800.png') });
-  await page.close();
-});
+forEachEngineWithSite((web) => {
+  test('at 1280x800 the controls stand where the control table puts them', async () => {
+    const page = await web.open(DESKTOP);
+    await calculate(page, '400');
+    const placed = await boxes(page);
+    for (const [name, place] of Object.entries(PLACES)) {
+      assert.deepEqual(placed[name].place, place, name);
+    }
+    await page.screenshot(web.output('desktop-1280x800.png'));
+    await page.close();
+  });
 
-test('at 360x640 one column: nothing overflows the width, every control shows', async () => {
-  const page = await web.open(PHONE);
-  await calculate(page, '400');
-  const width = await page.evaluate(() => document.documentElement.scrollWidth);
-  assert.ok(width <= PHONE.width, `the page is ${width} px wide`);
-  const placed = await boxes(page);
-  assert.equal(Object.keys(placed).length, 23, 'every control of the client area');
-  for (const [name, { place, right, shown }] of Object.entries(placed)) {
-    assert.ok(shown, `${name} shows`);
-    assert.ok(place[0] >= 0 && right <= PHONE.width, `${name} stands within the width`);
-    if (name.startsWith('cmd') || name === 'txtSerial') assert.ok(place[3] >= 44, `${name} is ${place[3]} px high`);
-  }
-  assert.ok(placed.Label15.place[1] < placed.txtSerial.place[1], 'the welcome comes first');
-  assert.ok(placed.txtSerial.place[1] < placed.cmdCalculate.place[1], 'Calculate under the field');
-  assert.ok(placed.cmdCalculate.place[1] < placed.Frame3.place[1], 'the result under Calculate');
-  assert.equal(await page.$eval('#txtSerial', (field) => field.inputMode), 'numeric');
-  await page.screenshot({ path: path.join(output, 'phone-360x640.png') });
-  await page.screenshot({ path: path.join(output, 'phone-360x640-whole.png'), fullPage: true });
-  await page.click('#cmdAbout');
-  await page.waitForSelector('#frmAbout[open]');
-  const about = await page.$eval('#frmAbout', (dialog) => dialog.getBoundingClientRect().right);
-  assert.ok(about <= PHONE.width, 'the About window fits the width');
-  await page.screenshot({ path: path.join(output, 'phone-360x640-about.png') });
-  await page.close();
+  const PHONE_RULE = 'at 360x640 one column: nothing overflows the width, every control shows';
+  test(PHONE_RULE, { skip: web.lacks('narrowViewport') }, async () => {
+    const page = await web.open(PHONE);
+    await calculate(page, '400');
+    const width = await page.evaluate(() => document.documentElement.scrollWidth);
+    assert.ok(width <= PHONE.width, `the page is ${width} px wide`);
+    const placed = await boxes(page);
+    assert.equal(Object.keys(placed).length, 23, 'every control of the client area');
+    for (const [name, { place, right, shown }] of Object.entries(placed)) {
+      assert.ok(shown, `${name} shows`);
+      assert.ok(place[0] >= 0 && right <= PHONE.width, `${name} stands within the width`);
+      if (name.startsWith('cmd') || name === 'txtSerial') assert.ok(place[3] >= 44, `${name} is ${place[3]} px high`);
+    }
+    assert.ok(placed.Label15.place[1] < placed.txtSerial.place[1], 'the welcome comes first');
+    assert.ok(placed.txtSerial.place[1] < placed.cmdCalculate.place[1], 'Calculate under the field');
+    assert.ok(placed.cmdCalculate.place[1] < placed.Frame3.place[1], 'the result under Calculate');
+    assert.equal(await page.evaluate(() => document.querySelector('#txtSerial').inputMode), 'numeric');
+    await page.screenshot(web.output('phone-360x640.png'));
+    await page.screenshot(web.output('phone-360x640-whole.png'), { fullPage: true });
+    await page.click('#cmdAbout');
+    await waitForSelector(page, '#frmAbout[open]');
+    const about = await page.evaluate(() => document.querySelector('#frmAbout').getBoundingClientRect().right);
+    assert.ok(about <= PHONE.width, 'the About window fits the width');
+    await page.screenshot(web.output('phone-360x640-about.png'));
+    await page.close();
+  });
 });

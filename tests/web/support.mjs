@@ -1,18 +1,19 @@
-// What the page's tests share: the site served on localhost as a static host would serve it,
-// headless Chromium (Debian's), a fresh page at a size, and the ways a person uses it.
+// What the page's tests share: the site served on localhost as a static host would serve it, a
+// fresh page of an engine's at a size (engines.mjs), and the ways a person uses the page.
 //
 // Environment: TARNWICK_SITE (the site folder), TARNWICK_ESTIMATE (the Linux batch command),
-// TARNWICK_WEB_OUTPUT (where screenshots go), CHROMIUM (default /usr/bin/chromium).
+// TARNWICK_WEB_OUTPUT (where screenshots go); engines.mjs reads the browsers' own.
 
 import { spawn } from 'node:child_process';
 import { mkdirSync, mkdtempSync, readFileSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { once } from 'node:events';
+import { createServer, request as httpRequest } from 'node:http';
 import { createRequire } from 'node:module';
-import { after, before } from 'node:test';
 import { fileURLToPath } from 'node:url';
-import puppeteer from 'puppeteer-core';
+import { after, before } from 'node:test';
+import { DESKTOP, PHONE, downloaded, downloadsOf, forEachEngine, launchEngine, newPage } from './engines.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -21,18 +22,13 @@ export const estimate = process.env.TARNWICK_ESTIMATE ?? path.join(root, 'build/
 export const output = process.env.TARNWICK_WEB_OUTPUT ?? path.join(root, 'build-web/test-output');
 mkdirSync(output, { recursive: true });
 
-export const DESKTOP = { width: 1280, height: 800 };
-export const PHONE = { width: 360, height: 640, isMobile: true, hasTouch: true, deviceScaleFactor: 2 };
+export { DESKTOP, PHONE, downloaded, downloadsOf, newPage };
 
-// The flags that keep Chromium off the network it cannot reach here, as root, with no GPU.
-export const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync',
-  '--disable-dev-shm-usage'];
-
-// Serves the site; resolves to { address, stop, requests }. With `log`, requests gathers the
-// server's line for each request it answered. With `under` ('tools/tarnwick'), the site is a
-// folder of the host's, and the address is that folder's.
-export async function serve({ log = false, under = '' } = {}) {
+// Serves the site; resolves to { address, stop, requests, letThrough }. With `log`, requests
+// gathers the server's line for each request it answered. With `under` ('tools/tarnwick'), the
+// site is a folder of the host's, and the address is that folder's. With `hold` (a file's name),
+// requests for that file wait until letThrough() is called.
+export async function serve({ log = false, under = '', hold = '' } = {}) {
   let served = site;
   if (under) {
     served = mkdtempSync(path.join(tmpdir(), 'tarnwick-host-'));
@@ -46,67 +42,108 @@ export async function serve({ log = false, under = '' } = {}) {
   server.stderr?.on('data', (chunk) => requests.push(...chunk.toString().split('\n').filter(Boolean)));
   const [line] = await once(server.stdout, 'data');
   const address = line.toString().trim() + (under ? `${under}/` : '');
-  return { address, stop: () => server.kill(), requests };
+  if (!hold) return { address, stop: () => server.kill(), requests };
+  const { proxy, letThrough } = await holding(address, hold);
+  const stop = () => { proxy.close(); proxy.closeAllConnections(); server.kill(); };
+  return { address: `http://127.0.0.1:${proxy.address().port}/`, stop, requests, letThrough };
 }
 
-export async function launch(extraFlags = []) {
-  return puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-    headless: true,
-    userDataDir: mkdtempSync(path.join(tmpdir(), 'tarnwick-chromium-')),
-    args: [...CHROMIUM_FLAGS, ...extraFlags],
-  });
+// A server in front of `address` that holds back the requests for `held` until letThrough().
+async function holding(address, held) {
+  let letThrough;
+  const gate = new Promise((resolve) => { letThrough = resolve; });
+  const proxy = createServer(async (request, response) => {
+    if (new URL(request.url, address).pathname.endsWith(`/${held}`)) await gate;
+    const onward = httpRequest(new URL(request.url, address), { method: request.method, headers: request.headers },
+      (answer) => { response.writeHead(answer.statusCode, answer.headers); answer.pipe(response); });
+    onward.on('error', () => response.destroy());
+    request.pipe(onward);
+  }).listen(0, '127.0.0.1');
+  await once(proxy, 'listening');
+  return { proxy, letThrough };
 }
 
-// For a test file: the site served and a browser, from before its first test to after its last.
-// Resolves nothing itself: its fields are set once the tests start.
-export function useBrowser() {
-  const context = {};
-  before(async () => {
-    context.server = await serve();
-    context.browser = await launch();
+// Chromium, as the benchmarks and Chromium's own checks use it (puppeteer's whole interface).
+export function launch(extraFlags = []) {
+  return launchEngine('chromium', extraFlags);
+}
+
+// For a test file: its cases, written once, run in each engine (engines.mjs), with the site
+// served from before an engine's first case to after its last. `web.open(viewport, language)`
+// opens a page ready for typing; `web.output(name)` is where a screenshot of that name goes.
+export function forEachEngineWithSite(cases) {
+  forEachEngine((web) => {
+    before(async () => { web.server = await serve(); });
+    after(() => web.server?.stop());
+    web.open = (viewport, language) => open(web.browser, web.server.address, viewport, language);
+    web.output = (name) => path.join(output, web.name === 'chromium' ? name : `${web.name}-${name}`);
+    cases(web);
   });
-  after(async () => {
-    await context.browser?.close();
-    context.server?.stop();
-  });
-  context.open = (viewport, language) => open(context.browser, context.server.address, viewport, language);
-  return context;
 }
 
 // Whether the core has taken over the form the HTML shows: typing is calculated at once.
 export async function ready(page, timeout = 30000) {
-  await page.waitForFunction(() => performance.getEntriesByName('tarnwick-ready').length > 0, { timeout });
+  await page.waitFor(() => performance.getEntriesByName('tarnwick-ready').length > 0, { timeout });
 }
 
 // A fresh page at a viewport, opened at the site and ready for typing.
 export async function open(browser, address, viewport = DESKTOP, language = 'en-US') {
-  const page = await browser.newPage();
-  await page.setViewport(viewport);
-  await page.setExtraHTTPHeaders({ 'Accept-Language': language });
-  await page.evaluateOnNewDocument((lang) => {
-    Object.defineProperty(navigator, 'language', { get: () => lang });
-  }, language);
-  page.on('dialog', (dialog) => dialog.accept()); // the browser's own leave-the-page question
-  await page.goto(address, { waitUntil: 'load' });
+  const page = await newPage(browser, { viewport, language });
+  await page.goto(address);
   await ready(page);
   return page;
 }
 
+// The value of a field, else the text of an element.
 export async function textOf(page, selector) {
-  return page.$eval(selector, (element) => element.value ?? element.textContent);
+  return page.evaluate((s) => {
+    const element = document.querySelector(s);
+    return element.value ?? element.textContent;
+  }, selector);
 }
 
-// Types into the serial field, as keys, and presses Enter.
+// Whether an element is there (and, for a dialog, open).
+export function has(page, selector) {
+  return page.evaluate((s) => document.querySelector(s) !== null, selector);
+}
+
+export async function waitForSelector(page, selector, { hidden = false, timeout = 30000 } = {}) {
+  await page.waitFor((s, gone) => (document.querySelector(s) === null) === gone, { timeout, args: [selector, hidden] });
+}
+
+// Empties a field as a person does: clicks into it, selects all, deletes.
+export async function clear(page, selector) {
+  await page.click(selector);
+  await page.press('a', ['Control']);
+  await page.press('Backspace');
+}
+
+// Types into the serial field, as keys, over what it held, and presses Enter.
 export async function calculate(page, serial) {
-  await page.click('#txtSerial', { clickCount: 3 });
-  await page.keyboard.press('Backspace');
-  await page.keyboard.type(serial);
-  await page.keyboard.press('Enter');
+  await clear(page, '#txtSerial');
+  await page.keys(serial);
+  await page.press('Enter');
+}
+
+// Types a day into a date field as a person with a US English browser does: month, day and year,
+// each part's digits and a slash to the next part. Resolves to the field's value.
+export async function typeDay(page, selector, day) {
+  const [year, month, date] = day.split('-');
+  await page.evaluate((s) => {
+    document.querySelector(s).value = '';
+    document.activeElement?.blur(); // focused afresh, the field starts at its first part
+  }, selector);
+  await page.focus(selector);
+  if (page.engine === 'chromium') { // Chromium focuses the field's last part, the year
+    await page.press('ArrowLeft');
+    await page.press('ArrowLeft');
+  }
+  await page.keys(`${month}/${date}/${year}`);
+  return textOf(page, selector);
 }
 
 // Pastes text into the focused field as a person does: the clipboard holds it, Ctrl+V pastes.
-// Resolves to whether the page prevented the paste.
+// Resolves to whether the page prevented the paste. (Chromium: puppeteer grants the clipboard.)
 export async function paste(page, text) {
   const origin = new URL(page.url()).origin;
   await page.browserContext().overridePermissions(origin, ['clipboard-read', 'clipboard-write',
@@ -126,7 +163,7 @@ export async function paste(page, text) {
 // The open message box: { title, text, buttons, focused }; null when none opens (at once, or
 // within two seconds when waiting).
 export async function messageBox(page, { wait = true } = {}) {
-  if (wait) await page.waitForSelector('dialog.message-box[open]', { timeout: 2000 }).catch(() => null);
+  if (wait) await waitForSelector(page, 'dialog.message-box[open]', { timeout: 2000 }).catch(() => null);
   return page.evaluate(() => {
     const box = document.querySelector('dialog.message-box[open]');
     if (!box) return null;
@@ -142,14 +179,14 @@ export async function messageBox(page, { wait = true } = {}) {
 // Presses a key in the open message box and waits until the box has gone and the page has
 // shown what came of the answer.
 export async function answerBox(page, key) {
-  await page.keyboard.press(key);
-  await page.waitForSelector('dialog.message-box', { hidden: true });
+  await page.press(key);
+  await waitForSelector(page, 'dialog.message-box[open]', { hidden: true });
 }
 
 // The polite live region's text once it has been filled (it is emptied first, then filled a
 // moment later); empty when nothing was announced within three seconds.
 export async function announced(page) {
-  await page.waitForFunction(() => document.querySelector('#announcements').textContent !== '',
+  await page.waitFor(() => document.querySelector('#announcements').textContent !== '',
     { timeout: 3000 }).catch(() => null);
   return textOf(page, '#announcements');
 }
@@ -160,7 +197,7 @@ const axeSource = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 // (axe-core is evaluated as the browser's tools evaluate a script, which the page's
 // Content-Security-Policy does not govern: the page itself runs no script but its own files.)
 export async function violations(page) {
-  await page.evaluate(readFileSync(axeSource, 'utf8'));
-  const result = await page.evaluate(() => globalThis.axe.run(document));
+  await page.evaluate(new Function(readFileSync(axeSource, 'utf8')));
+  const result = await page.evaluate(() => globalThis.axe.run(document).then((r) => JSON.parse(JSON.stringify(r))));
   return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
 }

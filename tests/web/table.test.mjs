@@ -1,4 +1,4 @@
-// The page's table tools as a person uses them: a register chosen (or dropped) on the page and
+// The page's table tools as a person uses them, in each engine: a register chosen (or dropped) on the page and
 // dated there, CSV and the workbooks LibreOffice and Gnumeric save, with the very cells the batch
 // command gives the same file; the serials built on a day, as --built-on answers; the keyboard
 // alone; axe-core; nothing sent anywhere while a table is dated, and dating with the server gone.
@@ -7,13 +7,12 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import path from 'node:path';
 import { test } from 'node:test';
-import { PHONE, estimate, open, output, serve, useBrowser, violations } from './support.mjs';
 import {
-  cellsOf, dateInPage, dateNatively, downloadInto, downloaded, expectedFrom, gnumeric, libreOffice,
-  registerCsv, scratch, writeScratch,
+  PHONE, downloaded, downloadsOf, estimate, forEachEngineWithSite, open, serve, typeDay, violations,
+} from './support.mjs';
+import {
+  cellsOf, dateInPage, dateNatively, expectedFrom, gnumeric, libreOffice, registerCsv, scratch, writeScratch,
 } from './tables.mjs';
-
-const web = useBrowser();
 const dir = scratch();
 const csv = writeScratch(dir, 'register.csv', registerCsv(1200));
 
@@ -26,33 +25,28 @@ const FILES = [
   ['.ods saved by Gnumeric', () => gnumeric(csv, path.join(dir, 'gnumeric.ods'), 'Gnumeric_OpenCalc:odf')],
 ];
 
-const previewed = (page) => page.$$eval('#date-table-preview tbody tr', (rows) => rows.map((row) => row.cells[1].textContent));
+// The page's own fault in an engine: Firefox gives a reloaded page back the file chosen and the
+// enabled column picker and Date button, while the page starts with no table: Date does nothing
+// until another file is chosen (choosing the same one again changes nothing).
+const RESTORED = {
+  firefox: 'firefox: a reload keeps the file and Date enabled, but the page has no table; Date does nothing',
+};
 
-test('the page dates a register with the cells the command gives it', async (t) => {
-  const page = await web.open();
-  for (const [rule, make] of FILES) {
-    await t.test(rule, async () => {
-      const file = make();
-      const extension = path.extname(file);
-      const native = dateNatively(file, path.join(dir, `command-${path.basename(file)}`));
-      assert.equal(native.status, 1, `some rows are not dated: ${native.stderr}`);
-      const expected = expectedFrom(cellsOf(native.out));
+// Chooses the file from the keyboard (Space on the file field), once the section can take it:
+// the field focused and enabled, and the table tools started (focusing the section starts them;
+// a key pressed while they start may come too late for the browser to open its picker).
+async function chooseByKeyboard(page, selector, file) {
+  await page.focus(selector);
+  await page.waitFor((s) => document.activeElement === document.querySelector(s) && !document.activeElement.disabled
+    && performance.getEntriesByName('tarnwick-table-ready').length > 0, { args: [selector], timeout: 60000 });
+  await page.pickFile('Space', file);
+}
 
-      const downloads = scratch();
-      await downloadInto(page, downloads);
-      const said = await dateInPage(page, file);
-      assert.deepEqual([said[0], said.at(-1)], [`Dating ${path.basename(file)}\u2026`, expected.summary],
-        'the live region says the start and the summary');
-      assert.deepEqual(await previewed(page), expected.preview);
-      await page.click('#date-table-save');
-      const saved = await downloaded(downloads);
-      assert.equal(path.basename(saved), `${path.basename(file, extension)}-dated${extension}`);
-      assert.equal(cellsOf(saved), cellsOf(native.out), 'the same cells as the command');
-    });
-  }
-  await (await page.$('#date-table')).screenshot({ path: path.join(output, 'table-section.png') });
-  await page.close();
-});
+const previewed = (page) => page.evaluate(() => [...document.querySelectorAll('#date-table-preview tbody tr')]
+  .map((row) => row.cells[1].textContent));
+const texts = (page, selector) => page.evaluate((s) => [...document.querySelectorAll(s)].map((e) => e.textContent),
+  selector);
+const property = (page, selector, name) => page.evaluate((s, n) => document.querySelector(s)[n], selector, name);
 
 // a table's first rows, the names the column picker offers, and the one chosen already
 const HEADERS = [
@@ -63,33 +57,6 @@ const HEADERS = [
     ['Owner', 'Chassis Serial', 'Body'], 'Chassis Serial', 'xlsx'],
 ];
 
-test('the column picker offers the header\u2019s names and chooses the serial\u2019s', async (t) => {
-  const page = await web.open();
-  for (const [rule, name, text, offered, chosen, format] of HEADERS) {
-    await t.test(rule, async () => {
-      let file = writeScratch(scratch(), name, text);
-      if (format) file = libreOffice(file, format);
-      const picker = await page.$('#date-table-file');
-      await picker.uploadFile(file);
-      await page.waitForFunction(() => !document.querySelector('#date-table-column').disabled);
-      assert.deepEqual(await page.$$eval('#date-table-column option', (options) => options.map((o) => o.text)), offered);
-      assert.equal(await page.$eval('#date-table-column', (select) => select.value), chosen);
-      assert.equal(await page.$eval('#date-table-run', (button) => button.disabled), chosen === '');
-      if (chosen === '') return;
-      await page.click('#date-table-run');
-      await page.waitForFunction(() => !document.querySelector('#date-table-save').disabled);
-      assert.equal(await page.$eval('#date-table-status', (status) => status.textContent), '1 row: 1 dated, 0 not dated');
-    });
-  }
-  await page.close();
-});
-
-test('the summary groups numbers as the browser\u2019s language does', async () => {
-  const page = await web.open(undefined, 'de-DE');
-  assert.match((await dateInPage(page, csv)).at(-1), /^1\.200 rows: 1\.\d{3} dated, \d+ not dated$/);
-  await page.close();
-});
-
 // a file the command refuses, made by its writer
 const REFUSED = [
   ['an old binary .xls workbook', 'old.xls', () => Buffer.concat([
@@ -99,26 +66,6 @@ const REFUSED = [
     + 'sys.stdout.buffer.write(b.getvalue())']).stdout],
 ];
 
-test('a file the command refuses is refused in the page in its words, with nothing to save', async (t) => {
-  const page = await web.open();
-  for (const [rule, name, bytes] of REFUSED) {
-    await t.test(rule, async () => {
-      const file = writeScratch(scratch(), name, bytes());
-      const native = dateNatively(file, `${file}.out.xlsx`);
-      assert.equal(native.status, 2);
-      const picker = await page.$('#date-table-file');
-      await picker.uploadFile(file);
-      const expected = `${name}: ${native.stderr.trim().replace(/^tarnwick-estimate: /, '')}`;
-      await page.waitForFunction((text) => document.querySelector('#date-table-status').textContent === text,
-        { timeout: 10000 }, expected).catch(() => null);
-      assert.equal(await page.$eval('#date-table-status', (status) => status.textContent), expected);
-      assert.deepEqual(await page.$$eval('#date-table-run, #date-table-save', (buttons) => buttons.map((b) => b.disabled)),
-        [true, true]);
-    });
-  }
-  await page.close();
-});
-
 // a day, as a date field gives it
 const DAYS = [
   ['a day of several serials', '1909-01-09'],
@@ -127,86 +74,162 @@ const DAYS = [
   ['a day of October to December 1912, one production month, is explained', '1912-11-05'],
 ];
 
-test('a day typed into the date field is answered as --built-on answers it', async (t) => {
-  const page = await web.open();
-  for (const [rule, day] of DAYS) {
-    await t.test(rule, async () => {
-      const command = spawnSync(estimate, ['--built-on', day], { env: { ...process.env, LC_ALL: 'C.UTF-8' } });
-      const expected = (command.stdout.toString() || command.stderr.toString().split('\n')[0])
-        .trim().replace(/^tarnwick-estimate: /, '');
-      await page.$eval('#built-on-day', (field) => { field.value = ''; });
-      await page.focus('#built-on-day');
-      await page.keyboard.press('ArrowLeft'); // to the first part, the month (en-US), from the year
-      await page.keyboard.press('ArrowLeft');
-      const [year, month, date] = day.split('-');
-      await page.keyboard.type(`${month}${date}${year}`);
-      await page.waitForFunction((text) => document.querySelector('#built-on-answer').textContent === text,
-        { timeout: 5000 }, expected).catch(() => null);
-      assert.equal(await page.$eval('#built-on-answer', (answer) => answer.textContent), expected);
-    });
-  }
-  await page.close();
-});
 
-test('the keyboard alone: choose the file, the column, Date, Save; a drop works too', async () => {
-  const page = await web.open();
-  const downloads = scratch();
-  await downloadInto(page, downloads);
-  await page.focus('#date-table-file');
-  const [chooser] = await Promise.all([page.waitForFileChooser(), page.keyboard.press('Space')]);
-  await chooser.accept([csv]);
-  await page.waitForFunction(() => !document.querySelector('#date-table-run').disabled);
-  const focused = () => page.evaluate(() => document.activeElement.id);
-  await page.keyboard.press('Tab');
-  assert.equal(await focused(), 'date-table-column');
-  assert.equal(await page.$eval('#date-table-column', (select) => select.value), 'Serial', 'preselected');
-  await page.keyboard.press('Tab');
-  assert.equal(await focused(), 'date-table-run');
-  await page.keyboard.press('Enter');
-  await page.waitForFunction(() => !document.querySelector('#date-table-save').disabled, { timeout: 30000 });
-  assert.equal(await focused(), 'date-table-run', 'the focus stays where it was');
-  await page.keyboard.press('Tab');
-  assert.equal(await focused(), 'date-table-save');
-  await page.keyboard.press('Enter');
-  assert.equal(path.basename(await downloaded(downloads)), 'register-dated.csv');
+forEachEngineWithSite((web) => {
+  test('the page dates a register with the cells the command gives it', async (t) => {
+    const page = await web.open();
+    for (const [rule, make] of FILES) {
+      await t.test(rule, async () => {
+        const file = make();
+        const extension = path.extname(file);
+        const native = dateNatively(file, path.join(dir, `command-${path.basename(file)}`));
+        assert.equal(native.status, 1, `some rows are not dated: ${native.stderr}`);
+        const expected = expectedFrom(cellsOf(native.out));
 
-  await page.evaluate(() => {
-    const data = new DataTransfer();
-    data.items.add(new File(['Registry,Car serial\r\nA,400\r\n'], 'dropped.csv', { type: 'text/csv' }));
-    document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+        const downloads = downloadsOf(web.browser);
+        const said = await dateInPage(page, file);
+        assert.deepEqual([said[0], said.at(-1)], [`Dating ${path.basename(file)}\u2026`, expected.summary],
+          'the live region says the start and the summary');
+        assert.deepEqual(await previewed(page), expected.preview);
+        await page.click('#date-table-save');
+        const saved = await downloaded(downloads);
+        assert.equal(path.basename(saved), `${path.basename(file, extension)}-dated${extension}`);
+        assert.equal(cellsOf(saved), cellsOf(native.out), 'the same cells as the command');
+      });
+    }
+    await page.screenshotOf('#date-table', web.output('table-section.png'));
+    await page.close();
   });
-  await page.waitForFunction(() => document.querySelector('#date-table-column').value === 'Car serial');
-  await page.close();
-});
 
-test('axe-core finds no violation in the dated section; at 360 px nothing is wider than the screen', async () => {
-  const page = await web.open(PHONE);
-  await dateInPage(page, csv);
-  await page.$eval('#built-on-day', (field) => { field.value = '1909-01-09'; field.dispatchEvent(new Event('input')); });
-  await page.waitForFunction(() => document.querySelector('#built-on-answer').textContent !== '');
-  assert.deepEqual(await violations(page), []);
-  const width = await page.evaluate(() => document.documentElement.scrollWidth);
-  assert.ok(width <= PHONE.width, `the page is ${width} px wide`);
-  await page.close();
-});
+  test('the column picker offers the header\u2019s names and chooses the serial\u2019s', async (t) => {
+    const page = await web.open();
+    for (const [rule, name, text, offered, chosen, format] of HEADERS) {
+      await t.test(rule, async () => {
+        let file = writeScratch(scratch(), name, text);
+        if (format) file = libreOffice(file, format);
+        await page.upload('#date-table-file', file);
+        await page.waitFor(() => !document.querySelector('#date-table-column').disabled);
+        assert.deepEqual(await texts(page, '#date-table-column option'), offered);
+        assert.equal(await property(page, '#date-table-column', 'value'), chosen);
+        assert.equal(await property(page, '#date-table-run', 'disabled'), chosen === '');
+        if (chosen === '') return;
+        await page.click('#date-table-run');
+        await page.waitFor(() => !document.querySelector('#date-table-save').disabled);
+        assert.equal(await property(page, '#date-table-status', 'textContent'), '1 row: 1 dated, 0 not dated');
+      });
+    }
+    await page.close();
+  });
 
-test('nothing is sent while a table is dated; with the server gone it is dated all the same', async () => {
-  const own = await serve({ log: true });
-  const page = await open(web.browser, own.address);
-  await page.waitForFunction(() => navigator.serviceWorker.controller !== null
-    && performance.getEntriesByName('tarnwick-table-ready').length > 0, { timeout: 20000 });
-  const served = own.requests.length;
-  const asked = [];
-  page.on('request', (request) => asked.push(request.url()));
-  const xlsx = libreOffice(csv, 'xlsx');
-  const said = await dateInPage(page, xlsx);
-  assert.match(said.at(-1), /^1,200 rows: /);
-  assert.deepEqual(own.requests.slice(served), [], 'the server was asked nothing');
-  assert.deepEqual(asked.filter((url) => !url.startsWith('blob:')), [], 'the page asked for nothing');
+  test('the summary groups numbers as the browser\u2019s language does', async () => {
+    const page = await web.open(undefined, 'de-DE');
+    assert.match((await dateInPage(page, csv)).at(-1), /^1\.200 rows: 1\.\d{3} dated, \d+ not dated$/);
+    await page.close();
+  });
 
-  own.stop();
-  await page.reload({ waitUntil: 'load' });
-  await page.waitForFunction(() => performance.getEntriesByName('tarnwick-table-ready').length > 0, { timeout: 20000 });
-  assert.match((await dateInPage(page, xlsx)).at(-1), /^1,200 rows: /);
-  await page.close();
+  test('a file the command refuses is refused in the page in its words, with nothing to save', async (t) => {
+    const page = await web.open();
+    for (const [rule, name, bytes] of REFUSED) {
+      await t.test(rule, async () => {
+        const file = writeScratch(scratch(), name, bytes());
+        const native = dateNatively(file, `${file}.out.xlsx`);
+        assert.equal(native.status, 2);
+        await page.upload('#date-table-file', file);
+        const expected = `${name}: ${native.stderr.trim().replace(/^tarnwick-estimate: /, '')}`;
+        await page.waitFor((text) => document.querySelector('#date-table-status').textContent === text,
+          { timeout: 10000, args: [expected] }).catch(() => null);
+        assert.equal(await property(page, '#date-table-status', 'textContent'), expected);
+        const disabled = (s) => property(page, s, 'disabled');
+        assert.deepEqual([await disabled('#date-table-run'), await disabled('#date-table-save')], [true, true]);
+      });
+    }
+    await page.close();
+  });
+
+  test('a day typed into the date field is answered as --built-on answers it', async (t) => {
+    const page = await web.open();
+    for (const [rule, day] of DAYS) {
+      await t.test(rule, async () => {
+        const command = spawnSync(estimate, ['--built-on', day], { env: { ...process.env, LC_ALL: 'C.UTF-8' } });
+        const expected = (command.stdout.toString() || command.stderr.toString().split('\n')[0])
+          .trim().replace(/^tarnwick-estimate: /, '');
+        assert.equal(await typeDay(page, '#built-on-day', day), day, 'the field holds the day typed');
+        await page.waitFor((text) => document.querySelector('#built-on-answer').textContent === text,
+          { timeout: 5000, args: [expected] }).catch(() => null);
+        assert.equal(await property(page, '#built-on-answer', 'textContent'), expected);
+      });
+    }
+    await page.close();
+  });
+
+  test('the keyboard alone: choose the file, the column, Date, Save; a drop works too', async () => {
+    const page = await web.open();
+    const downloads = downloadsOf(web.browser);
+    await chooseByKeyboard(page, '#date-table-file', csv);
+    await page.waitFor(() => !document.querySelector('#date-table-run').disabled);
+    const focused = () => page.evaluate(() => document.activeElement.id);
+    await page.press('Tab');
+    assert.equal(await focused(), 'date-table-column');
+    assert.equal(await property(page, '#date-table-column', 'value'), 'Serial', 'preselected');
+    await page.press('Tab');
+    assert.equal(await focused(), 'date-table-run');
+    await page.press('Enter');
+    await page.waitFor(() => !document.querySelector('#date-table-save').disabled, { timeout: 30000 });
+    assert.equal(await focused(), 'date-table-run', 'the focus stays where it was');
+    await page.press('Tab');
+    assert.equal(await focused(), 'date-table-save');
+    await page.press('Enter');
+    assert.equal(path.basename(await downloaded(downloads)), 'register-dated.csv');
+
+    await page.evaluate(() => {
+      const data = new DataTransfer();
+      data.items.add(new File(['Registry,Car serial\r\nA,400\r\n'], 'dropped.csv', { type: 'text/csv' }));
+      document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+    });
+    await page.waitFor(() => document.querySelector('#date-table-column').value === 'Car serial');
+    await page.close();
+  });
+
+  test('axe-core finds no violation in the dated section; at 360 px nothing is wider than the screen',
+    { skip: web.lacks('narrowViewport') }, async () => {
+    const page = await web.open(PHONE);
+    await dateInPage(page, csv);
+    await page.evaluate(() => {
+      const field = document.querySelector('#built-on-day');
+      field.value = '1909-01-09';
+      field.dispatchEvent(new Event('input'));
+    });
+    await page.waitFor(() => document.querySelector('#built-on-answer').textContent !== '');
+    assert.deepEqual(await violations(page), []);
+    const width = await page.evaluate(() => document.documentElement.scrollWidth);
+    assert.ok(width <= PHONE.width, `the page is ${width} px wide`);
+    await page.close();
+  });
+
+  test('nothing is sent while a table is dated; with the server gone it is dated all the same', async (t) => {
+    const own = await serve({ log: true });
+    const page = await open(web.browser, own.address);
+    await page.waitFor(() => navigator.serviceWorker.controller !== null
+      && performance.getEntriesByName('tarnwick-table-ready').length > 0, { timeout: 20000 });
+    const served = own.requests.length;
+    const asked = page.watchRequests();
+    const xlsx = libreOffice(csv, 'xlsx');
+    const said = await dateInPage(page, xlsx);
+    assert.match(said.at(-1), /^1,200 rows: /);
+    assert.deepEqual(own.requests.slice(served), [], 'the server was asked nothing');
+    await t.test('the browser saw no request', { skip: web.lacks('requestLog') }, () => {
+      assert.deepEqual(asked.filter((url) => !url.startsWith('blob:')), [], 'the page asked for nothing');
+    });
+
+    own.stop();
+    await page.reload();
+    await page.waitFor(() => performance.getEntriesByName('tarnwick-table-ready').length > 0, { timeout: 20000 });
+    const afresh = 'the reloaded section starts with no file and nothing to Date';
+    await t.test(afresh, { todo: RESTORED[web.name] }, async () => {
+      assert.deepEqual(await page.evaluate(() => [document.querySelector('#date-table-file').files.length,
+        ...['#date-table-column', '#date-table-run'].map((s) => document.querySelector(s).disabled)]), [0, true, true]);
+    });
+    assert.match((await dateInPage(page, csv)).at(-1), /^1,200 rows: /, 'a file chosen anew');
+    await page.close();
+  });
 });

@@ -4,7 +4,7 @@
 
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { estimate } from './support.mjs';
@@ -78,22 +78,6 @@ export function cellsOf(file) {
   return readFileSync(gnumeric(file, `${file}.cells.csv`), 'utf8');
 }
 
-// Lets the page's downloads land in `dir`.
-export async function downloadInto(page, dir) {
-  const session = await page.createCDPSession();
-  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: dir });
-}
-
-// The one finished download in `dir`: its path, once it is there.
-export async function downloaded(dir, timeout = 20000) {
-  for (const start = Date.now(); Date.now() - start < timeout;) {
-    const files = readdirSync(dir).filter((name) => !name.endsWith('.crdownload'));
-    if (files.length === 1) return path.join(dir, files[0]);
-    await new Promise((resolve) => setTimeout(resolve, 100));
-  }
-  assert.fail(`no download in ${dir}`);
-}
-
 // Chooses the file in the section, waits for its header's names, and Dates it with the column
 // preselected; resolves to the texts the section's live region held, in order, once it is done.
 export async function dateInPage(page, file, { timeout = 60000 } = {}) {
@@ -102,12 +86,11 @@ export async function dateInPage(page, file, { timeout = 60000 } = {}) {
     new MutationObserver(() => globalThis.tableStatus.push(document.querySelector('#date-table-status').textContent))
       .observe(document.querySelector('#date-table-status'), { childList: true, characterData: true, subtree: true });
   });
-  const picker = await page.$('#date-table-file');
-  await picker.uploadFile(file);
-  await page.waitForFunction(() => !document.querySelector('#date-table-run').disabled, { timeout });
+  await page.upload('#date-table-file', file);
+  await page.waitFor(() => !document.querySelector('#date-table-run').disabled, { timeout });
   await page.evaluate(() => { globalThis.tableStatus = []; });
   await page.click('#date-table-run');
-  await page.waitForFunction(() => document.querySelector('#date-table').getAttribute('aria-busy') === 'false'
+  await page.waitFor(() => document.querySelector('#date-table').getAttribute('aria-busy') === 'false'
     && globalThis.tableStatus.some((text) => text.startsWith('Dating')), { timeout });
   return page.evaluate(() => globalThis.tableStatus);
 }

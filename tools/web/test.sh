@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# `make test-web`: the page's checks in headless Chromium (tests/web/), against the site in
-# WEB_BUILD/site and the Linux batch command in BUILD/bin. Screenshots and reports go to
-# WEB_BUILD/test-output/. The test packages (puppeteer-core, which drives Debian's Chromium and
-# downloads no browser; axe-core; Lighthouse) come from the npm registry as the lock file pins.
+# `make test-web`: the page's checks (tests/web/) in Debian's Chromium, Firefox ESR and WebKitGTK,
+# against the site in WEB_BUILD/site and the Linux batch command in BUILD/bin. Screenshots and
+# reports go to WEB_BUILD/test-output/. The test packages (puppeteer-core, which drives Chromium
+# and Firefox and downloads no browser; selenium-webdriver, which drives WebKitWebDriver;
+# axe-core; Lighthouse) come from the npm registry as the lock file pins.
 #
-# Usage: tools/web/test.sh [--bench] [WEB_BUILD] [BUILD]   (defaults: build-web, build)
+# Usage: [WEB_ENGINES="chromium firefox webkit"] tools/web/test.sh [--bench] [WEB_BUILD] [BUILD]
+#   (defaults: all three engines, build-web, build); `make test-web WEB_ENGINES=firefox` runs one.
 #   --bench  instead of the checks, the benchmarks: Lighthouse's mobile figures (bench/mobile.mjs)
 #            and Chromium's timing of the page (bench/page.mjs); fails when either misses an aim
 set -euo pipefail
@@ -30,6 +32,7 @@ mkdir -p "$web/test-output"
 export TARNWICK_SITE=$web/site
 export TARNWICK_ESTIMATE=$build/bin/tarnwick-estimate
 export TARNWICK_WEB_OUTPUT=$web/test-output
+export TARNWICK_ENGINES=${WEB_ENGINES:-chromium firefox webkit}
 cd "$tests"
 if $bench; then
     status=0
@@ -38,5 +41,5 @@ if $bench; then
     exit $status
 fi
 rm -rf "$web/test-output"/*
-# One file at a time: each starts its own server and browser, and two cores are few.
+# One file at a time: each starts its own server and browsers, and two cores are few.
 node --test --test-concurrency=1 ./*.test.mjs

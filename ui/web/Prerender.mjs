@@ -57,6 +57,18 @@ serial.autofocus = true; // as the page focuses it
 serial.name = 'serial';
 if (without) root.append(without);
 
+// The modules start.js imports, and theirs, named on the page's one script: EarlyForm.js asks for
+// them all at once as it starts the page, rather than one level of imports after another.
+function importsOf(file, found = new Set()) {
+  const source = readFileSync(path.join(site, file), 'utf8');
+  for (const [, name] of source.matchAll(/^import [^;]*? from '\.\/([\w.-]+\.js)';$/gm)) {
+    if (!found.has(name)) importsOf(name, found.add(name));
+  }
+  return found;
+}
+const early = document.head.querySelector('script[src="EarlyForm.js"]');
+early.dataset.modules = ['start.js', ...importsOf('start.js')].filter((name) => name !== 'EarlyForm.js').join(' ');
+
 // Each style attribute as a rule for its element, as specific as the page's own id rules and
 // more (the attribute outranked them all).
 const rules = [...root.querySelectorAll('[style]')].map((element) => {

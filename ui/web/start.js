@@ -1,45 +1,28 @@
 // Start-up: the main window's form stands in the HTML already (the build writes it) and takes
-// typing at once; the form logic (compiled to WebAssembly) loads meanwhile, and the main window's
-// page takes the form over in place, with whatever was typed or pressed. The service worker keeps
-// the site for use without a network. Below the window, the table tools (a whole table dated,
+// typing at once; the form logic (compiled to WebAssembly, asked for by EarlyForm.js with this
+// module) loads meanwhile, and the main window's page takes the form over in place, with whatever
+// was typed or pressed. The service worker keeps the site for use without a network. Below the window, the table tools (a whole table dated,
 // the serials built on a day) run in a worker of their own, which starts once the calculator is
 // ready and the browser is idle, or when a tool is first used.
 
 import { installMnemonics } from './ControlBuilder.js';
-import { releaseEarlyForm } from './EarlyForm.js';
+import { core as coreFiles, releaseEarlyForm } from './EarlyForm.js';
 import { openMainPage } from './frmMainPage.js';
 import { openBuiltOn } from './BuiltOnSection.js';
 import { openDateTable } from './TableSection.js';
 import { startTableWorker } from './TableTasks.js';
 
-if ('serviceWorker' in navigator) {
-  navigator.serviceWorker.register('sw.js').catch(() => {
-    // Served without a secure context (plain http but for localhost): the page still works online.
-  });
-}
-
 openDateTable(document.getElementById('date-table'));
 openBuiltOn(document.getElementById('built-on'));
 
 const root = document.getElementById('page');
-// The form's pictures: it has been painted (EarlyForm.js asks for this module only then).
+// The form's pictures, all decoration: on a touch-first device the form has been painted
+// (EarlyForm.js asks for this module only then); on a desktop they come with it or after.
 for (const image of root.querySelectorAll('img[data-src]')) image.src = image.dataset.src;
 installMnemonics();
 
-// The core's WebAssembly is compiled by a worker while the page goes on; should that fail, the
-// core's own loader fetches and compiles it.
-const compiled = new Promise((resolve) => {
-  const compiler = new Worker(new URL('./CoreCompiler.js', import.meta.url));
-  const done = (module) => {
-    compiler.terminate();
-    resolve(module);
-  };
-  compiler.addEventListener('message', ({ data }) => done(data.module ?? null));
-  compiler.addEventListener('error', () => done(null));
-  compiler.postMessage(new URL('./tarnwick-web.wasm', import.meta.url).href);
-}).catch(() => null);
-const { default: createCore } = await import('./tarnwick-web.js');
-const module = await compiled;
+// The core's WebAssembly and its loader were asked for by EarlyForm.js, with this module.
+const [createCore, module] = await Promise.all([coreFiles.createCore, coreFiles.module]);
 // Each step of the core's start is a task of its own (instantiating the module, starting the
 // core, taking the form over), so that the browser can paint and take input between them (what
 // is typed meanwhile is still the early form's).
@@ -57,5 +40,12 @@ openMainPage(core, root, document.getElementById('announcements'));
 replay();
 performance.mark('tarnwick-ready'); // the serial field calculates from here
 
+// The service worker, which copies every file of the site, and the table worker come after, so
+// that neither competes with the core's own fetch.
+if ('serviceWorker' in navigator) {
+  navigator.serviceWorker.register('sw.js').catch(() => {
+    // Served without a secure context (plain http but for localhost): the page still works online.
+  });
+}
 const whenIdle = globalThis.requestIdleCallback ?? ((run) => setTimeout(run, 200));
 whenIdle(() => startTableWorker(), { timeout: 2000 });
