@@ -234,6 +234,19 @@ void TestBatch::usageErrors_data()
     QTest::newRow("--column with --csv")
         << QStringList{"--csv", "--column=Serial"}
         << QByteArray("--csv and --column cannot be given together");
+    QTest::newRow("a portrait is a picture or the months")
+        << QStringList{"--column", "Serial", "--portrait", "cars.png"}
+        << QByteArray("--portrait writes a picture, FILE.svg, or the months, FILE.csv: cars.png "
+                      "is neither");
+    QTest::newRow("a portrait draws a dated table, not serials")
+        << QStringList{"--portrait", "cars.svg", "400"}
+        << QByteArray("--portrait needs --column: it draws a dated table");
+    QTest::newRow("a portrait draws a dated table, not days")
+        << QStringList{"--built-on", "--portrait=cars.csv"}
+        << QByteArray("--portrait needs --column: it draws a dated table");
+    QTest::newRow("one picture at most")
+        << QStringList{"--column", "Serial", "--portrait", "a.svg", "--portrait", "b.SVG"}
+        << QByteArray("--portrait names one .svg file at most");
 }
 
 void TestBatch::usageErrors()
@@ -337,33 +350,46 @@ void TestBatch::tableFiles_data()
     QTest::addColumn<QByteArray>("table");
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("err");
-    QTest::addColumn<bool>("written"); // OUT holds what standard input would give
+    QTest::addColumn<bool>("written");   // OUT holds what standard input would give
+    QTest::addColumn<bool>("portrayed"); // PICTURE and MONTHS are written
     const QByteArray csv("Owner;Serial\r\nAnn;400\r\n");
     const QStringList named{QStringLiteral("--column"), QStringLiteral("Serial"),
                             QStringLiteral("TABLE")};
     const QStringList toOut =
         named + QStringList{QStringLiteral("--output"), QStringLiteral("OUT")};
+    const QStringList portraits{QStringLiteral("--portrait"), QStringLiteral("PICTURE"),
+                                QStringLiteral("--portrait"), QStringLiteral("MONTHS")};
     QTest::newRow("a CSV file is read as standard input is")
-        << named << csv << 0 << QByteArray() << false;
+        << named << csv << 0 << QByteArray() << false << false;
     QTest::newRow("--output gets the table, standard output nothing")
-        << toOut << csv << 0 << QByteArray() << true;
+        << toOut << csv << 0 << QByteArray() << true << false;
+    QTest::newRow("the portrait's picture and months beside the dated table")
+        << toOut + portraits << csv << 0 << QByteArray() << true << true;
+    QTest::newRow("the portrait of a table dated to standard output")
+        << named + portraits << csv + "Bob;abc\r\n"
+        << 1 << QByteArray("1 of 2 rows") << false << true;
     QTest::newRow("--output naming the table writes over it, as asked")
         << QStringList{QStringLiteral("--column"), QStringLiteral("Serial"),
                        QStringLiteral("TABLE"), QStringLiteral("--output"), QStringLiteral("TABLE")}
-        << csv << 0 << QByteArray() << false;
-    QTest::newRow("a refused run leaves no output file")
+        << csv << 0 << QByteArray() << false << false;
+    QTest::newRow("a refused run leaves no output file, and no portrait")
         << QStringList{QStringLiteral("--column"), QStringLiteral("Nope"), QStringLiteral("TABLE"),
-                       QStringLiteral("--output"), QStringLiteral("OUT")}
-        << csv << 2 << QByteArray("no column \"Nope\"") << false;
-    QTest::newRow("a workbook needs --output")
-        << named << QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x') << 2
-        << QByteArray("is a workbook: name the dated copy to write with --output FILE") << false;
+                       QStringLiteral("--output"), QStringLiteral("OUT")} +
+               portraits
+        << csv << 2 << QByteArray("no column \"Nope\"") << false << false;
+    QTest::newRow("a workbook needs --output, and no portrait is drawn")
+        << named + portraits << QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x') << 2
+        << QByteArray("is a workbook: name the dated copy to write with --output FILE") << false
+        << false;
+    QTest::newRow("a workbook that is no workbook is refused, and no portrait is drawn")
+        << toOut + portraits << QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x') << 2
+        << QByteArray("") << false << false;
     QTest::newRow("--sheet is for a workbook")
         << named + QStringList{QStringLiteral("--sheet"), QStringLiteral("Cars")} << csv << 2
-        << QByteArray("--sheet is for a workbook") << false;
+        << QByteArray("--sheet is for a workbook") << false << false;
     QTest::newRow("two tables are one too many")
         << named + QStringList{QStringLiteral("TABLE")} << csv << 2
-        << QByteArray("--column reads one table") << false;
+        << QByteArray("--column reads one table") << false << false;
 }
 
 void TestBatch::tableFiles()
@@ -373,6 +399,7 @@ void TestBatch::tableFiles()
     QFETCH(int, status);
     QFETCH(QByteArray, err);
     QFETCH(bool, written);
+    QFETCH(bool, portrayed);
     QTemporaryDir dir;
     const QString tablePath = dir.filePath(QStringLiteral("registry.csv"));
     const QString outPath = dir.filePath(QStringLiteral("dated.csv"));
@@ -381,6 +408,9 @@ void TestBatch::tableFiles()
     file.close();
     arguments.replaceInStrings(QStringLiteral("TABLE"), tablePath);
     arguments.replaceInStrings(QStringLiteral("OUT"), outPath);
+    arguments.replaceInStrings(QStringLiteral("PICTURE"), dir.filePath(QStringLiteral("cars.svg")));
+    arguments.replaceInStrings(QStringLiteral("MONTHS"),
+                               dir.filePath(QStringLiteral("months.csv")));
     const QByteArray asStandardInput =
         runEstimate({QStringLiteral("--column"), QStringLiteral("Serial")}, table).out;
     const Run run = runEstimate(arguments);
@@ -398,7 +428,18 @@ void TestBatch::tableFiles()
         if (status == 0)
             QCOMPARE(run.out, asStandardInput);
     }
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), out.exists() && !toTable ? 2 : 1);
+    QFile picture(dir.filePath(QStringLiteral("cars.svg")));
+    QFile months(dir.filePath(QStringLiteral("months.csv")));
+    QCOMPARE(picture.exists(), portrayed);
+    QCOMPARE(months.exists(), portrayed);
+    if (portrayed) {
+        QVERIFY(picture.open(QIODevice::ReadOnly) && months.open(QIODevice::ReadOnly));
+        QVERIFY(picture.readAll().contains("<title id=\"portrait-title\">registry.csv: 1 car dated, 1 distinct serial<"));
+        const QByteArray january = months.readAll().split('\n').value(4);
+        QCOMPARE(january, "1909,January,310,646,336,1,29.76\r"); // 10,000 / 336 = 29.76
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(),
+             (out.exists() && !toTable ? 2 : 1) + (portrayed ? 2 : 0));
 }
 
 void TestBatch::standardInput_data()

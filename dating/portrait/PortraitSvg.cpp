@@ -91,7 +91,7 @@ QString panelFrame(double top, const Axis& axis, const QString& heading)
 QByteArray RegisterPortrait::svg()
 {
     const QList<Month>& all = months();
-    const Counts& counted = counts();
+    const Counts& tally = counts();
     double mostCars = 0;
     double bestRate = 0;
     for (const Month& month : all) {
@@ -101,17 +101,19 @@ QByteArray RegisterPortrait::svg()
     const Axis cars = axisFor(mostCars);
     const Axis rates = axisFor(bestRate);
     const QString name = tableName_.isEmpty() ? QStringLiteral("A register") : tableName_;
+    const NumberRules::Separators plain;
     const QString title =
-        QStringLiteral("%1: %2 cars dated, %3 distinct serials")
-            .arg(name, grouped(double(counted.dated)), grouped(double(counted.serials)));
+        QStringLiteral("%1: %2 dated, %3")
+            .arg(name, RegisterPortrait::counted(tally.dated, "car", "cars", plain),
+                 RegisterPortrait::counted(tally.serials, "distinct serial", "distinct serials",
+                                           plain));
 
-    QString svg =
-        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %1 %2\" "
-                       "role=\"img\" aria-labelledby=\"portrait-title portrait-desc\" "
-                       "font-family=\"sans-serif\">\n"
-                       "<title id=\"portrait-title\">%3</title>\n"
-                       "<desc id=\"portrait-desc\">%4</desc>\n")
-            .arg(n(kWidth), n(kHeight), escaped(title), escaped(words(NumberRules::Separators())));
+    QString svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %1 %2\" "
+                                 "role=\"img\" aria-labelledby=\"portrait-title portrait-desc\" "
+                                 "font-family=\"sans-serif\">\n"
+                                 "<title id=\"portrait-title\">%3</title>\n"
+                                 "<desc id=\"portrait-desc\">%4</desc>\n")
+                      .arg(n(kWidth), n(kHeight), escaped(title), escaped(words(plain)));
     svg += QStringLiteral(
         "<style>\n"
         "text{fill:#1a1a1a;font-size:12px}\n"

@@ -83,14 +83,18 @@ QString monthName(const DateCalculators::MonthRow& row)
 
 } // namespace
 
+QString RegisterPortrait::counted(qsizetype n, const char* one, const char* many,
+                                  const NumberRules::Separators& separators)
+{
+    return NumberRules::format(double(n), NumberRules::Mask::Grouped, separators) +
+           QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
+
 QString RegisterPortrait::words(const NumberRules::Separators& separators)
 {
     settle();
-    const auto number = [&](qsizetype n) {
-        return NumberRules::format(double(n), NumberRules::Mask::Grouped, separators);
-    };
     const auto plural = [&](qsizetype n, const char* one, const char* many) {
-        return number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+        return counted(n, one, many, separators);
     };
     if (counts_.dated == 0)
         return QStringLiteral("No car of the table was dated.");

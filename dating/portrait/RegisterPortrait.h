@@ -47,6 +47,10 @@ public:
     // busiest year, the month best kept relative to its output; numbers grouped by `separators`.
     QString words(const NumberRules::Separators& separators);
 
+    // "1 car", "2,345 cars": a count and its noun, grouped by `separators`.
+    static QString counted(qsizetype n, const char* one, const char* many,
+                           const NumberRules::Separators& separators);
+
     // The months as CSV: year, month, first_serial, last_serial, built, cars, per_10000.
     QByteArray monthsCsv();
     // The picture (PortraitSvg.cpp).
