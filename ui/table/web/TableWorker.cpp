@@ -17,6 +17,7 @@
 #include "ui/web/WebValues.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <emscripten/bind.h>
@@ -55,14 +56,36 @@ val list(const QStringList& texts)
     return out;
 }
 
-// What the command said on standard error, each line without the command's name; the synopsis
-// that follows a usage error is for a command line, not for the page, and is left out.
-QStringList messageLines(const QByteArray& said)
+// A line of the command's with its counts grouped as the page's summary groups numbers: how many
+// rows of how many were not dated, on how many lines a repair was made ("266 of 2,000 rows were
+// not dated", "... on 1,240 lines, lines 11 to 2400"). Line numbers are places, as a
+// spreadsheet's row numbers are, and a quoted input is the table's own text: both stay as they
+// are. The command itself writes its counts plainly, for the scripts that read it.
+QString withCountsGrouped(QString line, const NumberRules::Separators& separators)
+{
+    static const QRegularExpression tally(QStringLiteral(R"(^(\d+) of (\d+) \w+ (?:was|were) )"));
+    static const QRegularExpression repaired(QStringLiteral(R"( on (\d+) lines, lines \d+ to \d+$)"));
+    for (const QRegularExpression* counts : {&tally, &repaired}) {
+        const QRegularExpressionMatch match = counts->match(line);
+        // The last count first, so that the places of the earlier ones stay as matched.
+        for (int group = match.lastCapturedIndex(); group >= 1; --group) {
+            const QString grouped = NumberRules::format(
+                match.captured(group).toDouble(), NumberRules::Mask::Grouped, separators);
+            line.replace(match.capturedStart(group), match.capturedLength(group), grouped);
+        }
+    }
+    return line;
+}
+
+// What the command said on standard error, each line without the command's name and with its
+// counts grouped; the synopsis that follows a usage error is for a command line, not for the
+// page, and is left out.
+QStringList messageLines(const QByteArray& said, const NumberRules::Separators& separators)
 {
     QStringList lines;
     for (const QString& line : QString::fromUtf8(said).split(QLatin1Char('\n'))) {
         if (line.startsWith(kCommandPrefix))
-            lines.append(line.sliced(kCommandPrefix.size()));
+            lines.append(withCountsGrouped(line.sliced(kCommandPrefix.size()), separators));
     }
     return lines;
 }
@@ -187,7 +210,7 @@ val dateTable(const std::string& file, const std::string& column, const std::str
     out.set("status", status);
     out.set("kind", WebValues::text(spreadsheet.isEmpty() ? QStringLiteral(".csv") : spreadsheet));
     out.set("bytes", uint8Array(dated));
-    out.set("messages", list(messageLines(said)));
+    out.set("messages", list(messageLines(said, separators)));
     out.set("summary",
             WebValues::text(status == Messages::kUsageError ? QString()
                                                             : progress.summary(separators)));
