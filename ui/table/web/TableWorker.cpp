@@ -12,6 +12,7 @@
 #include "dating/modes/Modes.h"
 #include "dating/output/Messages.h"
 #include "dating/output/OutputSink.h"
+#include "dating/workbook/WorkbookSheet.h"
 #include "estimate/NumberRules.h"
 #include "ui/main/Controls.h"
 #include "ui/web/WebValues.h"
@@ -188,6 +189,13 @@ val dateTable(const std::string& file, const std::string& column, const std::str
     options.column = WebValues::fromJs(column);
     const QString spreadsheet = SpreadsheetFile::kind(
         QByteArrayView(table).first(std::min(table.size(), SpreadsheetFile::kStartBytes)));
+    // What the dated file is saved as: a workbook's kind as its parts tell it (its start may not:
+    // an .ods need not begin with its mimetype).
+    QString kind = QStringLiteral(".csv");
+    if (!spreadsheet.isEmpty()) {
+        const QString told = workbookKind(table);
+        kind = told.isEmpty() ? spreadsheet : told;
+    }
 
     QByteArray said;
     QByteArray dated;
@@ -208,7 +216,7 @@ val dateTable(const std::string& file, const std::string& column, const std::str
 
     val out = val::object();
     out.set("status", status);
-    out.set("kind", WebValues::text(spreadsheet.isEmpty() ? QStringLiteral(".csv") : spreadsheet));
+    out.set("kind", WebValues::text(kind));
     out.set("bytes", uint8Array(dated));
     out.set("messages", list(messageLines(said, separators)));
     out.set("summary",
