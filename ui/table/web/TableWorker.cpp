@@ -12,6 +12,7 @@
 #include "dating/modes/Modes.h"
 #include "dating/output/Messages.h"
 #include "dating/output/OutputSink.h"
+#include "dating/portrait/RegisterPortrait.h"
 #include "dating/workbook/WorkbookSheet.h"
 #include "estimate/NumberRules.h"
 #include "ui/main/Controls.h"
@@ -161,6 +162,72 @@ private:
     int percent_ = -1;
 };
 
+// A non-negative value with two decimals, its whole part grouped: "1,234.57".
+QString twoDecimals(double value, const NumberRules::Separators& separators)
+{
+    const QString plain = QString::number(value, 'f', 2);
+    const qsizetype point = plain.indexOf(QLatin1Char('.'));
+    return NumberRules::format(plain.first(point).toDouble(), NumberRules::Mask::Grouped,
+                               separators) +
+           separators.decimal + plain.sliced(point + 1);
+}
+
+// The register's cars by year beside the factory's output, summed from its months:
+// [{ year, cars, built, per10000 }], as text, numbers grouped by `separators`.
+val portraitYears(const QList<RegisterPortrait::Month>& months,
+                  const NumberRules::Separators& separators)
+{
+    struct Year {
+        int year;
+        qsizetype cars;
+        double built;
+    };
+    QList<Year> years;
+    for (const RegisterPortrait::Month& month : months) {
+        if (years.isEmpty() || years.last().year != month.row->year)
+            years.append({month.row->year, 0, 0});
+        years.last().cars += month.cars;
+        years.last().built += month.built;
+    }
+    const auto number = [&](double n) {
+        return WebValues::text(NumberRules::format(n, NumberRules::Mask::Grouped, separators));
+    };
+    val out = val::array();
+    for (const Year& year : years) {
+        val row = val::object();
+        row.set("year", WebValues::text(QString::number(year.year)));
+        row.set("cars", number(double(year.cars)));
+        row.set("built", number(year.built));
+        const double per10000 = year.built > 0 ? double(year.cars) * 10000.0 / year.built : 0;
+        row.set("per10000", WebValues::text(twoDecimals(per10000, separators)));
+        out.call<void>("push", row);
+    }
+    return out;
+}
+
+// The register's portrait, as `--portrait NAME.svg --portrait NAME.csv` writes it:
+// { svg, monthsCsv, words, years }. The two files are the command's bytes; `words` is the figures
+// in words, with the rows not dated and the serials listed more than once.
+val portraitOf(RegisterPortrait& portrait, const NumberRules::Separators& separators)
+{
+    const RegisterPortrait::Counts& counts = portrait.counts();
+    const auto counted = [&](qsizetype n, const char* one, const char* many) {
+        return NumberRules::format(double(n), NumberRules::Mask::Grouped, separators) +
+               QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+    };
+    const QString words =
+        portrait.words(separators) +
+        QStringLiteral(" %1 not dated, and %2 listed more than once.")
+            .arg(counted(counts.rows - counts.dated, "row was", "rows were"),
+                 counted(counts.listedAgain, "serial was", "serials were"));
+    val out = val::object();
+    out.set("svg", uint8Array(portrait.svg()));
+    out.set("monthsCsv", uint8Array(portrait.monthsCsv()));
+    out.set("words", WebValues::text(words));
+    out.set("years", portraitYears(portrait.months(), separators));
+    return out;
+}
+
 NumberRules::Separators separatorsOf(const std::string& language)
 {
     return NumberRules::Separators::fromLocale(QLocale(WebValues::fromJs(language)));
@@ -179,9 +246,12 @@ val tableHeader(const std::string& file)
 }
 
 // The table dated as `tarnwick-estimate --column COLUMN FILE --output OUT` dates it, in the
-// browser language's number separators: { status, kind, bytes, messages, summary, preview };
-// `bytes` is empty when the table was refused (status 2).
-val dateTable(const std::string& file, const std::string& column, const std::string& language)
+// browser language's number separators: { status, kind, bytes, messages, summary, preview,
+// portrait }; `bytes` is empty and `portrait` undefined when the table was refused (status 2).
+// `name` is the file's name, which the portrait's title shows; `withPortrait` false leaves the
+// portrait out (for timing the dating alone).
+val dateTable(const std::string& file, const std::string& column, const std::string& language,
+              const std::string& name, bool withPortrait)
 {
     const QByteArray table = bytesOf(file);
     const NumberRules::Separators separators = separatorsOf(language);
@@ -200,15 +270,17 @@ val dateTable(const std::string& file, const std::string& column, const std::str
     QByteArray said;
     QByteArray dated;
     PageProgress progress;
+    RegisterPortrait portrait(WebValues::fromJs(name), &progress);
+    TableProgress* watcher = withPortrait ? static_cast<TableProgress*>(&portrait) : &progress;
     ByteArraySink saidSink(said);
     Messages::sendTo(&saidSink);
     int status = Messages::kUsageError;
     if (spreadsheet.isEmpty()) {
         InputStream input(table);
         OutputSink out(&dated);
-        status = runColumn(options, separators, input, out, &progress);
+        status = runColumn(options, separators, input, out, watcher);
     } else {
-        status = runWorkbook(options, separators, table, dated, &progress);
+        status = runWorkbook(options, separators, table, dated, watcher);
     }
     Messages::sendTo(nullptr);
     if (status == Messages::kUsageError)
@@ -223,6 +295,8 @@ val dateTable(const std::string& file, const std::string& column, const std::str
             WebValues::text(status == Messages::kUsageError ? QString()
                                                             : progress.summary(separators)));
     out.set("preview", progress.preview());
+    if (withPortrait && status != Messages::kUsageError)
+        out.set("portrait", portraitOf(portrait, separators));
     return out;
 }
 
