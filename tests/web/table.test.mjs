@@ -231,7 +231,10 @@ forEachEngineWithSite((web) => {
     const xlsx = libreOffice(csv, 'xlsx');
     const said = await dateInPage(page, xlsx);
     assert.match(said.at(-1), /^1,200 rows: /);
-    assert.deepEqual(own.requests.slice(served), [], 'the server was asked nothing');
+    // (but the browser's own check for a newer service worker, which it makes when it will and
+    // which carries nothing: a loaded machine has it fall in here)
+    const sent = own.requests.slice(served).filter((line) => !line.includes('"GET /sw.js HTTP/'));
+    assert.deepEqual(sent, [], 'the server was asked nothing');
     await t.test('the browser saw no request', { skip: web.lacks('requestLog') }, () => {
       assert.deepEqual(asked.filter((url) => !url.startsWith('blob:')), [], 'the page asked for nothing');
     });
