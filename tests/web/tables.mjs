@@ -65,9 +65,10 @@ export function gnumeric(from, to, exporter) {
   return to;
 }
 
-// The command's own dating of a file: { status, stderr, out } (out: the dated file's path).
-export function dateNatively(file, out, column = 'Serial') {
-  const result = run(estimate, ['--column', column, file, '--output', out],
+// The command's own dating of a file: { status, stderr, out } (out: the dated file's path);
+// `more`: further arguments (--portrait FILE).
+export function dateNatively(file, out, column = 'Serial', more = []) {
+  const result = run(estimate, ['--column', column, file, '--output', out, ...more],
     { env: { ...process.env, LC_ALL: 'C.UTF-8' } });
   return { status: result.status, stderr: result.stderr.toString(), out };
 }
