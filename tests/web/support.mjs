@@ -24,6 +24,10 @@ mkdirSync(output, { recursive: true });
 
 export { DESKTOP, PHONE, downloaded, downloadsOf, newPage };
 
+// The servers started, ended with the tests whether or not their cases stopped them.
+const servers = new Set();
+process.on('exit', () => servers.forEach((server) => server.kill()));
+
 // Serves the site; resolves to { address, stop, requests, letThrough }. With `log`, requests
 // gathers the server's line for each request it answered. With `under` ('tools/tarnwick'), the
 // site is a folder of the host's, and the address is that folder's. With `hold` (a file's name),
@@ -41,6 +45,9 @@ export async function serve({ log = false, under = '', hold = '' } = {}) {
   const requests = [];
   server.stderr?.on('data', (chunk) => requests.push(...chunk.toString().split('\n').filter(Boolean)));
   const [line] = await once(server.stdout, 'data');
+  // A case that fails before it stops its server must not keep the test file from ending.
+  for (const handle of [server, server.stdout, server.stderr]) handle?.unref();
+  servers.add(server);
   const address = line.toString().trim() + (under ? `${under}/` : '');
   if (!hold) return { address, stop: () => server.kill(), requests };
   const { proxy, letThrough } = await holding(address, hold);
@@ -60,6 +67,7 @@ async function holding(address, held) {
     request.pipe(onward);
   }).listen(0, '127.0.0.1');
   await once(proxy, 'listening');
+  proxy.unref();
   return { proxy, letThrough };
 }
 
