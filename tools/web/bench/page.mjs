@@ -3,7 +3,10 @@
 // transferred (compressed, file by file), and the time from Enter to the sentence.
 // Also the site's weight, file by file, as a static host's gzip sends it, and the time the page
 // takes to date a 100,000-row .xlsx (made by Gnumeric from a generated CSV), from Date to the
-// summary, which should stay under 5 s.
+// summary, which should stay under 5 s; and the worker's own time for that table with the
+// register's portrait and without it (the worker's `portrait: false`), which the portrait may
+// lengthen by 10 % at most: the fastest of several turns each, the run least disturbed by what
+// else the machine does (on two busy cores the medians of the two moved by 20 % either way).
 // Writes WEB_BUILD/test-output/measures.json and prints a summary.
 
 import { existsSync, readFileSync, readdirSync, statSync, writeFileSync } from 'node:fs';
@@ -17,6 +20,8 @@ const RUNS = Number(process.env.RUNS ?? 5);
 const TABLE_RUNS = Number(process.env.TABLE_RUNS ?? 3);
 const TABLE_ROWS = 100000;
 const TABLE_LIMIT_MS = 5000;
+const PORTRAIT_LIMIT = 0.10; // of the dating's own time
+const PORTRAIT_RUNS = Number(process.env.PORTRAIT_RUNS ?? 5);
 
 async function measureOnce(address) {
   const browser = await launch();
@@ -73,6 +78,34 @@ async function dateTableOnce(address, file) {
   return dated;
 }
 
+// The worker's time for the table, from the request to the reply, with the portrait and without
+// it, in turns (so that a slower moment of the machine falls on both): { with: [ms], without: [ms] }.
+async function portraitCost(address, file, runs) {
+  const browser = await launch();
+  const page = await open(browser, address);
+  await page.waitForFunction(() => performance.getEntriesByName('tarnwick-table-ready').length > 0);
+  const times = await page.evaluate(async (base64, name, turns) => {
+    const { runTask } = await import('./TableTasks.js');
+    const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    const timed = async (portrait) => {
+      const copy = bytes.slice().buffer;
+      const start = performance.now();
+      const reply = await runTask('date', { bytes: copy, column: 'Serial', language: 'en-US', name, portrait },
+        { transfer: [copy] });
+      if (Boolean(reply.portrait) !== portrait) throw new Error(`portrait ${portrait}: the reply disagrees`);
+      return performance.now() - start;
+    };
+    const measured = { with: [], without: [] };
+    for (let i = 0; i < turns; i++) {
+      measured.without.push(await timed(false));
+      measured.with.push(await timed(true));
+    }
+    return measured;
+  }, readFileSync(file).toString('base64'), path.basename(file), runs);
+  await browser.close();
+  return times;
+}
+
 const server = await serve();
 const runs = [];
 for (let i = 0; i < RUNS; i++) runs.push(await measureOnce(server.address));
@@ -80,6 +113,7 @@ const dir = scratch();
 const table = gnumeric(writeScratch(dir, 'register.csv', registerCsv(TABLE_ROWS)), `${dir}/register.xlsx`);
 const tableRuns = [];
 for (let i = 0; i < TABLE_RUNS; i++) tableRuns.push(await dateTableOnce(server.address, table));
+const portraitRuns = await portraitCost(server.address, table, PORTRAIT_RUNS);
 server.stop();
 // Each file as the server sends it to Chromium: its Brotli form beside it where the build wrote
 // one (the .br and .gz files are not listed themselves), else gzip.
@@ -108,7 +142,10 @@ const summary = {
   tableRows: TABLE_ROWS,
   tableMs: median(tableRuns.map((run) => run.ms)),
   tableSummary: tableRuns[0].summary,
+  datingAloneMs: Math.min(...portraitRuns.without),
+  datingWithPortraitMs: Math.min(...portraitRuns.with),
 };
+const portraitShare = summary.datingWithPortraitMs / summary.datingAloneMs - 1;
 writeFileSync(path.join(output, 'measures.json'), `${JSON.stringify(summary, null, 2)}\n`);
 console.log(`first load to a usable field: ${summary.usableFieldMs.toFixed(0)} ms (median of ${RUNS})`);
 console.log(`transferred by the first load: ${(summary.transferBytes / 1024).toFixed(0)} KiB (compressed;`
@@ -124,5 +161,9 @@ console.log(`Enter to the sentence: ${summary.answerMs.toFixed(1)} ms (median of
 const met = summary.tableMs < TABLE_LIMIT_MS;
 console.log(`a ${TABLE_ROWS.toLocaleString('en-US')}-row .xlsx dated by the page: ${summary.tableMs.toFixed(0)} ms`
   + ` (median of ${TABLE_RUNS}; ${summary.tableSummary}); limit ${TABLE_LIMIT_MS} ms: ${met ? 'met' : 'MISSED'}`);
+const portraitMet = portraitShare <= PORTRAIT_LIMIT;
+console.log(`  in the worker: ${summary.datingAloneMs.toFixed(0)} ms without the portrait, `
+  + `${summary.datingWithPortraitMs.toFixed(0)} ms with it (${(100 * portraitShare).toFixed(1)} %; the fastest of `
+  + `${PORTRAIT_RUNS} each); limit ${100 * PORTRAIT_LIMIT} %: ${portraitMet ? 'met' : 'MISSED'}`);
 console.log(`  the machine's load average: ${loadavg()[0].toFixed(1)} on ${cpus().length} cores`);
-process.exitCode = met ? 0 : 1;
+process.exitCode = met && portraitMet ? 0 : 1;
