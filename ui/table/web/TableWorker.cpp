@@ -215,11 +215,10 @@ val portraitOf(RegisterPortrait& portrait, const NumberRules::Separators& separa
         return NumberRules::format(double(n), NumberRules::Mask::Grouped, separators) +
                QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
     };
-    const QString words =
-        portrait.words(separators) +
-        QStringLiteral(" %1 not dated, and %2 listed more than once.")
-            .arg(counted(counts.rows - counts.dated, "row was", "rows were"),
-                 counted(counts.listedAgain, "serial was", "serials were"));
+    const QString words = portrait.words(separators) +
+                          QStringLiteral(" %1 not dated, and %2 listed more than once.")
+                              .arg(counted(counts.rows - counts.dated, "row was", "rows were"),
+                                   counted(counts.listedAgain, "serial was", "serials were"));
     val out = val::object();
     out.set("svg", uint8Array(portrait.svg()));
     out.set("monthsCsv", uint8Array(portrait.monthsCsv()));
