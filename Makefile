@@ -32,11 +32,9 @@ build: configure
 run: build
 	@tools/run.sh $(BUILD)
 
-# The workbook round trip makes some workbooks with the page's test packages (SheetJS, ExcelJS):
-# installed as the lock file pins them, again only when it changed (as tools/web/test.sh does).
+# The workbook round trip makes some workbooks with the page's test packages (SheetJS, ExcelJS).
 test: build
-	@cd tests/web && { cmp -s package-lock.json node_modules/.tarnwick-lock || \
-		{ npm ci --no-audit --no-fund --loglevel=error && cp package-lock.json node_modules/.tarnwick-lock; }; }
+	@tools/test-packages.sh
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
@@ -52,6 +50,7 @@ fuzz: deps
 	@tools/fuzz.sh $(FUZZ_SECONDS)
 
 test-sanitize: deps
+	@tools/test-packages.sh
 	@tools/test-sanitize.sh
 
 windows:
