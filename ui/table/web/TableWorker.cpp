@@ -66,13 +66,14 @@ val list(const QStringList& texts)
 QString withCountsGrouped(QString line, const NumberRules::Separators& separators)
 {
     static const QRegularExpression tally(QStringLiteral(R"(^(\d+) of (\d+) \w+ (?:was|were) )"));
-    static const QRegularExpression repaired(QStringLiteral(R"( on (\d+) lines, lines \d+ to \d+$)"));
+    static const QRegularExpression repaired(
+        QStringLiteral(R"( on (\d+) lines, lines \d+ to \d+$)"));
     for (const QRegularExpression* counts : {&tally, &repaired}) {
         const QRegularExpressionMatch match = counts->match(line);
         // The last count first, so that the places of the earlier ones stay as matched.
         for (int group = match.lastCapturedIndex(); group >= 1; --group) {
-            const QString grouped = NumberRules::format(
-                match.captured(group).toDouble(), NumberRules::Mask::Grouped, separators);
+            const QString grouped = NumberRules::format(match.captured(group).toDouble(),
+                                                        NumberRules::Mask::Grouped, separators);
             line.replace(match.capturedStart(group), match.capturedLength(group), grouped);
         }
     }
