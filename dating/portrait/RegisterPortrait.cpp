@@ -7,6 +7,7 @@
 #include "ui/main/Controls.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <utility>
 
@@ -115,8 +116,11 @@ QString RegisterPortrait::words(const NumberRules::Separators& separators)
     const auto busiest = std::max_element(byYear.begin(), byYear.end(), [](auto a, auto b) {
         return a.second < b.second; // the earliest of equals
     });
-    QString per10000 = QString::number(bestKept->per10000(), 'f', 2);
-    per10000.replace(QLatin1Char('.'), separators.decimal);
+    // To two decimals, the whole part grouped: "1,234.50".
+    const auto cents = qint64(std::llround(bestKept->per10000() * 100));
+    const QString per10000 =
+        NumberRules::format(double(cents / 100), NumberRules::Mask::Grouped, separators) +
+        separators.decimal + QStringLiteral("%1").arg(cents % 100, 2, 10, QLatin1Char('0'));
 
     QString text = QStringLiteral("%1 dated, %2, ")
                        .arg(plural(counts_.dated, "car", "cars"),

@@ -180,7 +180,7 @@ void TestPortrait::picture()
     const QString words = QStringLiteral(
         "12 cars dated, 11 distinct serials, built from October 1908 to December 1927. The "
         "busiest year was 1909, with 4 cars. The month best kept relative to its output was "
-        "October 1908: 1000.00 cars per 10,000 built.");
+        "October 1908: 1,000.00 cars per 10,000 built.");
     QCOMPARE(portrayed.words, words);
     QVERIFY(portrayed.svg.size() < 100 * 1000);
 

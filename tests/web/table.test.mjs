@@ -87,7 +87,7 @@ const HAND = {
   text: 'Owner,Serial\r\nA,400\r\nB,5\r\nC,5\r\nD,11\r\nE,abc\r\nF,157425\r\nG,9300000\r\nH,0\r\n',
   title: 'hand.csv: 6 cars dated, 5 distinct serials',
   words: '6 cars dated, 5 distinct serials, built from October 1908 to January 1924. The busiest year was 1908, '
-    + 'with 2 cars. The month best kept relative to its output was October 1908: 2000.00 cars per 10,000 built. '
+    + 'with 2 cars. The month best kept relative to its output was October 1908: 2,000.00 cars per 10,000 built. '
     + '2 rows were not dated, and 1 serial was listed more than once.',
   bars: 4,
   years: [['1908', '2', '306', '65.36'], ['1909', '1', '13,840', '0.72'], ['1912', '1', '94,653', '0.11'],
