@@ -50,6 +50,10 @@ export function openDateTable(section) {
   // What each Save button saves, { url, name }, and its caption while it has nothing to save.
   const offers = new Map();
   const captions = new Map([save, savePortrait, saveMonths].map((button) => [button, button.textContent]));
+  // A browser that restores a form on reload (Firefox) gives back the chosen file and the enabled
+  // controls, but not the table they were for: the section starts as one that has chosen nothing.
+  picker.value = '';
+  for (const control of [column, run, save, savePortrait, saveMonths]) control.disabled = true;
 
   function say(text) {
     status.textContent = text;
