@@ -31,10 +31,6 @@ const FILES = [
 // The page's own fault in an engine: Firefox gives a reloaded page back the file chosen and the
 // enabled column picker and Date button, while the page starts with no table: Date does nothing
 // until another file is chosen (choosing the same one again changes nothing).
-const RESTORED = {
-  firefox: 'firefox: a reload keeps the file and Date enabled, but the page has no table; Date does nothing',
-};
-
 // Chooses the file from the keyboard (Space on the file field), once the section can take it:
 // the field focused and enabled, and the table tools started (focusing the section starts them;
 // a key pressed while they start may come too late for the browser to open its picker).
@@ -289,7 +285,7 @@ forEachEngineWithSite((web) => {
     await page.reload();
     await page.waitFor(() => performance.getEntriesByName('tarnwick-table-ready').length > 0, { timeout: 20000 });
     const afresh = 'the reloaded section starts with no file and nothing to Date';
-    await t.test(afresh, { todo: RESTORED[web.name] }, async () => {
+    await t.test(afresh, async () => {
       assert.deepEqual(await page.evaluate(() => [document.querySelector('#date-table-file').files.length,
         ...['#date-table-column', '#date-table-run'].map((s) => document.querySelector(s).disabled)]), [0, true, true]);
     });
