@@ -118,8 +118,9 @@ QString RegisterPortrait::words(const NumberRules::Separators& separators)
     });
     // To two decimals, the whole part grouped: "1,234.50".
     const auto cents = qint64(std::llround(bestKept->per10000() * 100));
+    const qint64 whole = cents / 100;
     const QString per10000 =
-        NumberRules::format(double(cents / 100), NumberRules::Mask::Grouped, separators) +
+        NumberRules::format(double(whole), NumberRules::Mask::Grouped, separators) +
         separators.decimal + QStringLiteral("%1").arg(cents % 100, 2, 10, QLatin1Char('0'));
 
     QString text = QStringLiteral("%1 dated, %2, ")
