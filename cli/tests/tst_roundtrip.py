@@ -283,15 +283,15 @@ def write_xlsxwriter(path):
 
 def write_javascript(books, work):
     """SheetJS's and ExcelJS's workbooks, {path: (writer, options)}, by makeWorkbooks.mjs."""
-    spec = {}
+    orders = {}
     for path, (writer, options) in books.items():
         rows = [["Serial", "Owner"]] + [[serial, owner]
                                         for serial, owner, *_ in register_of(writer)]
-        spec[os.path.basename(path)] = {"writer": writer.split()[0], "rows": rows, **options}
-    spec_path = os.path.join(work, "javascript-books.json")
-    with open(spec_path, "w", encoding="utf-8") as f:
-        json.dump(spec, f)
-    status, _, err = run(["node", MAKE_WORKBOOKS, spec_path, work], LO_TIMEOUT)
+        orders[os.path.basename(path)] = {"writer": writer.split()[0], "rows": rows, **options}
+    orders_path = os.path.join(work, "javascript-books.json")
+    with open(orders_path, "w", encoding="utf-8") as f:
+        json.dump(orders, f)
+    status, _, err = run(["node", MAKE_WORKBOOKS, orders_path, work], LO_TIMEOUT)
     if status != 0:
         raise Failure(f"makeWorkbooks.mjs failed (run `npm ci` in tests/web, as `make test` "
                       f"does): {err.decode(errors='replace')}")
