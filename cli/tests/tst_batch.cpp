@@ -434,7 +434,8 @@ void TestBatch::tableFiles()
     QCOMPARE(months.exists(), portrayed);
     if (portrayed) {
         QVERIFY(picture.open(QIODevice::ReadOnly) && months.open(QIODevice::ReadOnly));
-        QVERIFY(picture.readAll().contains("<title id=\"portrait-title\">registry.csv: 1 car dated, 1 distinct serial<"));
+        QVERIFY(picture.readAll().contains(
+            "<title id=\"portrait-title\">registry.csv: 1 car dated, 1 distinct serial<"));
         const QByteArray january = months.readAll().split('\n').value(4);
         QCOMPARE(january, "1909,January,310,646,336,1,29.76\r"); // 10,000 / 336 = 29.76
     }
