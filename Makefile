@@ -32,7 +32,11 @@ build: configure
 run: build
 	@tools/run.sh $(BUILD)
 
+# The workbook round trip makes some workbooks with the page's test packages (SheetJS, ExcelJS):
+# installed as the lock file pins them, again only when it changed (as tools/web/test.sh does).
 test: build
+	@cd tests/web && { cmp -s package-lock.json node_modules/.tarnwick-lock || \
+		{ npm ci --no-audit --no-fund --loglevel=error && cp package-lock.json node_modules/.tarnwick-lock; }; }
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build

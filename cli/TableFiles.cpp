@@ -13,6 +13,7 @@
 #include "dating/output/Messages.h"
 #include "dating/output/OutputSink.h"
 #include "dating/portrait/RegisterPortrait.h"
+#include "dating/workbook/WorkbookSheet.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -56,17 +57,14 @@ TableRun dateCsv(const BatchOptions& options, const NumberRules::Separators& sep
     return {status, true};
 }
 
+// The workbook read whole and dated; its kind is told from its parts, and an --output named for
+// another kind is refused before anything is written.
 TableRun dateWorkbook(const BatchOptions& options, const NumberRules::Separators& separators,
-                      QFile& table, const QString& kind, TableProgress* progress)
+                      QFile& table, TableProgress* progress)
 {
     const QString& name = *options.table;
     if (!options.output)
         return {Usage::error(Usage::Error::WorkbookWithoutOutput, name.toUtf8()), false};
-    const QString suffix = u'.' + QFileInfo(*options.output).suffix().toLower();
-    const bool namesAKind =
-        suffix == u".xlsx" || suffix == u".ods" || suffix == u".xls" || suffix == u".csv";
-    if (namesAKind && !kind.isEmpty() && kind != u".xls" && suffix != kind)
-        return {Usage::error(Usage::Error::OutputOfOtherKind, kind.toUtf8()), false};
     if (table.size() > kLargestWorkbook)
         return {Messages::workbookRefused(
                     QStringLiteral("%1 is larger than the %2 MiB of a workbook that Tarnwick reads")
@@ -77,6 +75,12 @@ TableRun dateWorkbook(const BatchOptions& options, const NumberRules::Separators
     if (table.error() != QFileDevice::NoError)
         return {Messages::cannotRead(name, table.errorString()), false};
     table.close();
+    const QString kind = workbookKind(workbook);
+    const QString suffix = u'.' + QFileInfo(*options.output).suffix().toLower();
+    const bool namesAKind =
+        suffix == u".xlsx" || suffix == u".ods" || suffix == u".xls" || suffix == u".csv";
+    if (namesAKind && !kind.isEmpty() && kind != u".xls" && suffix != kind)
+        return {Usage::error(Usage::Error::OutputOfOtherKind, kind.toUtf8()), false};
 
     QByteArray dated;
     const int status = runWorkbook(options, separators, workbook, dated, progress);
@@ -104,11 +108,9 @@ TableRun runTable(const BatchOptions& options, const NumberRules::Separators& se
     if (table.isSequential()) // a pipe: read as standard input is
         return dateCsv(options, separators, &table, progress);
     const QByteArray start = table.peek(SpreadsheetFile::kStartBytes);
-    const QString kind = SpreadsheetFile::kind(start);
-    if (!kind.isEmpty())
-        return dateWorkbook(options, separators, table, kind, progress);
-    if (start.startsWith("PK") || start.startsWith("\xD0\xCF\x11\xE0"))
-        return dateWorkbook(options, separators, table, {}, progress);
+    if (!SpreadsheetFile::kind(start).isEmpty() || start.startsWith("PK") ||
+        start.startsWith("\xD0\xCF\x11\xE0"))
+        return dateWorkbook(options, separators, table, progress);
     if (options.sheet)
         return {Usage::error(Usage::Error::SheetOfCsv, options.table->toUtf8()), false};
     table.seek(0); // the descriptor back at the start that peek() read

@@ -10,9 +10,9 @@
 #              fonttools and Brotli for the page's fonts, and brotli for its compressed files.
 #   --web-test also what `make test-web` needs: the three browsers (Chromium, Firefox ESR, and
 #              WebKitGTK's WebDriver with its MiniBrowser, on Xvfb; locales gives the locale
-#              sources WebKit's language is made from), npm for the test packages, and
-#              LibreOffice Calc and Gnumeric, which make the workbooks the page dates and read
-#              its output back.
+#              sources WebKit's language is made from), and LibreOffice Calc and Gnumeric,
+#              which make the workbooks the page dates and read its output back. node and npm,
+#              for the test packages, are installed in any case: `make test` uses them too.
 set -euo pipefail
 
 windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-build ccache perl
@@ -27,11 +27,7 @@ for argument in "$@"; do
     case $argument in
         --windows) extra+=("${windows_packages[@]}") ;;
         --web) extra+=("${web_packages[@]}") ;;
-        --web-test)
-            extra+=("${web_test_packages[@]}")
-            # npm comes with some builds of node; Debian's own is a package of its own.
-            command -v npm >/dev/null || extra+=(npm)
-            ;;
+        --web-test) extra+=("${web_test_packages[@]}") ;;
         *) extra+=("$argument") ;;
     esac
 done
@@ -42,11 +38,15 @@ packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberat
           python3 procps orca at-spi2-core openbox xdotool dbus-bin dbus-daemon
           weston qt6-wayland
           # The workbook tests make their .ods files with LibreOffice and Gnumeric and read the
-          # dated ones back with them.
-          libreoffice-calc-nogui gnumeric
+          # dated ones back with them; more workbooks come from the libraries registries' own
+          # scripts use: openpyxl and XlsxWriter here, SheetJS and ExcelJS on node (npm).
+          libreoffice-calc-nogui gnumeric python3-openpyxl python3-xlsxwriter nodejs
           # Mesa's drivers, which every desktop has (the X server depends on them): Qt's
           # Wayland platform loads them through EGL, and the tests should meet them too.
           libgl1-mesa-dri "${extra[@]}")
+
+# npm comes with some builds of node; Debian's own is a package of its own.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -343,7 +343,8 @@ void TestBatch::unwritableOutputFails()
 }
 
 // --column with the table's file named: CSV is read as standard input is; --output gets the
-// whole table or, when the run is refused, nothing at all.
+// whole table or, when the run is refused, nothing at all. Without TABLE among the arguments the
+// table comes on standard input.
 void TestBatch::tableFiles_data()
 {
     QTest::addColumn<QStringList>("arguments"); // TABLE and OUT stand for the files
@@ -384,6 +385,11 @@ void TestBatch::tableFiles_data()
     QTest::newRow("a workbook that is no workbook is refused, and no portrait is drawn")
         << toOut + portraits << QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x') << 2
         << QByteArray("") << false << false;
+    QTest::newRow("a workbook on standard input is refused, and leaves no output file")
+        << QStringList{QStringLiteral("--column"), QStringLiteral("Serial"),
+                       QStringLiteral("--output"), QStringLiteral("OUT")}
+        << QByteArray("PK\x03\x04\x14\0\x06\0[Content_Types].xml", 27) + QByteArray(200, 'x') << 2
+        << QByteArray("this is an .xlsx spreadsheet, not CSV") << false << false;
     QTest::newRow("--sheet is for a workbook")
         << named + QStringList{QStringLiteral("--sheet"), QStringLiteral("Cars")} << csv << 2
         << QByteArray("--sheet is for a workbook") << false << false;
@@ -406,6 +412,7 @@ void TestBatch::tableFiles()
     QFile file(tablePath);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(table) == table.size());
     file.close();
+    const bool piped = !arguments.contains(QStringLiteral("TABLE"));
     arguments.replaceInStrings(QStringLiteral("TABLE"), tablePath);
     arguments.replaceInStrings(QStringLiteral("OUT"), outPath);
     arguments.replaceInStrings(QStringLiteral("PICTURE"), dir.filePath(QStringLiteral("cars.svg")));
@@ -413,7 +420,7 @@ void TestBatch::tableFiles()
                                dir.filePath(QStringLiteral("months.csv")));
     const QByteArray asStandardInput =
         runEstimate({QStringLiteral("--column"), QStringLiteral("Serial")}, table).out;
-    const Run run = runEstimate(arguments);
+    const Run run = runEstimate(arguments, piped ? table : QByteArray());
     QCOMPARE(run.status, status);
     QVERIFY2(run.err.contains(err), run.err.constData());
     const bool toTable =
@@ -811,6 +818,13 @@ void TestBatch::tableComesBackWhole_data()
                                 "mimetypeapplication/vnd.oasis.opendocument.spreadsheetPK";
     QTest::newRow("an .ods file is named, nothing is written")
         << serial << odsStart << QByteArray()
+        << QByteArray("tarnwick-estimate: this is an .ods spreadsheet, not CSV: save it as CSV "
+                      "(UTF-8) first\n")
+        << 2;
+    QTest::newRow("an .ods that begins with its manifest, as SheetJS writes it, is named")
+        << serial
+        << QByteArray("PK\x03\x04", 4) + QByteArray(26, '\0') + "META-INF/manifest.xml<?xml"
+        << QByteArray()
         << QByteArray("tarnwick-estimate: this is an .ods spreadsheet, not CSV: save it as CSV "
                       "(UTF-8) first\n")
         << 2;

@@ -4,8 +4,12 @@ back by the same programs.
 
 LibreOffice (soffice --headless) and Gnumeric (ssconvert) write the workbooks at test time, from
 a flat OpenDocument file written here (several sheets, a title row, number, text and formula
-serials, a merged cell, comments, a defined name, an empty row, dates) and from CSV text. Each
-is dated with
+serials, a merged cell, comments, a defined name, an empty row, dates, empty rows and columns
+stored as repeats) and from CSV text. So do the libraries a registry's own scripts and web apps
+write workbooks with: openpyxl (inline strings, the 1904 date system), XlsxWriter (its
+constant-memory mode), SheetJS (formula strings; an .ods whose mimetype is neither first nor, in
+one, stored) and ExcelJS (a merged title row above the header), through
+tests/web/makeWorkbooks.mjs for the two JavaScript ones. Each is dated with
 
     tarnwick-estimate --column Serial [--sheet NAME] WORKBOOK --output DATED
 
@@ -19,17 +23,24 @@ and both programs convert the input and the dated workbook back to CSV, every sh
   same table as that program exports it as CSV): figures as numbers, sentences and reasons as
   text, the day as a date to both programs (LibreOffice exports it unquoted as a date; to
   Gnumeric it is a number, the day's count from 1899-12-30, shown as that date);
-- the exit status is the CSV path's: 0 when every row is dated, 1 when some are not.
+- the exit status is the CSV path's: 0 when every row is dated, 1 when some are not;
+- the dated file is the same kind of package as the input (.xlsx or .ods), and every row a
+  message names holds the serial the message quotes;
+- the libraries' registers give the days worked out by hand (serial 400: January 9, 1909; 5:
+  October 25, 1908), read back as dates in the workbook's own date system: by openpyxl for an
+  .xlsx (which also finds every cell it wrote unchanged), by Gnumeric for an .ods.
 
 Files that are no workbook the command can date (an old binary .xls, a password-protected
-workbook, a zip of something else) and a workbook without --output are refused: exit status 2,
-nothing written, a message on standard error.
+workbook, a zip of something else), a workbook without --output and an --output named for the
+other kind of workbook are refused: exit status 2, nothing written, a message on standard error.
 
 Usage: tst_roundtrip.py TARNWICK_ESTIMATE [WORK_DIR]   (WORK_DIR is emptied first)
 """
 
 import csv
 import datetime
+import importlib.util
+import json
 import io
 import os
 import re
@@ -42,7 +53,9 @@ import xml.etree.ElementTree as ET
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-TOOLS = ["soffice", "ssconvert"]
+MAKE_WORKBOOKS = os.path.join(HERE, "..", "..", "tests", "web", "makeWorkbooks.mjs")
+TOOLS = ["soffice", "ssconvert", "node"]
+PYTHON_LIBRARIES = ["openpyxl", "xlsxwriter"]  # Debian's python3-openpyxl, python3-xlsxwriter
 ADDED = ["estimate_serial", "estimate_month", "estimate_day", "estimate_year",
          "estimate_first_serial", "estimate_last_serial", "estimate_production_total",
          "estimate_daily_average", "estimate_cars_to_month_end", "estimate_days_to_month_end",
@@ -52,6 +65,7 @@ DATE_COLUMN = "estimate_date"
 LO_TIMEOUT = 120   # seconds for one soffice run over a batch of files
 RUN_TIMEOUT = 60   # seconds for one run of the command
 DAY_ZERO = datetime.date(1899, 12, 30)  # day 0 of both programs' dates
+DAY_ZERO_1904 = datetime.date(1904, 1, 1)  # day 0 of a workbook on the 1904 date system
 
 
 class Failure(Exception):
@@ -172,6 +186,18 @@ def alldated_rows():
             [cell(n, "15076231"), cell(t, "D")]]
 
 
+def gapped_rows():
+    """Empty rows above the table and empty columns left of its serials, which both programs
+    store as one repeated row and one repeated cell; a row with a note in the first column
+    spells its cells out, and a fraction is said with its row."""
+    t, n = "text", "number"
+    return [[], [], [],
+            [cell(None), cell(None), cell(t, "Serial"), cell(t, "Owner")],
+            [cell(None), cell(None), cell(n, "400"), cell(t, "A")],
+            [cell(t, "note"), cell(None), cell(n, "5"), cell(t, "B")],
+            [cell(None), cell(None), cell(n, "1234567.5"), cell(t, "C")]]
+
+
 # A defined name over the register's serials.
 SERIALS_NAME = ('<table:named-expressions><table:named-range table:name="Serials" '
                 'table:base-cell-address="$Register.$A$3" '
@@ -185,6 +211,7 @@ SOURCES = {
     "covered.fods": fods([table("Cover", cover_rows(), (2, 1)),
                           table("Register", register_rows(), (1, 2, 1, 1))], SERIALS_NAME),
     "alldated.fods": fods([table("Cars", alldated_rows())]),
+    "gapped.fods": fods([table("Cars", gapped_rows())]),
     "plain.csv": ("Halvex register,,\n"
                   "Serial,Owner,Note\n"
                   "1234567,a,number\n"
@@ -194,6 +221,91 @@ SOURCES = {
                   ",,\n"
                   "99999999,e,out of range\n"
                   "abc,f,not a number\n"),
+}
+
+
+# --- The registers that libraries write --------------------------------------------------------
+
+# (serial cell, owner, what a person expects of the dated row: its day, "" for a serial dated
+# without one, None for one not dated; and its sentence). A cell is a number, a text, or a
+# formula with the value it gives.
+REGISTER = [
+    (400, "a number", "1909-01-09", "400 was built on January 9, 1909."),
+    ("5", "a text cell", "1908-10-25", "5 was built on October 25, 1908."),
+    (164596, "October to December 1912", "", None),
+    ("abc", "not a number", None, None),
+]
+# The formula cells each library writes with the value they give (openpyxl gives none).
+FORMULAS = {
+    "xlsxwriter": [({"formula": "200*2", "value": 400}, "a formula", "1909-01-09",
+                    "400 was built on January 9, 1909.")],
+    "sheetjs": [({"formula": '"4"&"00"', "value": "400"}, "a formula string", "1909-01-09",
+                 "400 was built on January 9, 1909.")],
+    "exceljs": [({"formula": "200*2", "value": 400}, "a formula", "1909-01-09",
+                 "400 was built on January 9, 1909.")],
+}
+BOUGHT = datetime.date(1950, 3, 1)  # a date openpyxl writes in the 1904 system
+
+
+def register_of(writer):
+    return REGISTER + FORMULAS.get(writer.split()[0], [])
+
+
+def write_openpyxl(path):
+    """openpyxl's own way: inline strings, here on the 1904 date system, below a title row."""
+    import openpyxl
+    from openpyxl.utils.datetime import CALENDAR_MAC_1904
+    book = openpyxl.Workbook()
+    book.epoch = CALENDAR_MAC_1904
+    sheet = book.active
+    sheet.title = "Register"
+    sheet.append(["Halvex register, dates of 1904"])
+    sheet.append(["Serial", "Owner", "Bought"])
+    for serial, owner, *_ in register_of("openpyxl"):
+        sheet.append([serial, owner, BOUGHT])
+    book.save(path)
+
+
+def write_xlsxwriter(path):
+    """XlsxWriter in constant-memory mode: each row written out as it is made, strings inline."""
+    import xlsxwriter
+    book = xlsxwriter.Workbook(path, {"constant_memory": True})
+    sheet = book.add_worksheet("Register")
+    sheet.write_row(0, 0, ["Serial", "Owner"])
+    for r, (serial, owner, *_) in enumerate(register_of("xlsxwriter"), 1):
+        if isinstance(serial, dict):
+            sheet.write_formula(r, 0, "=" + serial["formula"], None, serial["value"])
+        else:
+            sheet.write(r, 0, serial)
+        sheet.write_string(r, 1, owner)
+    book.close()
+
+
+def write_javascript(books, work):
+    """SheetJS's and ExcelJS's workbooks, {path: (writer, options)}, by makeWorkbooks.mjs."""
+    spec = {}
+    for path, (writer, options) in books.items():
+        rows = [["Serial", "Owner"]] + [[serial, owner]
+                                        for serial, owner, *_ in register_of(writer)]
+        spec[os.path.basename(path)] = {"writer": writer.split()[0], "rows": rows, **options}
+    spec_path = os.path.join(work, "javascript-books.json")
+    with open(spec_path, "w", encoding="utf-8") as f:
+        json.dump(spec, f)
+    status, _, err = run(["node", MAKE_WORKBOOKS, spec_path, work], LO_TIMEOUT)
+    if status != 0:
+        raise Failure(f"makeWorkbooks.mjs failed (run `npm ci` in tests/web, as `make test` "
+                      f"does): {err.decode(errors='replace')}")
+
+
+# (writer, format): how each library's register is written. Its books are ("register", writer,
+# format) among the others.
+LIBRARY_BOOKS = {
+    ("openpyxl", "xlsx"): None,
+    ("xlsxwriter", "xlsx"): None,
+    ("sheetjs", "xlsx"): {"title": None},
+    ("sheetjs", "ods"): {"title": "Halvex register", "packed": False},
+    ("sheetjs packed", "ods"): {"title": None, "packed": True},
+    ("exceljs", "xlsx"): {"title": "Halvex register"},
 }
 
 
@@ -275,7 +387,7 @@ class Gnumeric:
 
     def sheets(self, path, outdir):
         """[(name, shown rows, raw rows, {(row, col): ValueType}, layout)] for each sheet, in
-        order, and the workbook's defined names."""
+        order, the workbook's defined names, and day 0 of its date system."""
         shown = self._csv(path, outdir, "automatic")
         raw = self._csv(path, outdir, "raw")
         xml_path = os.path.join(outdir, os.path.basename(path) + ".gnumeric.xml")
@@ -286,9 +398,12 @@ class Gnumeric:
             name = sheet.find("gnm:Name", GNM).text
             kinds = {(int(c.get("Row")), int(c.get("Col"))): c.get("ValueType")
                      for c in sheet.findall("gnm:Cells/gnm:Cell", GNM)}
-            result.append((name, shown[i] if i < len(shown) else [],
-                           raw[i] if i < len(raw) else [], kinds, layout_of(sheet)))
-        return result, names_of(root)
+            # Its CSV starts at the first row that holds a cell: the empty rows above are put back.
+            above = [[]] * min((row for row, _ in kinds), default=0)
+            result.append((name, above + shown[i] if i < len(shown) else [],
+                           above + raw[i] if i < len(raw) else [], kinds, layout_of(sheet)))
+        system = root.findtext("gnm:DateConvention", "", GNM)
+        return result, names_of(root), DAY_ZERO_1904 if "1904" in system else DAY_ZERO
 
 
 GNM = {"gnm": "http://www.gnumeric.org/v10.dtd"}
@@ -486,7 +601,7 @@ def lo_kind(r, c, kind, shown, quoted, want):
     return quoted is False
 
 
-def gnumeric_kind(raw, kinds):
+def gnumeric_kind(raw, kinds, day_zero):
     def kind_of(r, c, kind, shown, quoted, want):
         value_type = kinds.get((r, c))
         if kind == "text":
@@ -496,7 +611,7 @@ def gnumeric_kind(raw, kinds):
         if kind == "date":
             day = datetime.date.fromisoformat(want)
             raw_value = raw[r][c][0] if r < len(raw) and c < len(raw[r]) else ""
-            return as_number(raw_value) == (day - DAY_ZERO).days and shows_day(shown, want)
+            return as_number(raw_value) == (day - day_zero).days and shows_day(shown, want)
         return True
     return kind_of
 
@@ -525,23 +640,43 @@ ROUND_TRIPS = [
      "plain.csv", "libreoffice", "xlsx", []),
     ("Gnumeric .ods imported from CSV: serials as Gnumeric reads them",
      "plain.csv", "gnumeric", "ods", []),
+    ("LibreOffice .ods: empty rows above and cells left of the serials, stored as repeats",
+     "gapped.fods", "libreoffice", "ods", []),
+    ("Gnumeric .ods: empty rows above and cells left of the serials, stored as repeats",
+     "gapped.fods", "gnumeric", "ods", []),
+    ("openpyxl .xlsx on the 1904 date system: the days read in its own system",
+     "register", "openpyxl", "xlsx", []),
+    ("XlsxWriter .xlsx in constant-memory mode, strings inline",
+     "register", "xlsxwriter", "xlsx", []),
+    ("SheetJS .xlsx: a formula string's text is the serial",
+     "register", "sheetjs", "xlsx", []),
+    ("SheetJS .ods, its mimetype stored third: dated as the .ods it is",
+     "register", "sheetjs", "ods", []),
+    ("SheetJS .ods, every part deflated, the mimetype too: dated as the .ods it is",
+     "register", "sheetjs packed", "ods", []),
+    ("ExcelJS .xlsx: a merged title row above the header",
+     "register", "exceljs", "xlsx", []),
 ]
 
-# (rule, file, arguments before the file, whether --output is given, words the message holds)
-# Files and tables the command refuses.
+# (rule, file, arguments before the file, the --output named (None: no --output), words the
+# message holds) Files and tables the command refuses.
 REFUSALS = [
-    ("an old binary .xls is refused: exit 2, nothing written", "register.xls", [], True,
+    ("an old binary .xls is refused: exit 2, nothing written", "register.xls", [], "dated.xls",
      ["xls"]),
-    ("a password-protected .ods is refused: exit 2, nothing written", "password.ods", [], True,
-     ["password"]),
-    ("a zip that holds no workbook is refused: exit 2, nothing written", "notes.xlsx", [], True,
-     []),
+    ("a password-protected .ods is refused: exit 2, nothing written", "password.ods", [],
+     "dated.ods", ["password"]),
+    ("a zip that holds no workbook is refused: exit 2, nothing written", "notes.xlsx", [],
+     "dated.xlsx", []),
     ("a workbook without --output is a usage error: exit 2, nothing written",
-     "lo-register.xlsx", [], False, ["--output"]),
+     "lo-register.xlsx", [], None, ["--output"]),
     ("without --sheet the first sheet holds the table: none there, exit 2, nothing written",
-     "gn-covered.xlsx", [], True, ["Serial"]),
+     "gn-covered.xlsx", [], "dated.xlsx", ["Serial"]),
     ("--sheet naming no sheet of the workbook: exit 2, nothing written",
-     "lo-covered.ods", ["--sheet", "Registry"], True, ["Registry"]),
+     "lo-covered.ods", ["--sheet", "Registry"], "dated.ods", ["Registry"]),
+    ("an .xlsx is written as .xlsx: --output dated.ods is a usage error, nothing written",
+     "lo-register.xlsx", [], "dated.ods", ["name the output .xlsx"]),
+    ("SheetJS's .ods is written as .ods: --output dated.xlsx is a usage error, nothing written",
+     "sheetjs-ods-register.ods", [], "dated.xlsx", ["name the output .ods"]),
 ]
 
 
@@ -574,6 +709,18 @@ def make_workbooks(work, lo, gn):
     with zipfile.ZipFile(os.path.join(work, "notes.xlsx"), "w") as z:
         z.writestr("notes.txt", "Serial\n400\n")
         z.writestr("docProps/app.xml", "<Properties/>")
+    javascript = {}
+    for (writer, fmt), options in LIBRARY_BOOKS.items():
+        # Each name of its own: LibreOffice names a sheet's CSV by the workbook's stem.
+        path = os.path.join(work, f"{writer.replace(' ', '-')}-{fmt}-register.{fmt}")
+        books[("register", writer, fmt)] = path
+        if writer == "openpyxl":
+            write_openpyxl(path)
+        elif writer == "xlsxwriter":
+            write_xlsxwriter(path)
+        else:
+            javascript[path] = (writer, options)
+    write_javascript(javascript, work)
     return books
 
 
@@ -592,26 +739,116 @@ def check_round_trips(estimate, work, lo, gn, books):
         if not os.path.exists(out):
             errors.append(f"{rule}: no output written (exit {status}): {err.decode(errors='replace')}")
             continue
-        runs.append((rule, book, out, status, extra))
+        if package_of(out) != package_of(book):
+            errors.append(f"{rule}: the input is an {package_of(book)} package, the dated file "
+                          f"an {package_of(out)} one")
+        runs.append((rule, book, out, status, extra, err.decode(errors="replace"), source,
+                     writer, fmt))
     files = sorted({r[1] for r in runs} | {r[2] for r in runs})
     lo_sheets = lo.sheets(files, os.path.join(work, "lo-csv")) if files else {}
-    for rule, book, out, status, extra in runs:
+    for rule, book, out, status, extra, said, source, writer, fmt in runs:
         table_name = extra[1] if extra else None
         statuses = {check_book(f"{rule} [LibreOffice]", estimate, lo_sheets[book],
                                lo_sheets[out], table_name, lambda name: lo_kind, errors)}
-        before, names_before = gn.sheets(book, os.path.join(work, "gn-csv"))
-        after, names_after = gn.sheets(out, os.path.join(work, "gn-csv"))
-        kinds = {sheet[0]: gnumeric_kind(sheet[2], sheet[3]) for sheet in after}
+        check_said_rows(rule, said, dict(lo_sheets[book])[table_name or lo_sheets[book][0][0]],
+                        errors)
+        before, names_before, _ = gn.sheets(book, os.path.join(work, "gn-csv"))
+        after, names_after, day_zero = gn.sheets(out, os.path.join(work, "gn-csv"))
+        kinds = {sheet[0]: gnumeric_kind(sheet[2], sheet[3], day_zero) for sheet in after}
         statuses.add(check_book(f"{rule} [Gnumeric]", estimate,
                                 [(sheet[0], sheet[1]) for sheet in before],
                                 [(sheet[0], sheet[1]) for sheet in after],
                                 table_name, kinds.get, errors))
         check_layout(f"{rule} [Gnumeric]", before, after, names_before, names_after, errors)
+        if source == "register":
+            check_hand_worked(rule, book, out, fmt, after[0][1], register_of(writer), errors)
         for expected in statuses - {None}:
             if status != expected:
                 errors.append(f"{rule}: exit status {status}, the CSV path's is {expected}")
         print(f"{'FAIL' if any(e.startswith(rule) for e in errors) else 'ok  '} {rule}")
     return errors
+
+
+def package_of(path):
+    """"xlsx" or "ods", as the package's parts say (not its name), or what else it is."""
+    with zipfile.ZipFile(path) as z:
+        names = z.namelist()
+        if "[Content_Types].xml" in names:
+            return "xlsx"
+        if "mimetype" in names and \
+                z.read("mimetype").strip() == b"application/vnd.oasis.opendocument.spreadsheet":
+            return "ods"
+    return f"unknown ({', '.join(names[:5])})"
+
+
+def check_said_rows(rule, said, rows, errors):
+    """Each row a message names ("row 7: \"1234567.5\": ...") holds the serial it quotes, in
+    the table's serial column as the program that exported the sheet shows it."""
+    header = header_index(rows)
+    column = next(c for c, (v, _) in enumerate(rows[header]) if v == "Serial")
+    for number, quoted in re.findall(r'^tarnwick-estimate: row (\d+): "(.*?)": ', said, re.M):
+        r = int(number) - 1
+        shown = rows[r][column][0] if r < len(rows) and column < len(rows[r]) else ""
+        if shown != quoted and (as_number(shown) is None or as_number(shown) != as_number(quoted)):
+            errors.append(f"{rule}: a message names row {number} for {quoted!r}, which holds "
+                          f"{shown!r}")
+
+
+def openpyxl_rows(path):
+    """The first sheet's cells as openpyxl reads them: a date cell as its day, in the workbook's
+    own date system; an empty cell as ""."""
+    import openpyxl
+    sheet = openpyxl.load_workbook(path).worksheets[0]
+    return [[c.value.date() if isinstance(c.value, datetime.datetime) else
+             "" if c.value is None else c.value for c in row] for row in sheet.iter_rows()]
+
+
+def check_hand_worked(rule, book, out, fmt, shown, register, errors):
+    """The register dated as a person expects it, row by row (found by its owner): the day read
+    back as a date (by openpyxl from an .xlsx, which also finds every cell it wrote unchanged; as
+    Gnumeric shows it from an .ods), the sentence, and an error exactly where no day is known."""
+    if fmt == "xlsx":
+        rows, before = openpyxl_rows(out), openpyxl_rows(book)
+        for r, row in enumerate(before):
+            for c, value in enumerate(row):
+                now = rows[r][c] if r < len(rows) and c < len(rows[r]) else ""
+                if value != "" and now != value:
+                    errors.append(f"{rule} [openpyxl]: cell {r + 1},{c + 1} was {value!r}, "
+                                  f"is {now!r}")
+        is_day = lambda value, iso: value == datetime.date.fromisoformat(iso)
+    else:
+        rows = [[v for v, _ in row] for row in shown]
+        is_day = lambda value, iso: isinstance(value, str) and shows_day(value, iso)
+    header = next((r for r, row in enumerate(rows) if "Serial" in row), None)
+    if header is None:
+        errors.append(f"{rule}: the dated register has no header")
+        return
+    names = list(rows[header])
+    at = {name: names.index(name) if name in names else None
+          for name in ("Owner", DATE_COLUMN, "estimate_sentence", "estimate_error")}
+    if None in at.values():
+        errors.append(f"{rule}: the dated header is {names}")
+        return
+    by_owner = {row[at["Owner"]]: row for row in rows[header + 1:] if len(row) > at["Owner"]}
+    for _, owner, day, sentence in register:
+        row = by_owner.get(owner)
+        if row is None:
+            errors.append(f"{rule}: no dated row for {owner!r}")
+            continue
+        row = list(row) + [""] * (len(names) - len(row))
+        got, error, said = row[at[DATE_COLUMN]], row[at["estimate_error"]], \
+            row[at["estimate_sentence"]]
+        where = f"{rule}: {owner}"
+        if day is None:
+            if got != "" or error == "":
+                errors.append(f"{where}: not dated, yet the day is {got!r} (error {error!r})")
+        elif day == "":
+            if got != "" or error != "":
+                errors.append(f"{where}: dated without a day, yet {got!r} (error {error!r})")
+        elif not is_day(got, day) or error != "":
+            errors.append(f"{where}: the day is {got!r}, not {day} (error {error!r})")
+        if sentence is not None and said != sentence:
+            errors.append(f"{where}: the sentence is {said!r}, not {sentence!r}")
 
 
 def check_book(label, estimate, before, after, table_name, kind_for, errors):
@@ -638,14 +875,13 @@ def check_book(label, estimate, before, after, table_name, kind_for, errors):
 
 def check_refusals(estimate, work):
     errors = []
-    for number, (rule, name, extra, with_output, words) in enumerate(REFUSALS):
+    for number, (rule, name, extra, output, words) in enumerate(REFUSALS):
         book = os.path.join(work, name)
         outdir = os.path.join(work, "refused", str(number))
         os.makedirs(outdir)
-        out = os.path.join(outdir, "dated" + os.path.splitext(name)[1])
         argv = [estimate, "--column", "Serial", *extra, book]
-        if with_output:
-            argv += ["--output", out]
+        if output:
+            argv += ["--output", os.path.join(outdir, output)]
         before = open(book, "rb").read()
         status, stdout, stderr = run(argv, RUN_TIMEOUT, cwd=outdir)
         message = stderr.decode(errors="replace")
@@ -674,6 +910,7 @@ def main():
         return 2
     estimate = os.path.abspath(sys.argv[1])
     missing = [t for t in TOOLS if not shutil.which(t)]
+    missing += [f"python3-{m}" for m in PYTHON_LIBRARIES if not importlib.util.find_spec(m)]
     if missing:
         print(f"FAIL: missing {', '.join(missing)} (tools/install-deps.sh installs them)")
         return 1

@@ -1,15 +1,21 @@
 #include "SpreadsheetFile.h"
 
+#include <algorithm>
+#include <array>
+
 namespace SpreadsheetFile {
 
 namespace {
 
 constexpr QByteArrayView kZip = "PK\x03\x04";
 constexpr QByteArrayView kOle2 = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
-// An OpenDocument zip stores its media type first, uncompressed, as the entry "mimetype".
+// Where a zip's first entry's name stands, in its local header.
 constexpr qsizetype kZipNameAt = 30;
-constexpr QByteArrayView kMimetype = "mimetype";
-constexpr QByteArrayView kOdfSpreadsheet = "application/vnd.oasis.opendocument.spreadsheet";
+// The parts only an OpenDocument package has. Most programs store "mimetype" first; others
+// (SheetJS) begin with the manifest or the content.
+constexpr std::array<QByteArrayView, 7> kOpenDocumentParts{
+    "mimetype",     "META-INF/",  "content.xml", "meta.xml",
+    "settings.xml", "styles.xml", "manifest.rdf"};
 
 bool startsLike(QByteArrayView start, QByteArrayView signature)
 {
@@ -32,8 +38,9 @@ QString kind(QByteArrayView start)
         return QStringLiteral(".xls");
     if (!start.startsWith(kZip))
         return {};
-    const QByteArrayView entry = start.sliced(std::min(kZipNameAt, start.size()));
-    if (entry.startsWith(kMimetype) && entry.sliced(kMimetype.size()).startsWith(kOdfSpreadsheet))
+    const QByteArrayView name = start.sliced(std::min(kZipNameAt, start.size()));
+    if (std::any_of(kOpenDocumentParts.begin(), kOpenDocumentParts.end(),
+                    [name](QByteArrayView part) { return name.startsWith(part); }))
         return QStringLiteral(".ods");
     return QStringLiteral(".xlsx");
 }

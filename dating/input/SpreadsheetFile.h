@@ -13,7 +13,8 @@ inline constexpr qsizetype kStartBytes = 128;
 bool couldBe(QByteArrayView start);
 
 // The file's extension (".xlsx", ".ods", ".xls") when the start is a spreadsheet's; else empty.
-// A zip file is an Office Open XML workbook unless its first entry says OpenDocument.
+// A zip file is an Office Open XML workbook unless its first entry is one of an OpenDocument
+// package's; a whole workbook's kind is told from all its parts (workbookKind()).
 QString kind(QByteArrayView start);
 
 } // namespace SpreadsheetFile

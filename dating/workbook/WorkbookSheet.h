@@ -90,3 +90,8 @@ struct OpenedWorkbook {
     QString problem;                      // why it is refused: what it is and what to do
 };
 OpenedWorkbook openWorkbook(const QByteArray& file, const std::optional<QString>& sheetName);
+
+// The kind of workbook a whole file is, as openWorkbook() tells it: ".xlsx" or ".ods" from a
+// zip's parts (wherever they stand, however they are stored), ".xls" for an old binary workbook;
+// empty for anything else.
+QString workbookKind(const QByteArray& file);

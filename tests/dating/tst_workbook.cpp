@@ -5,6 +5,7 @@
 #include "dating/ByteStreams.h"
 #include "dating/modes/Modes.h"
 #include "dating/output/Messages.h"
+#include "dating/workbook/WorkbookSheet.h"
 #include "dating/workbook/ZipArchive.h"
 
 #include <QDate>
@@ -90,6 +91,44 @@ Dated date(const QByteArray& file, const QString& column = QStringLiteral("Seria
 
 int days(const QDate& day) { return int(QDate(1899, 12, 30).daysTo(day)); }
 
+constexpr QByteArrayView kOdsType = "application/vnd.oasis.opendocument.spreadsheet";
+
+// An OpenDocument package of a table (Serial, 400) stating the media type `type`, its parts in
+// the order given; "mimetype" is stored, or deflated when `packed`, and the manifest states the
+// type for the package's root.
+QByteArray openDocument(const QList<QByteArrayView>& parts, QByteArrayView type = kOdsType,
+                        bool packed = false)
+{
+    const QByteArray manifest =
+        R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0"><manifest:file-entry manifest:full-path="/" manifest:media-type=")" +
+        type.toByteArray() + R"("/></manifest:manifest>)";
+    const QByteArray content =
+        R"(<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"><office:body><office:spreadsheet><table:table table:name="Cars">)"
+        R"(<table:table-row><table:table-cell office:value-type="string"><text:p>Serial</text:p></table:table-cell></table:table-row>)"
+        R"(<table:table-row><table:table-cell office:value-type="float" office:value="400"><text:p>400</text:p></table:table-cell></table:table-row>)"
+        R"(</table:table></office:spreadsheet></office:body></office:document-content>)";
+    ZipWriter zip;
+    for (const QByteArrayView part : parts) {
+        if (part == "mimetype")
+            zip.add(part, type, !packed);
+        else
+            zip.add(part, part == "content.xml" ? content : manifest);
+    }
+    return zip.finish();
+}
+
+// The zip with every entry flagged as encrypted (bit 0 of its flags), in its local header and
+// in the central directory, as a zip tool that encrypts its entries writes them.
+QByteArray flaggedEncrypted(QByteArray zip)
+{
+    for (const auto& [signature, flags] :
+         {std::pair{QByteArray("PK\x03\x04"), 6}, std::pair{QByteArray("PK\x01\x02"), 8}}) {
+        for (qsizetype at = zip.indexOf(signature); at >= 0; at = zip.indexOf(signature, at + 4))
+            zip[at + flags] = char(zip[at + flags] | 1);
+    }
+    return zip;
+}
+
 } // namespace
 
 class TestWorkbook : public QObject {
@@ -99,6 +138,8 @@ private Q_SLOTS:
     void reading_data();
     void reading();
     void addedCells();
+    void kindFromParts_data();
+    void kindFromParts();
     void refused_data();
     void refused();
     void unpackingIsBounded();
@@ -239,6 +280,45 @@ void TestWorkbook::addedCells()
     }
 }
 
+// A workbook's kind comes from its parts, whatever their order and however they are stored, and
+// it is dated as that kind.
+void TestWorkbook::kindFromParts_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("kind");
+    const QByteArray xlsx = workbook(
+        sheet(
+            R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row><row r="2"><c r="A2"><v>400</v></c></row>)"),
+        QStringLiteral("<si><t>Serial</t></si>"));
+    QTest::newRow("an .ods with its mimetype stored first, as LibreOffice writes it")
+        << openDocument({"mimetype", "META-INF/manifest.xml", "content.xml"}) << ".ods";
+    QTest::newRow("an .ods with its manifest first and its mimetype stored later, as SheetJS")
+        << openDocument({"META-INF/manifest.xml", "content.xml", "mimetype"}) << ".ods";
+    QTest::newRow("an .ods whose mimetype is deflated")
+        << openDocument({"content.xml", "mimetype", "META-INF/manifest.xml"}, kOdsType, true)
+        << ".ods";
+    QTest::newRow("an .ods whose manifest alone states its media type")
+        << openDocument({"META-INF/manifest.xml", "content.xml"}) << ".ods";
+    QTest::newRow("an Office Open XML package is an .xlsx") << xlsx << ".xlsx";
+    QTest::newRow("an OpenDocument text is no workbook")
+        << openDocument({"mimetype", "META-INF/manifest.xml", "content.xml"},
+                        "application/vnd.oasis.opendocument.text")
+        << "";
+}
+
+void TestWorkbook::kindFromParts()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, kind);
+    QCOMPARE(workbookKind(file), kind);
+    const Dated dated = date(file);
+    QCOMPARE(dated.status, kind.isEmpty() ? int(Messages::kUsageError) : 0);
+    if (kind == u".ods")
+        QVERIFY2(
+            dated.part("content.xml").contains(QStringLiteral("office:date-value=\"1909-01-09\"")),
+            dated.errors.constData());
+}
+
 void TestWorkbook::refused_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -288,6 +368,10 @@ void TestWorkbook::refused_data()
     QTest::newRow("a row past the last a sheet has")
         << workbook(sheet(R"(<row r="1048577"><c r="A1"><v>1</v></c></row>)"))
         << QByteArray("past the last row");
+    QTest::newRow("a zip whose parts are encrypted is refused as such")
+        << flaggedEncrypted(workbook(
+               sheet(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>Serial</t></is></c></row>)")))
+        << QByteArray("its parts are encrypted");
 }
 
 void TestWorkbook::refused()

@@ -161,9 +161,12 @@ export async function paste(page, text) {
 }
 
 // The open message box: { title, text, buttons, focused }; null when none opens (at once, or
-// within two seconds when waiting).
+// within ten seconds when waiting, as long as the box has not yet taken the focus).
 export async function messageBox(page, { wait = true } = {}) {
-  if (wait) await waitForSelector(page, 'dialog.message-box[open]', { timeout: 2000 }).catch(() => null);
+  if (wait) {
+    await page.waitFor(() => document.querySelector('dialog.message-box[open]')?.contains(document.activeElement),
+      { timeout: 10000 }).catch(() => null);
+  }
   return page.evaluate(() => {
     const box = document.querySelector('dialog.message-box[open]');
     if (!box) return null;
@@ -184,10 +187,10 @@ export async function answerBox(page, key) {
 }
 
 // The polite live region's text once it has been filled (it is emptied first, then filled a
-// moment later); empty when nothing was announced within three seconds.
+// moment later); empty when nothing was announced within ten seconds.
 export async function announced(page) {
   await page.waitFor(() => document.querySelector('#announcements').textContent !== '',
-    { timeout: 3000 }).catch(() => null);
+    { timeout: 10000 }).catch(() => null);
   return textOf(page, '#announcements');
 }
 

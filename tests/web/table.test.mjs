@@ -121,10 +121,25 @@ forEachEngineWithSite((web) => {
     await page.close();
   });
 
-  test('the summary groups numbers as the browser\u2019s language does', async () => {
-    const page = await web.open(undefined, 'de-DE');
-    assert.match((await dateInPage(page, csv)).at(-1), /^1\.200 rows: 1\.\d{3} dated, \d+ not dated$/);
-    await page.close();
+  // the browser's language, and how the section then writes the register's counts (1,200 rows, a
+  // few not dated): in its summary, and in the command's own message, which the command itself
+  // writes plainly
+  const GROUPED = [
+    ['German groups thousands with a point', 'de-DE', /^1\.200 rows: 1\.\d{3} dated, \d+ not dated$/,
+      /^\d+ of 1\.200 rows were not dated: see the estimate_error column$/],
+    ['English groups thousands with a comma, in the command\u2019s message too', 'en-US',
+      /^1,200 rows: 1,\d{3} dated, \d+ not dated$/, /^\d+ of 1,200 rows were not dated: see the estimate_error column$/],
+  ];
+
+  test('the section groups its counts as the browser\u2019s language does', async (t) => {
+    for (const [rule, language, summary, message] of GROUPED) {
+      await t.test(rule, async () => {
+        const page = await web.open(undefined, language);
+        assert.match((await dateInPage(page, csv)).at(-1), summary);
+        assert.match((await texts(page, '#date-table-messages li')).at(-1), message);
+        await page.close();
+      });
+    }
   });
 
   test('a file the command refuses is refused in the page in its words, with nothing to save', async (t) => {

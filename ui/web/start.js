@@ -12,7 +12,7 @@ import { openBuiltOn } from './BuiltOnSection.js';
 import { openDateTable } from './TableSection.js';
 import { startTableWorker } from './TableTasks.js';
 
-openDateTable(document.getElementById('date-table'));
+const dateTable = openDateTable(document.getElementById('date-table'));
 openBuiltOn(document.getElementById('built-on'));
 
 const root = document.getElementById('page');
@@ -39,6 +39,10 @@ const replay = releaseEarlyForm();
 openMainPage(core, root, document.getElementById('announcements'));
 replay();
 performance.mark('tarnwick-ready'); // the serial field calculates from here
+
+// A table opened with the installed page from the file manager (the manifest's file_handlers;
+// Chromium on a desktop) goes to the table section, once the calculator has taken the focus.
+globalThis.launchQueue?.setConsumer((launch) => dateTable.openLaunched(launch.files));
 
 // The service worker, which copies every file of the site, and the table worker come after, so
 // that neither competes with the core's own fetch.

@@ -86,7 +86,10 @@ HeaderNames HeaderNames::read(const QByteArray& file)
     HeaderNames header;
     const QString spreadsheet = SpreadsheetFile::kind(
         QByteArrayView(file).first(std::min(file.size(), SpreadsheetFile::kStartBytes)));
-    header.kind = spreadsheet.isEmpty() ? QStringLiteral(".csv") : spreadsheet;
+    const QString told = spreadsheet.isEmpty() ? QString() : workbookKind(file);
+    header.kind = spreadsheet.isEmpty() ? QStringLiteral(".csv")
+                  : told.isEmpty()      ? spreadsheet
+                                        : told;
     if (spreadsheet.isEmpty())
         readCsv(file, header);
     else

@@ -9,7 +9,7 @@
 // first row that names a serial column (title rows above a header are common), else its first
 // row. The column preselected is the first whose name says "serial", in any case.
 struct HeaderNames {
-    QString kind;          // ".csv", ".xlsx" or ".ods": the file as its start tells it
+    QString kind;          // ".csv", ".xlsx" or ".ods": a workbook's as its parts tell it
     QStringList names;     // the header's cells that hold a name, in column order
     qsizetype chosen = -1; // in names: the one that says serial; -1 when none does
     QString problem;       // why no header could be read (then names is empty)

@@ -3,21 +3,25 @@
 // device, and comes back as the same kind of file with the estimate's columns added. The column
 // is picked from the header's names (one whose name says serial is preselected); a progress bar
 // follows the run; the first rows are previewed; the summary goes to the section's live region;
-// Save downloads the dated file.
+// Save downloads the dated file. The register's portrait follows (PortraitFigure.js), with its
+// picture and its months to save as the command writes them. A file opened with the installed
+// page from the file manager comes here as a chosen one does (openLaunched).
 
+import { clearPortrait, showPortrait } from './PortraitFigure.js';
 import { runTask, startTableWorker } from './TableTasks.js';
 
 const TYPES = {
   '.csv': 'text/csv',
   '.xlsx': 'application/vnd.openxmlformats-officedocument.spreadsheetml.sheet',
   '.ods': 'application/vnd.oasis.opendocument.spreadsheet',
+  '.svg': 'image/svg+xml',
 };
 
-// "register.xlsx" dated is "register-dated.xlsx"; the extension is the file's kind as its bytes
-// tell it.
-export function datedName(name, kind) {
+// The names of what is saved from "register.xlsx": "register-dated.xlsx" (the extension is the
+// file's kind as its bytes tell it), "register-portrait.svg", "register-months.csv".
+export function savedName(name, ending) {
   const base = name.replace(/\.[^.]*$/, '') || 'table';
-  return `${base}-dated${kind}`;
+  return `${base}-${ending}`;
 }
 
 export function openDateTable(section) {
@@ -29,12 +33,23 @@ export function openDateTable(section) {
   const messages = section.querySelector('#date-table-messages');
   const preview = section.querySelector('#date-table-preview');
   const save = section.querySelector('#date-table-save');
+  const savePortrait = section.querySelector('#date-table-save-portrait');
+  const saveMonths = section.querySelector('#date-table-save-months');
   const drop = section.querySelector('#date-table-drop');
+  const portraitView = {
+    figure: section.querySelector('#date-table-portrait'),
+    picture: section.querySelector('#date-table-portrait-picture'),
+    caption: section.querySelector('#date-table-portrait-words'),
+    years: section.querySelector('#date-table-years'),
+  };
 
   let table = null; // the chosen File
-  let dated = null; // { url, name }
   let busy = false;
   let chosenAt = 0; // the last choice: a later one makes an earlier header reply stale
+  let launched = null; // a file opened from the file manager while another was dated
+  // What each Save button saves, { url, name }, and its caption while it has nothing to save.
+  const offers = new Map();
+  const captions = new Map([save, savePortrait, saveMonths].map((button) => [button, button.textContent]));
 
   function say(text) {
     status.textContent = text;
@@ -48,11 +63,20 @@ export function openDateTable(section) {
     run.disabled = !table || !column.value;
   }
 
+  function offer(button, bytes, name, kind) {
+    offers.set(button, { url: URL.createObjectURL(new Blob([bytes], { type: TYPES[kind] })), name });
+    button.textContent = `Save ${name}`;
+    button.disabled = false;
+  }
+
   function clearResult() {
-    if (dated) URL.revokeObjectURL(dated.url);
-    dated = null;
-    save.disabled = true;
-    save.textContent = 'Save the dated file';
+    for (const [button, caption] of captions) {
+      if (offers.has(button)) URL.revokeObjectURL(offers.get(button).url);
+      button.disabled = true;
+      button.textContent = caption;
+    }
+    offers.clear();
+    clearPortrait(portraitView);
     messages.replaceChildren();
     messages.hidden = true;
     preview.hidden = true;
@@ -73,7 +97,9 @@ export function openDateTable(section) {
     column.disabled = false;
   }
 
-  async function choose(file) {
+  // `focus`: the focus goes to Date (or to the column picker when no column was found), as for a
+  // file opened from the file manager, which comes with the page's focus elsewhere.
+  async function choose(file, { focus = false } = {}) {
     if (busy || !file) return;
     const at = ++chosenAt;
     table = file;
@@ -99,6 +125,7 @@ export function openDateTable(section) {
     }
     fillColumns(header);
     setBusy(false);
+    if (focus) (run.disabled ? column : run).focus();
     say(header.chosen < 0
       ? `${file.name}: choose the column that holds the serial numbers, then Date.`
       : `${file.name}: serial numbers from the column “${header.names[header.chosen]}”. Press Date to date the table.`);
@@ -114,7 +141,7 @@ export function openDateTable(section) {
     let result;
     try {
       const bytes = await file.arrayBuffer();
-      result = await runTask('date', { bytes, column: column.value, language: navigator.language },
+      result = await runTask('date', { bytes, column: column.value, language: navigator.language, name: file.name },
         { transfer: [bytes], onProgress: (fraction) => { progress.value = fraction; } });
     } catch (error) {
       result = { status: 2, bytes: new Uint8Array(), messages: [readFailure(error)], summary: '', preview: [] };
@@ -122,15 +149,18 @@ export function openDateTable(section) {
     progress.value = 1;
     showMessages(result.messages);
     showPreview(result.preview);
-    if (result.bytes.length > 0) {
-      const name = datedName(file.name, result.kind);
-      dated = { url: URL.createObjectURL(new Blob([result.bytes], { type: TYPES[result.kind] })), name };
-      save.textContent = `Save ${name}`;
-      save.disabled = false;
+    if (result.bytes.length > 0) offer(save, result.bytes, savedName(file.name, `dated${result.kind}`), result.kind);
+    if (result.portrait) {
+      showPortrait(portraitView, result.portrait);
+      offer(savePortrait, result.portrait.svg, savedName(file.name, 'portrait.svg'), '.svg');
+      offer(saveMonths, result.portrait.monthsCsv, savedName(file.name, 'months.csv'), '.csv');
     }
     setBusy(false);
     progress.hidden = true;
     say(result.summary || `${file.name} was not dated: ${result.messages.join(' ') || 'it could not be read.'}`);
+    const next = launched;
+    launched = null;
+    if (next) choose(next, { focus: true });
   }
 
   function showMessages(lines) {
@@ -168,13 +198,15 @@ export function openDateTable(section) {
   picker.addEventListener('change', () => choose(picker.files[0]));
   column.addEventListener('change', () => setBusy(busy));
   run.addEventListener('click', date);
-  save.addEventListener('click', () => {
-    if (!dated) return;
-    const link = document.createElement('a');
-    link.href = dated.url;
-    link.download = dated.name;
-    link.click();
-  });
+  for (const button of captions.keys()) {
+    button.addEventListener('click', () => {
+      if (!offers.has(button)) return;
+      const link = document.createElement('a');
+      link.href = offers.get(button).url;
+      link.download = offers.get(button).name;
+      link.click();
+    });
+  }
   section.addEventListener('focusin', () => startTableWorker(), { once: true });
 
   // A file dropped anywhere on the page is the table; the browser would open it instead.
@@ -194,4 +226,15 @@ export function openDateTable(section) {
     drop.classList.remove('dragging');
     choose(event.dataTransfer.files[0]);
   });
+
+  return {
+    // The files of a launch (launchQueue's FileSystemFileHandles): the first is the table, as if
+    // chosen; while another is dated, it waits until that one is done.
+    async openLaunched(handles) {
+      const file = await handles[0]?.getFile();
+      if (!file) return;
+      if (busy) launched = file;
+      else choose(file, { focus: true });
+    },
+  };
 }

@@ -12,11 +12,14 @@
 #include "dating/modes/Modes.h"
 #include "dating/output/Messages.h"
 #include "dating/output/OutputSink.h"
+#include "dating/portrait/RegisterPortrait.h"
+#include "dating/workbook/WorkbookSheet.h"
 #include "estimate/NumberRules.h"
 #include "ui/main/Controls.h"
 #include "ui/web/WebValues.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <emscripten/bind.h>
@@ -55,14 +58,36 @@ val list(const QStringList& texts)
     return out;
 }
 
-// What the command said on standard error, each line without the command's name; the synopsis
-// that follows a usage error is for a command line, not for the page, and is left out.
-QStringList messageLines(const QByteArray& said)
+// A line of the command's with its counts grouped as the page's summary groups numbers: how many
+// rows of how many were not dated, on how many lines a repair was made ("266 of 2,000 rows were
+// not dated", "... on 1,240 lines, lines 11 to 2400"). Line numbers are places, as a
+// spreadsheet's row numbers are, and a quoted input is the table's own text: both stay as they
+// are. The command itself writes its counts plainly, for the scripts that read it.
+QString withCountsGrouped(QString line, const NumberRules::Separators& separators)
+{
+    static const QRegularExpression tally(QStringLiteral(R"(^(\d+) of (\d+) \w+ (?:was|were) )"));
+    static const QRegularExpression repaired(QStringLiteral(R"( on (\d+) lines, lines \d+ to \d+$)"));
+    for (const QRegularExpression* counts : {&tally, &repaired}) {
+        const QRegularExpressionMatch match = counts->match(line);
+        // The last count first, so that the places of the earlier ones stay as matched.
+        for (int group = match.lastCapturedIndex(); group >= 1; --group) {
+            const QString grouped = NumberRules::format(
+                match.captured(group).toDouble(), NumberRules::Mask::Grouped, separators);
+            line.replace(match.capturedStart(group), match.capturedLength(group), grouped);
+        }
+    }
+    return line;
+}
+
+// What the command said on standard error, each line without the command's name and with its
+// counts grouped; the synopsis that follows a usage error is for a command line, not for the
+// page, and is left out.
+QStringList messageLines(const QByteArray& said, const NumberRules::Separators& separators)
 {
     QStringList lines;
     for (const QString& line : QString::fromUtf8(said).split(QLatin1Char('\n'))) {
         if (line.startsWith(kCommandPrefix))
-            lines.append(line.sliced(kCommandPrefix.size()));
+            lines.append(withCountsGrouped(line.sliced(kCommandPrefix.size()), separators));
     }
     return lines;
 }
@@ -137,6 +162,72 @@ private:
     int percent_ = -1;
 };
 
+// A non-negative value with two decimals, its whole part grouped: "1,234.57".
+QString twoDecimals(double value, const NumberRules::Separators& separators)
+{
+    const QString plain = QString::number(value, 'f', 2);
+    const qsizetype point = plain.indexOf(QLatin1Char('.'));
+    return NumberRules::format(plain.first(point).toDouble(), NumberRules::Mask::Grouped,
+                               separators) +
+           separators.decimal + plain.sliced(point + 1);
+}
+
+// The register's cars by year beside the factory's output, summed from its months:
+// [{ year, cars, built, per10000 }], as text, numbers grouped by `separators`.
+val portraitYears(const QList<RegisterPortrait::Month>& months,
+                  const NumberRules::Separators& separators)
+{
+    struct Year {
+        int year;
+        qsizetype cars;
+        double built;
+    };
+    QList<Year> years;
+    for (const RegisterPortrait::Month& month : months) {
+        if (years.isEmpty() || years.last().year != month.row->year)
+            years.append({month.row->year, 0, 0});
+        years.last().cars += month.cars;
+        years.last().built += month.built;
+    }
+    const auto number = [&](double n) {
+        return WebValues::text(NumberRules::format(n, NumberRules::Mask::Grouped, separators));
+    };
+    val out = val::array();
+    for (const Year& year : years) {
+        val row = val::object();
+        row.set("year", WebValues::text(QString::number(year.year)));
+        row.set("cars", number(double(year.cars)));
+        row.set("built", number(year.built));
+        const double per10000 = year.built > 0 ? double(year.cars) * 10000.0 / year.built : 0;
+        row.set("per10000", WebValues::text(twoDecimals(per10000, separators)));
+        out.call<void>("push", row);
+    }
+    return out;
+}
+
+// The register's portrait, as `--portrait NAME.svg --portrait NAME.csv` writes it:
+// { svg, monthsCsv, words, years }. The two files are the command's bytes; `words` is the figures
+// in words, with the rows not dated and the serials listed more than once.
+val portraitOf(RegisterPortrait& portrait, const NumberRules::Separators& separators)
+{
+    const RegisterPortrait::Counts& counts = portrait.counts();
+    const auto counted = [&](qsizetype n, const char* one, const char* many) {
+        return NumberRules::format(double(n), NumberRules::Mask::Grouped, separators) +
+               QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+    };
+    const QString words =
+        portrait.words(separators) +
+        QStringLiteral(" %1 not dated, and %2 listed more than once.")
+            .arg(counted(counts.rows - counts.dated, "row was", "rows were"),
+                 counted(counts.listedAgain, "serial was", "serials were"));
+    val out = val::object();
+    out.set("svg", uint8Array(portrait.svg()));
+    out.set("monthsCsv", uint8Array(portrait.monthsCsv()));
+    out.set("words", WebValues::text(words));
+    out.set("years", portraitYears(portrait.months(), separators));
+    return out;
+}
+
 NumberRules::Separators separatorsOf(const std::string& language)
 {
     return NumberRules::Separators::fromLocale(QLocale(WebValues::fromJs(language)));
@@ -155,9 +246,12 @@ val tableHeader(const std::string& file)
 }
 
 // The table dated as `tarnwick-estimate --column COLUMN FILE --output OUT` dates it, in the
-// browser language's number separators: { status, kind, bytes, messages, summary, preview };
-// `bytes` is empty when the table was refused (status 2).
-val dateTable(const std::string& file, const std::string& column, const std::string& language)
+// browser language's number separators: { status, kind, bytes, messages, summary, preview,
+// portrait }; `bytes` is empty and `portrait` undefined when the table was refused (status 2).
+// `name` is the file's name, which the portrait's title shows; `withPortrait` false leaves the
+// portrait out (for timing the dating alone).
+val dateTable(const std::string& file, const std::string& column, const std::string& language,
+              const std::string& name, bool withPortrait)
 {
     const QByteArray table = bytesOf(file);
     const NumberRules::Separators separators = separatorsOf(language);
@@ -165,19 +259,28 @@ val dateTable(const std::string& file, const std::string& column, const std::str
     options.column = WebValues::fromJs(column);
     const QString spreadsheet = SpreadsheetFile::kind(
         QByteArrayView(table).first(std::min(table.size(), SpreadsheetFile::kStartBytes)));
+    // What the dated file is saved as: a workbook's kind as its parts tell it (its start may not:
+    // an .ods need not begin with its mimetype).
+    QString kind = QStringLiteral(".csv");
+    if (!spreadsheet.isEmpty()) {
+        const QString told = workbookKind(table);
+        kind = told.isEmpty() ? spreadsheet : told;
+    }
 
     QByteArray said;
     QByteArray dated;
     PageProgress progress;
+    RegisterPortrait portrait(WebValues::fromJs(name), &progress);
+    TableProgress* watcher = withPortrait ? static_cast<TableProgress*>(&portrait) : &progress;
     ByteArraySink saidSink(said);
     Messages::sendTo(&saidSink);
     int status = Messages::kUsageError;
     if (spreadsheet.isEmpty()) {
         InputStream input(table);
         OutputSink out(&dated);
-        status = runColumn(options, separators, input, out, &progress);
+        status = runColumn(options, separators, input, out, watcher);
     } else {
-        status = runWorkbook(options, separators, table, dated, &progress);
+        status = runWorkbook(options, separators, table, dated, watcher);
     }
     Messages::sendTo(nullptr);
     if (status == Messages::kUsageError)
@@ -185,13 +288,15 @@ val dateTable(const std::string& file, const std::string& column, const std::str
 
     val out = val::object();
     out.set("status", status);
-    out.set("kind", WebValues::text(spreadsheet.isEmpty() ? QStringLiteral(".csv") : spreadsheet));
+    out.set("kind", WebValues::text(kind));
     out.set("bytes", uint8Array(dated));
-    out.set("messages", list(messageLines(said)));
+    out.set("messages", list(messageLines(said, separators)));
     out.set("summary",
             WebValues::text(status == Messages::kUsageError ? QString()
                                                             : progress.summary(separators)));
     out.set("preview", progress.preview());
+    if (withPortrait && status != Messages::kUsageError)
+        out.set("portrait", portraitOf(portrait, separators));
     return out;
 }
 

@@ -10,8 +10,10 @@ const table = createTable();
 const HANDLERS = {
   // The header's names for the column picker: { kind, names, chosen, problem }.
   header: (module, { bytes }) => module.tableHeader(new Uint8Array(bytes)),
-  // The dated file: { status, kind, bytes, messages, summary, preview }.
-  date: (module, { bytes, column, language }) => module.dateTable(new Uint8Array(bytes), column, language),
+  // The dated file and the register's portrait: { status, kind, bytes, messages, summary, preview,
+  // portrait: { svg, monthsCsv, words, years } }; `portrait: false` leaves the portrait out.
+  date: (module, { bytes, column, language, name = '', portrait = true }) =>
+    module.dateTable(new Uint8Array(bytes), column, language, name, portrait),
   // The serials built on a day: { answered, text }.
   builtOn: (module, { day }) => module.builtOn(day),
 };
@@ -21,7 +23,8 @@ self.addEventListener('message', async ({ data }) => {
   const handler = HANDLERS[data.type];
   try {
     const reply = handler(await table, data);
-    const moved = reply.bytes ? [reply.bytes.buffer] : [];
+    const moved = [reply.bytes, reply.portrait?.svg, reply.portrait?.monthsCsv].filter(Boolean)
+      .map((bytes) => bytes.buffer);
     self.postMessage({ id: data.id, ...reply }, moved);
   } catch (error) {
     self.postMessage({ id: data.id, failed: String(error?.message ?? error) });
