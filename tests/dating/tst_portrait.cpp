@@ -182,7 +182,7 @@ void TestPortrait::picture()
         "busiest year was 1909, with 4 cars. The month best kept relative to its output was "
         "October 1908: 1,000.00 cars per 10,000 built.");
     QCOMPARE(portrayed.words, words);
-    QVERIFY(portrayed.svg.size() < 100 * 1000);
+    QVERIFY(portrayed.svg.size() < 100000);
 
     // Well-formed, named and described, one bar a month with cars in each panel.
     QXmlStreamReader svg(portrayed.svg);
