@@ -152,20 +152,25 @@ export async function typeDay(page, selector, day) {
 
 // Pastes text into the focused field as a person does: the clipboard holds it, Ctrl+V pastes.
 // Resolves to whether the page prevented the paste. (Chromium: puppeteer grants the clipboard.)
+// The listener is in place before the keys are sent: the protocol may deliver a key before a
+// script sent ahead of it.
 export async function paste(page, text) {
   const origin = new URL(page.url()).origin;
   await page.browserContext().overridePermissions(origin, ['clipboard-read', 'clipboard-write',
     'clipboard-sanitized-write']);
   await page.evaluate((clipboard) => navigator.clipboard.writeText(clipboard), text);
-  const prevented = page.evaluate(() => new Promise((resolve) => {
-    document.activeElement.addEventListener('paste', (event) => {
-      setTimeout(() => resolve(event.defaultPrevented));
-    }, { once: true });
-  }));
+  await page.evaluate(() => {
+    globalThis.tarnwickPasted = new Promise((resolve) => {
+      document.activeElement.addEventListener('paste', (event) => {
+        setTimeout(() => resolve(event.defaultPrevented));
+      }, { once: true });
+    });
+  });
   await page.keyboard.down('Control');
   await page.keyboard.press('KeyV', { commands: ['paste'] });
   await page.keyboard.up('Control');
-  return prevented;
+  return page.evaluate(() => Promise.race([globalThis.tarnwickPasted,
+    new Promise((resolve, reject) => { setTimeout(() => reject(new Error('no paste event came')), 10000); })]));
 }
 
 // The open message box: { title, text, buttons, focused }; null when none opens (at once, or
