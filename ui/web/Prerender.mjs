@@ -68,6 +68,21 @@ function importsOf(file, found = new Set()) {
 }
 const early = document.head.querySelector('script[src="EarlyForm.js"]');
 early.dataset.modules = ['start.js', ...importsOf('start.js')].filter((name) => name !== 'EarlyForm.js').join(' ');
+// On a desktop the browser asks for all of them, the core's loader and its WebAssembly as it
+// reads the head: EarlyForm.js runs only once the page is parsed (and, in Chromium, laid out
+// first), which had the core's 2 MB asked for some 0.15 s later. A touch-first device (the
+// query EarlyForm.js asks) matches none of these links and asks for them after its first paint.
+const desktop = 'not all and (hover: none) and (pointer: coarse)';
+const linkTo = (attributes) => {
+  const link = document.createElement('link');
+  for (const [name, value] of Object.entries({ ...attributes, media: desktop })) link.setAttribute(name, value);
+  return link;
+};
+// (crossorigin: as fetch() asks for it, so that EarlyForm.js's fetch takes this one)
+const wasm = linkTo({ rel: 'preload', href: 'tarnwick-web.wasm', as: 'fetch', type: 'application/wasm', crossorigin: '' });
+const preloads = [...early.dataset.modules.split(' '), 'tarnwick-web.js']
+  .map((name) => linkTo({ rel: 'modulepreload', href: name }));
+early.after(wasm, ...preloads);
 
 // Each style attribute as a rule for its element, as specific as the page's own id rules and
 // more (the attribute outranked them all).
