@@ -93,7 +93,7 @@ std::optional<int> DaySerialFinder::dayInRow(quint32 serial, const MonthRow& row
     return static_cast<int>(*day);
 }
 
-QString BuiltOnAnswer::line() const
+QString BuiltOnAnswer::line(const NumberRules::Separators* grouping) const
 {
     const QString name = buildDayText(*day);
     if (!serials)
@@ -104,7 +104,9 @@ QString BuiltOnAnswer::line() const
         .arg(name)
         .arg(serials->first)
         .arg(serials->last)
-        .arg(serials->count());
+        .arg(grouping ? NumberRules::format(double(serials->count()), NumberRules::Mask::Grouped,
+                                            *grouping)
+                      : QString::number(serials->count()));
 }
 
 std::array<QString, BuiltOnAnswer::kCsvColumns.size()>

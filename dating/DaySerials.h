@@ -3,6 +3,8 @@
 #include "BatchEstimator.h"
 #include "BuildDay.h"
 
+#include "estimate/NumberRules.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
@@ -31,8 +33,9 @@ struct BuiltOnAnswer {
 
     // The line of an answered input: "January 9, 1909: serials 399 to 409 (11 cars).",
     // "October 21, 1908: serial 1 (1 car).", "February 4, 1924: no serial is estimated to this
-    // day."
-    QString line() const;
+    // day." The count of cars is written plainly (the command's), or grouped with `grouping`
+    // (the page's: "(5,621 cars)"); serial numbers never are.
+    QString line(const NumberRules::Separators* grouping = nullptr) const;
 
     // One CSV row's fields in the order of kCsvColumns, not yet quoted. An answered input fills
     // the month (as the window writes it: "January", "Oct-Dec"), day, year and count, and the

@@ -4,6 +4,7 @@
 
 #include "dating/ByteStreams.h"
 #include "dating/input/InputText.h"
+#include "estimate/NumberRules.h"
 
 #include <QStringList>
 
@@ -16,6 +17,14 @@ namespace Messages {
 namespace {
 
 ByteSink* sentTo = nullptr;
+const NumberRules::Separators* countSeparators = nullptr;
+
+QString counted(qsizetype n)
+{
+    if (!countSeparators)
+        return QString::number(n);
+    return NumberRules::format(double(n), NumberRules::Mask::Grouped, *countSeparators);
+}
 
 QString quoted(QByteArrayView utf8)
 {
@@ -46,6 +55,8 @@ QString repairText(CsvRepair repair, bool ofSeveral)
 } // namespace
 
 void sendTo(ByteSink* sink) { sentTo = sink; }
+
+void groupCountsWith(const NumberRules::Separators* separators) { countSeparators = separators; }
 
 void write(QByteArrayView bytes)
 {
@@ -160,8 +171,7 @@ void Repairs::sayCounted(OutputSink& out) const
             say(QStringLiteral("line %1: ").arg(lines.first) + repairText(repair, false));
         else
             say(QStringLiteral("%1 on %2 lines, lines %3 to %4")
-                    .arg(repairText(repair, true))
-                    .arg(lines.count)
+                    .arg(repairText(repair, true), counted(lines.count))
                     .arg(lines.first)
                     .arg(lines.last));
     }
@@ -211,7 +221,7 @@ int finish(OutputSink& out, int readError, const Tally& tally, Inputs inputs)
     }
     if (inputs == Inputs::Serials || inputs == Inputs::Days)
         where = QStringLiteral("see the messages above");
-    say(QStringLiteral("%1 of %2 %3: %4").arg(tally.failed).arg(tally.total).arg(what, where));
+    say(QStringLiteral("%1 of %2 %3: %4").arg(counted(tally.failed), counted(tally.total), what, where));
     return status;
 }
 

@@ -11,6 +11,10 @@
 class ByteSink;
 class OutputSink;
 
+namespace NumberRules {
+struct Separators;
+}
+
 enum class CsvRepair {
     // Each cell keeps the text a spreadsheet shows (said once a kind, Messages::Repairs):
     TextAfterClosingQuote,
@@ -32,6 +36,10 @@ void sendTo(ByteSink* sink);
 // A message, "tarnwick-estimate: TEXT" and a line break; and bytes as they are.
 void say(const QString& text);
 void write(QByteArrayView bytes);
+// How the counts in the messages are written: plainly while none is set (the command's, for the
+// scripts that read them), else grouped with these separators (the page's, in its language).
+// Line numbers are places, as a spreadsheet's row numbers are, and stay as they are.
+void groupCountsWith(const NumberRules::Separators* separators);
 
 // The table on standard input has no header row, or no column NAME in it; gives kUsageError.
 int noHeaderRow(const QString& column);

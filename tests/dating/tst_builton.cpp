@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <tuple>
@@ -337,6 +338,12 @@ void TestBuiltOn::serialsOfADay()
     QVERIFY2(answer.answered(), qPrintable(answer.message));
     QVERIFY(answer.day);
     QCOMPARE(answer.line(), line);
+    // As the page shows it in German: the count of cars grouped, the serials (names) never.
+    QString grouped = line;
+    grouped.replace(QRegularExpression(QStringLiteral(R"(\((\d)(\d{3}) cars\))")),
+                    QStringLiteral("(\\1.\\2 cars)"));
+    const NumberRules::Separators german{QStringLiteral(","), QStringLiteral(".")};
+    QCOMPARE(answer.line(&german), grouped);
 }
 
 QTEST_APPLESS_MAIN(TestBuiltOn)

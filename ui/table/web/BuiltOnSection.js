@@ -22,7 +22,7 @@ export function openBuiltOn(section) {
     }
     let text;
     try {
-      text = (await runTask('builtOn', { day: day.value })).text;
+      text = (await runTask('builtOn', { day: day.value, language: navigator.language })).text;
     } catch (error) {
       text = `The answer could not be found here (${error.message}).`;
     }

@@ -19,7 +19,6 @@
 #include "ui/web/WebValues.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <emscripten/bind.h>
@@ -58,37 +57,14 @@ val list(const QStringList& texts)
     return out;
 }
 
-// A line of the command's with its counts grouped as the page's summary groups numbers: how many
-// rows of how many were not dated, on how many lines a repair was made ("266 of 2,000 rows were
-// not dated", "... on 1,240 lines, lines 11 to 2400"). Line numbers are places, as a
-// spreadsheet's row numbers are, and a quoted input is the table's own text: both stay as they
-// are. The command itself writes its counts plainly, for the scripts that read it.
-QString withCountsGrouped(QString line, const NumberRules::Separators& separators)
-{
-    static const QRegularExpression tally(QStringLiteral(R"(^(\d+) of (\d+) \w+ (?:was|were) )"));
-    static const QRegularExpression repaired(
-        QStringLiteral(R"( on (\d+) lines, lines \d+ to \d+$)"));
-    for (const QRegularExpression* counts : {&tally, &repaired}) {
-        const QRegularExpressionMatch match = counts->match(line);
-        // The last count first, so that the places of the earlier ones stay as matched.
-        for (int group = match.lastCapturedIndex(); group >= 1; --group) {
-            const QString grouped = NumberRules::format(match.captured(group).toDouble(),
-                                                        NumberRules::Mask::Grouped, separators);
-            line.replace(match.capturedStart(group), match.capturedLength(group), grouped);
-        }
-    }
-    return line;
-}
-
-// What the command said on standard error, each line without the command's name and with its
-// counts grouped; the synopsis that follows a usage error is for a command line, not for the
-// page, and is left out.
-QStringList messageLines(const QByteArray& said, const NumberRules::Separators& separators)
+// What the command said on standard error, each line without the command's name; the synopsis
+// that follows a usage error is for a command line, not for the page, and is left out.
+QStringList messageLines(const QByteArray& said)
 {
     QStringList lines;
     for (const QString& line : QString::fromUtf8(said).split(QLatin1Char('\n'))) {
         if (line.startsWith(kCommandPrefix))
-            lines.append(withCountsGrouped(line.sliced(kCommandPrefix.size()), separators));
+            lines.append(line.sliced(kCommandPrefix.size()));
     }
     return lines;
 }
@@ -274,6 +250,7 @@ val dateTable(const std::string& file, const std::string& column, const std::str
     TableProgress* watcher = withPortrait ? static_cast<TableProgress*>(&portrait) : &progress;
     ByteArraySink saidSink(said);
     Messages::sendTo(&saidSink);
+    Messages::groupCountsWith(&separators); // "266 of 2,000 rows were not dated"
     int status = Messages::kUsageError;
     if (spreadsheet.isEmpty()) {
         InputStream input(table);
@@ -283,6 +260,7 @@ val dateTable(const std::string& file, const std::string& column, const std::str
         status = runWorkbook(options, separators, table, dated, watcher);
     }
     Messages::sendTo(nullptr);
+    Messages::groupCountsWith(nullptr);
     if (status == Messages::kUsageError)
         dated.clear();
 
@@ -290,7 +268,7 @@ val dateTable(const std::string& file, const std::string& column, const std::str
     out.set("status", status);
     out.set("kind", WebValues::text(kind));
     out.set("bytes", uint8Array(dated));
-    out.set("messages", list(messageLines(said, separators)));
+    out.set("messages", list(messageLines(said)));
     out.set("summary",
             WebValues::text(status == Messages::kUsageError ? QString()
                                                             : progress.summary(separators)));
@@ -301,17 +279,19 @@ val dateTable(const std::string& file, const std::string& column, const std::str
 }
 
 // The serials built on a day (YYYY-MM-DD, as a date field gives it), as
-// `tarnwick-estimate --built-on DAY` answers: { answered, text }.
-val builtOn(const std::string& isoDay)
+// `tarnwick-estimate --built-on DAY` answers, its count of cars grouped in the browser's language:
+// { answered, text }.
+val builtOn(const std::string& isoDay, const std::string& language)
 {
     static DaySerialFinder finder;
     const QString input = WebValues::fromJs(isoDay);
     const BuiltOnAnswer answer = finder.answer(input, SlashDateOrder::DayFirst);
+    const NumberRules::Separators separators = separatorsOf(language);
     const bool answered = answer.answered() && answer.day;
     val out = val::object();
     out.set("answered", answered);
     const QString why = answer.message.isEmpty() ? notADate() : answer.message;
-    out.set("text", WebValues::text(answered ? answer.line() : input + QStringLiteral(": ") + why));
+    out.set("text", WebValues::text(answered ? answer.line(&separators) : input + QStringLiteral(": ") + why));
     return out;
 }
 

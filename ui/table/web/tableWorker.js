@@ -14,8 +14,9 @@ const HANDLERS = {
   // portrait: { svg, monthsCsv, words, years } }; `portrait: false` leaves the portrait out.
   date: (module, { bytes, column, language, name = '', portrait = true }) =>
     module.dateTable(new Uint8Array(bytes), column, language, name, portrait),
-  // The serials built on a day: { answered, text }.
-  builtOn: (module, { day }) => module.builtOn(day),
+  // The serials built on a day, its count of cars grouped as the language groups numbers:
+  // { answered, text }.
+  builtOn: (module, { day, language }) => module.builtOn(day, language),
 };
 
 // Listening from the start: a request that comes while the module still loads waits for it.
