@@ -590,7 +590,11 @@ void TestBatch::failuresAreSaid()
 
 void TestBatch::eachAnswerIsOutBeforeWaiting()
 {
-    // As a co-process: one line in, its answer out, the input still open.
+    // As a co-process: one line in, its answer out, the input still open. The input never ends
+    // while the answer is awaited, so a command that waited for its end would never answer: the
+    // wait is long only so that a slow start (Wine, sanitizers, a busy machine) is not taken
+    // for that.
+    constexpr int kWaitMs = 10000;
     const QList<QStringList> modes{{}, {QStringLiteral("--column"), QStringLiteral("serial")}};
     for (const QStringList& arguments : modes) {
         QProcess process;
@@ -603,8 +607,8 @@ void TestBatch::eachAnswerIsOutBeforeWaiting()
         QByteArray out;
         QElapsedTimer timer;
         timer.start();
-        while (!out.contains("January 9, 1909") && timer.elapsed() < 1000 &&
-               process.waitForReadyRead(int(1000 - timer.elapsed())))
+        while (!out.contains("January 9, 1909") && timer.elapsed() < kWaitMs &&
+               process.waitForReadyRead(int(kWaitMs - timer.elapsed())))
             out += process.readAllStandardOutput();
         QVERIFY2(out.contains("400 was built on January 9, 1909."), out);
         QCOMPARE(process.state(), QProcess::Running);
