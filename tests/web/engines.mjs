@@ -119,10 +119,16 @@ class PuppeteerPage {
   }
 
   async upload(selector, file) { await (await this.raw.$(selector)).uploadFile(file); }
-  // Opens the focused file field's picker with `key` and chooses `file` in it.
+  // Opens the focused file field's picker with `key` and chooses `file` in it. Chromium is told
+  // to take its picker over before the key is sent: puppeteer sends both at once, and under load
+  // the key could win (puppeteer's issue 6040), and the picker opened unseen.
   async pickFile(key, file) {
-    const [chooser] = await Promise.all([this.raw.waitForFileChooser({ timeout: 30000 }), this.press(key)]);
-    await chooser.accept([file]);
+    const chooser = this.raw.waitForFileChooser({ timeout: 30000 });
+    if (this.engine === 'chromium') {
+      await this.raw._client().send('Page.setInterceptFileChooserDialog', { enabled: true });
+    }
+    await this.press(key);
+    await (await chooser).accept([file]);
   }
 
   screenshot(file, { fullPage = false } = {}) { return this.raw.screenshot({ path: file, fullPage }); }

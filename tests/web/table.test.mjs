@@ -28,9 +28,6 @@ const FILES = [
   ['.ods saved by Gnumeric', () => gnumeric(csv, path.join(dir, 'gnumeric.ods'), 'Gnumeric_OpenCalc:odf')],
 ];
 
-// The page's own fault in an engine: Firefox gives a reloaded page back the file chosen and the
-// enabled column picker and Date button, while the page starts with no table: Date does nothing
-// until another file is chosen (choosing the same one again changes nothing).
 // Chooses the file from the keyboard (Space on the file field), once the section can take it:
 // the field focused and enabled, and the table tools started (focusing the section starts them;
 // a key pressed while they start may come too late for the browser to open its picker).
