@@ -38,7 +38,39 @@ async function boxes(page) {
   });
 }
 
+// The contrast ratio of two computed CSS colours, as WCAG defines it: "rgb(r, g, b)" (0 to 255)
+// or, as WebKit gives a mixed one, "color(srgb r g b)" (0 to 1).
+function contrast(one, other) {
+  const luminance = (colour) => {
+    const scale = colour.startsWith('color(srgb ') ? 1 : 255;
+    const [r, g, b] = colour.match(/\d*\.?\d+/g).slice(0, 3).map((c) => {
+      const s = Number(c) / scale;
+      return s <= 0.03928 ? s / 12.92 : ((s + 0.055) / 1.055) ** 2.4;
+    });
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+  };
+  const [light, dark] = [luminance(one), luminance(other)].sort((a, b) => b - a);
+  return (light + 0.05) / (dark + 0.05);
+}
+
 forEachEngineWithSite((web) => {
+  test('the serial field\u2019s edge stands out from the field and the window, 3:1 as a control\u2019s edge must', async () => {
+    const page = await web.open(DESKTOP);
+    const [edge, field, window] = await page.evaluate(() => {
+      document.activeElement.blur(); // the focus ring is another matter
+      const serial = document.querySelector('#txtSerial');
+      let around = serial.parentElement; // the first that paints a background
+      while (getComputedStyle(around).backgroundColor === 'rgba(0, 0, 0, 0)') around = around.parentElement;
+      const style = getComputedStyle(serial);
+      return [style.borderTopColor, style.backgroundColor, getComputedStyle(around).backgroundColor];
+    });
+    for (const [name, colour] of [['the field', field], ['the window', window]]) {
+      const ratio = contrast(edge, colour);
+      assert.ok(ratio >= 3, `its edge ${edge} against ${name}, ${colour}: ${ratio.toFixed(2)}:1`);
+    }
+    await page.close();
+  });
+
   test('at 1280x800 the controls stand where the control table puts them', async () => {
     const page = await web.open(DESKTOP);
     await calculate(page, '400');
