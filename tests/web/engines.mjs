@@ -10,7 +10,7 @@
 
 import { spawn, spawnSync } from 'node:child_process';
 import { once } from 'node:events';
-import { mkdirSync, mkdtempSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, readdirSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -65,13 +65,19 @@ const WEBDRIVER_KEYS = {
   ArrowLeft: Key.ARROW_LEFT, ArrowRight: Key.ARROW_RIGHT, Alt: Key.ALT, Control: Key.CONTROL,
 };
 
-// The one finished file in `dir`, none still being written: its path, once it is there.
+// The one finished file in `dir`, none still being written: its path, once it is there and its
+// size has stood still for 0.3 s (WebKitGTK writes a download under its own name, and a busy
+// machine was seen to read one before its end).
 export async function downloaded(dir, timeout = 20000) {
   const partial = /\.(crdownload|part|download)$/;
+  let last = null; // "name size" at the last look
   for (const start = Date.now(); Date.now() - start < timeout;) {
     const files = readdirSync(dir).filter((name) => !name.startsWith('.'));
-    if (files.length === 1 && !partial.test(files[0])) return path.join(dir, files[0]);
-    await new Promise((resolve) => setTimeout(resolve, 100));
+    const now = files.length === 1 && !partial.test(files[0])
+      ? `${files[0]} ${statSync(path.join(dir, files[0])).size}` : null;
+    if (now && now === last) return path.join(dir, files[0]);
+    last = now;
+    await new Promise((resolve) => setTimeout(resolve, 300));
   }
   throw new Error(`no finished download in ${dir}: ${readdirSync(dir).join(', ')}`);
 }
