@@ -221,7 +221,8 @@ int finish(OutputSink& out, int readError, const Tally& tally, Inputs inputs)
     }
     if (inputs == Inputs::Serials || inputs == Inputs::Days)
         where = QStringLiteral("see the messages above");
-    say(QStringLiteral("%1 of %2 %3: %4").arg(counted(tally.failed), counted(tally.total), what, where));
+    say(QStringLiteral("%1 of %2 %3: %4")
+            .arg(counted(tally.failed), counted(tally.total), what, where));
     return status;
 }
 

@@ -93,7 +93,8 @@ void TestPortrait::months_data()
         << "1924,February,9232672,9427721,195049,0,0.00";
     QTest::newRow("a serial the yearly table leaves out is December 1924's")
         << "1924,December,10886260,10999000,112740,1,0.09";
-    QTest::newRow("shared serials go to August 1927") << "1927,August,15023925,15034699,10774,1,0.93";
+    QTest::newRow("shared serials go to August 1927")
+        << "1927,August,15023925,15034699,10774,1,0.93";
     QTest::newRow("the last month ends at the last serial")
         << "1927,December,15068958,15076231,7273,1,1.37";
 }

@@ -291,7 +291,8 @@ val builtOn(const std::string& isoDay, const std::string& language)
     val out = val::object();
     out.set("answered", answered);
     const QString why = answer.message.isEmpty() ? notADate() : answer.message;
-    out.set("text", WebValues::text(answered ? answer.line(&separators) : input + QStringLiteral(": ") + why));
+    out.set("text", WebValues::text(answered ? answer.line(&separators)
+                                             : input + QStringLiteral(": ") + why));
     return out;
 }
 
