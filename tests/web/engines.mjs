@@ -283,10 +283,18 @@ class WebKit {
         args: ['--automation'],
       },
     }).build();
-    // The window's size less its frame is the page's.
-    await driver.manage().window().setRect({ width: viewport.width, height: viewport.height });
-    const [width, height] = await driver.executeScript('return [innerWidth, innerHeight]');
-    await driver.manage().window().setRect({ width: 2 * viewport.width - width, height: 2 * viewport.height - height });
+    // The window's size less its frame is the page's. The window manager may take a moment to
+    // give the size asked for (a loaded machine measured the page at 1536 px once), so the page's
+    // own size is read until it is the one wanted.
+    const window = driver.manage().window();
+    for (let tries = 0; ; tries++) {
+      const [width, height] = await driver.executeScript('return [innerWidth, innerHeight]');
+      if (width === viewport.width && height === viewport.height) break;
+      if (tries === 50) throw new Error(`MiniBrowser's page stays ${width} x ${height}`);
+      const outer = await window.getRect();
+      await window.setRect({ width: outer.width + viewport.width - width, height: outer.height + viewport.height - height });
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
     return new WebDriverPage('webkit', driver, preload);
   }
 
