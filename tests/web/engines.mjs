@@ -25,6 +25,9 @@ for (const name of selected) {
   if (!ENGINES.includes(name)) throw new Error(`TARNWICK_ENGINES: no engine ${name} (${ENGINES.join(', ')})`);
 }
 
+// The narrowest page MiniBrowser's window gives.
+const MINIBROWSER_NARROWEST = 447;
+
 // What each engine cannot do here, and why.
 const LACKS = {
   chromium: {},
@@ -42,7 +45,7 @@ const LACKS = {
     clipboard: 'classic WebDriver has no clipboard, and navigator.clipboard needs a person\'s gesture',
     touch: 'classic WebDriver emulates no touch screen, mobile viewport or pixel ratio',
     requestLog: 'classic WebDriver reports none of the requests a page makes',
-    narrowViewport: 'MiniBrowser\'s window is never narrower than 447 px, so a 360 px page cannot be had',
+    narrowViewport: `MiniBrowser's window is never narrower than ${MINIBROWSER_NARROWEST} px, so a 360 px page cannot be had`,
   },
 };
 
@@ -283,16 +286,17 @@ class WebKit {
         args: ['--automation'],
       },
     }).build();
-    // The window's size less its frame is the page's. The window manager may take a moment to
-    // give the size asked for (a loaded machine measured the page at 1536 px once), so the page's
-    // own size is read until it is the one wanted.
+    // The window's size less its frame is the page's, never narrower than MiniBrowser allows.
+    // The window manager may take a moment to give the size asked for (a loaded machine measured
+    // the page at 1536 px once), so the page's own size is read until it is the one wanted.
     const window = driver.manage().window();
+    const wanted = { width: Math.max(viewport.width, MINIBROWSER_NARROWEST), height: viewport.height };
     for (let tries = 0; ; tries++) {
       const [width, height] = await driver.executeScript('return [innerWidth, innerHeight]');
-      if (width === viewport.width && height === viewport.height) break;
+      if (width === wanted.width && height === wanted.height) break;
       if (tries === 50) throw new Error(`MiniBrowser's page stays ${width} x ${height}`);
       const outer = await window.getRect();
-      await window.setRect({ width: outer.width + viewport.width - width, height: outer.height + viewport.height - height });
+      await window.setRect({ width: outer.width + wanted.width - width, height: outer.height + wanted.height - height });
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
     return new WebDriverPage('webkit', driver, preload);
