@@ -28,10 +28,10 @@ export { DESKTOP, PHONE, downloaded, downloadsOf, newPage };
 const servers = new Set();
 process.on('exit', () => servers.forEach((server) => server.kill()));
 
-// Serves the site; resolves to { address, stop, requests, letThrough }. With `log`, requests
+// Serves the site; resolves to { address, stop, requests, letThrough, askedFor }. With `log`, requests
 // gathers the server's line for each request it answered. With `under` ('tools/tarnwick'), the
-// site is a folder of the host's, and the address is that folder's. With `hold` (a file's name),
-// requests for that file wait until letThrough() is called.
+// site is a folder of the host's, and the address is that folder's. With `hold` (a file's name,
+// or a list of them), requests for those files wait until letThrough() is called.
 export async function serve({ log = false, under = '', hold = '' } = {}) {
   let served = site;
   if (under) {
@@ -50,17 +50,31 @@ export async function serve({ log = false, under = '', hold = '' } = {}) {
   servers.add(server);
   const address = line.toString().trim() + (under ? `${under}/` : '');
   if (!hold) return { address, stop: () => server.kill(), requests };
-  const { proxy, letThrough } = await holding(address, hold);
+  const { proxy, letThrough, askedFor } = await holding(address, hold);
   const stop = () => { proxy.close(); proxy.closeAllConnections(); server.kill(); };
-  return { address: `http://127.0.0.1:${proxy.address().port}/`, stop, requests, letThrough };
+  return { address: `http://127.0.0.1:${proxy.address().port}/`, stop, requests, letThrough, askedFor };
 }
 
-// A server in front of `address` that holds back the requests for `held` until letThrough().
+// A server in front of `address` that holds back the requests for the files `held` names until
+// letThrough(); askedFor(name) resolves once a held file has been asked for.
 async function holding(address, held) {
   let letThrough;
   const gate = new Promise((resolve) => { letThrough = resolve; });
+  const asked = new Map();
+  const askedFor = (name) => {
+    if (!asked.has(name)) {
+      let resolve;
+      asked.set(name, Object.assign(new Promise((done) => { resolve = done; }), { resolve: () => resolve() }));
+    }
+    return asked.get(name);
+  };
   const proxy = createServer(async (request, response) => {
-    if (new URL(request.url, address).pathname.endsWith(`/${held}`)) await gate;
+    const { pathname } = new URL(request.url, address);
+    const name = [held].flat().find((file) => pathname.endsWith(`/${file}`));
+    if (name) {
+      askedFor(name).resolve();
+      await gate;
+    }
     const onward = httpRequest(new URL(request.url, address), { method: request.method, headers: request.headers },
       (answer) => { response.writeHead(answer.statusCode, answer.headers); answer.pipe(response); });
     onward.on('error', () => response.destroy());
@@ -68,7 +82,7 @@ async function holding(address, held) {
   }).listen(0, '127.0.0.1');
   await once(proxy, 'listening');
   proxy.unref();
-  return { proxy, letThrough };
+  return { proxy, letThrough, askedFor };
 }
 
 // Chromium, as the benchmarks and Chromium's own checks use it (puppeteer's whole interface).
