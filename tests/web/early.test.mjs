@@ -51,6 +51,10 @@ function picturesCome(page) {
   })));
 }
 
+// Whether the table tools' first inputs (a table's file, a day) take input.
+const toolsTakeInput = (page) => page.evaluate(() => ['#date-table-file', '#built-on-day']
+  .map((selector) => !document.querySelector(selector).disabled));
+
 const PICTURES = ['Image1.gif', 'Image3_main.gif'];
 const ON_THE_WAY_MS = 500;
 
@@ -85,8 +89,10 @@ forEachEngineWithSite((web) => {
       await new Promise((resolve) => setTimeout(resolve, ON_THE_WAY_MS));
       const early = await boxes(page);
       const earlyTexts = await page.evaluate(() => document.querySelector('#frmMain').innerText);
+      assert.deepEqual(await toolsTakeInput(page), [false, false], 'the table tools, before they have come');
       letThrough();
       await ready(page);
+      assert.deepEqual(await toolsTakeInput(page), [true, true], 'the table tools, once they have come');
       await picturesCome(page);
       assert.deepEqual(await boxes(page), early);
       assert.equal(await page.evaluate(() => document.querySelector('#frmMain').innerText), earlyTexts);

@@ -103,9 +103,10 @@ export function forEachEngineWithSite(cases) {
   });
 }
 
-// Whether the core has taken over the form the HTML shows: typing is calculated at once.
+// Until the core has taken over the form the HTML shows (typing is calculated at once) and the
+// table tools, which come after it, take their input.
 export async function ready(page, timeout = 30000) {
-  await page.waitFor(() => performance.getEntriesByName('tarnwick-ready').length > 0, { timeout });
+  await page.waitFor(() => performance.getEntriesByName('tarnwick-tools').length > 0, { timeout });
 }
 
 // A fresh page at a viewport, opened at the site and ready for typing.

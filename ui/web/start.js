@@ -1,19 +1,14 @@
 // Start-up: the main window's form stands in the HTML already (the build writes it) and takes
 // typing at once; the form logic (compiled to WebAssembly, asked for by EarlyForm.js with this
 // module) loads meanwhile, and the main window's page takes the form over in place, with whatever
-// was typed or pressed. The service worker keeps the site for use without a network. Below the window, the table tools (a whole table dated,
-// the serials built on a day) run in a worker of their own, which starts once the calculator is
-// ready and the browser is idle, or when a tool is first used.
+// was typed or pressed. The service worker keeps the site for use without a network. Below the
+// window, the table tools (a whole table dated, the serials built on a day) are asked for once
+// the calculator answers, so that they do not compete with it for the network; they run in a
+// worker of their own, which starts once the browser is idle, or when a tool is first used.
 
 import { installMnemonics } from './ControlBuilder.js';
 import { core as coreFiles, releaseEarlyForm } from './EarlyForm.js';
 import { openMainPage } from './frmMainPage.js';
-import { openBuiltOn } from './BuiltOnSection.js';
-import { openDateTable } from './TableSection.js';
-import { startTableWorker } from './TableTasks.js';
-
-const dateTable = openDateTable(document.getElementById('date-table'));
-openBuiltOn(document.getElementById('built-on'));
 
 const root = document.getElementById('page');
 // The form's pictures, all decoration: on a touch-first device the form has been painted
@@ -40,16 +35,24 @@ openMainPage(core, root, document.getElementById('announcements'));
 replay();
 performance.mark('tarnwick-ready'); // the serial field calculates from here
 
-// A table opened with the installed page from the file manager (the manifest's file_handlers;
-// Chromium on a desktop) goes to the table section, once the calculator has taken the focus.
-globalThis.launchQueue?.setConsumer((launch) => dateTable.openLaunched(launch.files));
-
-// The service worker, which copies every file of the site, and the table worker come after, so
-// that neither competes with the core's own fetch.
+// The service worker, which copies every file of the site, comes after, so that it does not
+// compete with the core's own fetch.
 if ('serviceWorker' in navigator) {
   navigator.serviceWorker.register('sw.js').catch(() => {
     // Served without a secure context (plain http but for localhost): the page still works online.
   });
 }
+
+// The table tools' controls stand disabled in the HTML until their modules have come.
+const [{ openDateTable }, { openBuiltOn }, { startTableWorker }] = await Promise.all([
+  import('./TableSection.js'), import('./BuiltOnSection.js'), import('./TableTasks.js')]);
+const dateTable = openDateTable(document.getElementById('date-table'));
+openBuiltOn(document.getElementById('built-on'));
+performance.mark('tarnwick-tools'); // the table tools take their input from here
+
+// A table opened with the installed page from the file manager (the manifest's file_handlers;
+// Chromium on a desktop) goes to the table section, once the calculator has taken the focus.
+globalThis.launchQueue?.setConsumer((launch) => dateTable.openLaunched(launch.files));
+
 const whenIdle = globalThis.requestIdleCallback ?? ((run) => setTimeout(run, 200));
 whenIdle(() => startTableWorker(), { timeout: 2000 });

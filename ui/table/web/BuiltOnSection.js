@@ -11,6 +11,7 @@ const PAUSE_MS = 300;
 export function openBuiltOn(section) {
   const day = section.querySelector('#built-on-day');
   const answer = section.querySelector('#built-on-answer');
+  day.disabled = false; // disabled in the HTML until now
   let timer = 0;
   let asked = 0; // the last question: an earlier answer that comes later is stale
 

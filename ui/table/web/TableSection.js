@@ -54,6 +54,7 @@ export function openDateTable(section) {
   // controls, but not the table they were for: the section starts as one that has chosen nothing.
   picker.value = '';
   for (const control of [column, run, save, savePortrait, saveMonths]) control.disabled = true;
+  picker.disabled = false; // disabled in the HTML until now
 
   function say(text) {
     status.textContent = text;
