@@ -27,6 +27,7 @@ for (const name of selected) {
 
 // The narrowest page MiniBrowser's window gives.
 const MINIBROWSER_NARROWEST = 447;
+const SESSION_START_MS = 60000;
 
 // What each engine cannot do here, and why.
 const LACKS = {
@@ -275,17 +276,34 @@ class WebKit {
     return this.drivers.get(language);
   }
 
+  // A session of its own, with a MiniBrowser of its own. On a loaded machine WebKitWebDriver has
+  // once waited for ever for a MiniBrowser that had gone: a session not started in a minute is
+  // given up, with its driver, and asked of a new driver once.
+  async session(language) {
+    for (let tries = 1; ; tries++) {
+      const { address, child } = await this.driver(language);
+      const starting = new Builder().usingServer(address).withCapabilities({
+        browserName: 'MiniBrowser',
+        pageLoadStrategy: 'none',
+        unhandledPromptBehavior: 'accept',
+        'webkitgtk:browserOptions': {
+          binary: process.env.WEBKIT_MINIBROWSER ?? '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
+          args: ['--automation'],
+        },
+      }).build();
+      starting.catch(() => null); // given up: its end is of no interest
+      let timer;
+      const late = new Promise((resolve) => { timer = setTimeout(resolve, SESSION_START_MS); });
+      const driver = await Promise.race([starting, late]).finally(() => clearTimeout(timer));
+      if (driver) return driver;
+      child.kill();
+      this.drivers.delete(language);
+      if (tries === 2) throw new Error(`no MiniBrowser session in ${SESSION_START_MS / 1000} s, twice`);
+    }
+  }
+
   async newPage({ viewport, language, preload }) {
-    const { address } = await this.driver(language);
-    const driver = await new Builder().usingServer(address).withCapabilities({
-      browserName: 'MiniBrowser',
-      pageLoadStrategy: 'none',
-      unhandledPromptBehavior: 'accept',
-      'webkitgtk:browserOptions': {
-        binary: process.env.WEBKIT_MINIBROWSER ?? '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
-        args: ['--automation'],
-      },
-    }).build();
+    const driver = await this.session(language);
     // The window's size less its frame is the page's, never narrower than MiniBrowser allows.
     // The window manager may take a moment to give the size asked for (a loaded machine measured
     // the page at 1536 px once), so the page's own size is read until it is the one wanted.

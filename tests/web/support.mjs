@@ -210,8 +210,11 @@ export async function messageBox(page, { wait = true } = {}) {
 // Presses a key in the open message box and waits until the box has gone and the page has
 // shown what came of the answer.
 export async function answerBox(page, key) {
+  await page.evaluate(() => { globalThis.answeredBox = document.querySelector('dialog.message-box[open]'); });
   await page.press(key);
-  await waitForSelector(page, 'dialog.message-box[open]', { hidden: true });
+  // The box is closed at once and taken out of the page by its close event, a task later, in
+  // which its answer is given: the page has the answer once the box has gone.
+  await page.waitFor(() => !globalThis.answeredBox?.isConnected, { timeout: 30000 });
 }
 
 // The polite live region's text once it has been filled (it is emptied first, then filled a
