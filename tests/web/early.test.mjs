@@ -6,6 +6,7 @@
 
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
+import { setTimeout as sleep } from 'node:timers/promises';
 import {
   DESKTOP, PHONE, clear, forEachEngineWithSite, newPage, paste, ready, serve, textOf,
 } from './support.mjs';
@@ -23,9 +24,9 @@ function watch() {
   document.addEventListener('securitypolicyviolation', (event) => globalThis.refused.push(event.violatedDirective));
 }
 
-// Opens the site from a server of its own that holds tarnwick-web.wasm (or the files `held` names) back, at an
-// address no page has been to (no service worker or cache can serve the file); resolves to
-// { page, letThrough, askedFor, done }.
+// Opens the site from a server of its own that holds tarnwick-web.wasm (or the files `held`
+// names) back, at an address no page has been to (no service worker or cache can serve the
+// file); resolves to { page, letThrough, askedFor, done }.
 async function openHeld(browser, viewport = DESKTOP, held = 'tarnwick-web.wasm') {
   const server = await serve({ hold: held });
   const page = await newPage(browser, { viewport, preload: { fn: watch } });
@@ -86,7 +87,7 @@ forEachEngineWithSite((web) => {
       // Measured while the pictures are on their way: an engine may lay out a picture it is
       // fetching otherwise than one it has, and Firefox does a moment after asking for it.
       await Promise.all(PICTURES.map(askedFor));
-      await new Promise((resolve) => setTimeout(resolve, ON_THE_WAY_MS));
+      await sleep(ON_THE_WAY_MS);
       const early = await boxes(page);
       const earlyTexts = await page.evaluate(() => document.querySelector('#frmMain').innerText);
       assert.deepEqual(await toolsTakeInput(page), [false, false], 'the table tools, before they have come');

@@ -15,6 +15,7 @@ import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { after, before, describe } from 'node:test';
+import { setTimeout as sleep } from 'node:timers/promises';
 import puppeteer from 'puppeteer-core';
 import { Builder, By, Key } from 'selenium-webdriver';
 
@@ -81,7 +82,7 @@ export async function downloaded(dir, timeout = 20000) {
       ? `${files[0]} ${statSync(path.join(dir, files[0])).size}` : null;
     if (now && now === last) return path.join(dir, files[0]);
     last = now;
-    await new Promise((resolve) => setTimeout(resolve, 300));
+    await sleep(300);
   }
   throw new Error(`no finished download in ${dir}: ${readdirSync(dir).join(', ')}`);
 }
@@ -185,7 +186,7 @@ class WebDriverPage {
     for (const start = Date.now(); ;) {
       if (await this.evaluate(fn, ...args).catch(() => false)) return;
       if (Date.now() - start > timeout) throw new Error(`waited ${timeout} ms for ${fn}`);
-      await new Promise((resolve) => setTimeout(resolve, 50));
+      await sleep(50);
     }
   }
 
@@ -268,7 +269,7 @@ class WebKit {
         const address = `http://127.0.0.1:${port}`;
         for (const start = Date.now(); !(await fetch(`${address}/status`).then((r) => r.ok, () => false));) {
           if (child.exitCode !== null || Date.now() - start > 10000) throw new Error('WebKitWebDriver did not start');
-          await new Promise((resolve) => setTimeout(resolve, 50));
+          await sleep(50);
         }
         return { child, address };
       })());
@@ -292,9 +293,7 @@ class WebKit {
         },
       }).build();
       starting.catch(() => null); // given up: its end is of no interest
-      let timer;
-      const late = new Promise((resolve) => { timer = setTimeout(resolve, SESSION_START_MS); });
-      const driver = await Promise.race([starting, late]).finally(() => clearTimeout(timer));
+      const driver = await Promise.race([starting, sleep(SESSION_START_MS, null, { ref: false })]);
       if (driver) return driver;
       child.kill();
       this.drivers.delete(language);
@@ -315,7 +314,7 @@ class WebKit {
       if (tries === 50) throw new Error(`MiniBrowser's page stays ${width} x ${height}`);
       const outer = await window.getRect();
       await window.setRect({ width: outer.width + wanted.width - width, height: outer.height + wanted.height - height });
-      await new Promise((resolve) => setTimeout(resolve, 100));
+      await sleep(100);
     }
     return new WebDriverPage('webkit', driver, preload);
   }

@@ -58,22 +58,14 @@ export async function serve({ log = false, under = '', hold = '' } = {}) {
 // A server in front of `address` that holds back the requests for the files `held` names until
 // letThrough(); askedFor(name) resolves once a held file has been asked for.
 async function holding(address, held) {
-  let letThrough;
-  const gate = new Promise((resolve) => { letThrough = resolve; });
-  const asked = new Map();
-  const askedFor = (name) => {
-    if (!asked.has(name)) {
-      let resolve;
-      asked.set(name, Object.assign(new Promise((done) => { resolve = done; }), { resolve: () => resolve() }));
-    }
-    return asked.get(name);
-  };
+  const gate = deferred();
+  const asked = new Map([held].flat().map((name) => [name, deferred()]));
   const proxy = createServer(async (request, response) => {
     const { pathname } = new URL(request.url, address);
-    const name = [held].flat().find((file) => pathname.endsWith(`/${file}`));
+    const name = [...asked.keys()].find((file) => pathname.endsWith(`/${file}`));
     if (name) {
-      askedFor(name).resolve();
-      await gate;
+      asked.get(name).resolve();
+      await gate.promise;
     }
     const onward = httpRequest(new URL(request.url, address), { method: request.method, headers: request.headers },
       (answer) => { response.writeHead(answer.statusCode, answer.headers); answer.pipe(response); });
@@ -82,7 +74,14 @@ async function holding(address, held) {
   }).listen(0, '127.0.0.1');
   await once(proxy, 'listening');
   proxy.unref();
-  return { proxy, letThrough, askedFor };
+  return { proxy, letThrough: gate.resolve, askedFor: (name) => asked.get(name).promise };
+}
+
+// A promise and the function that resolves it.
+function deferred() {
+  let resolve;
+  const promise = new Promise((done) => { resolve = done; });
+  return { promise, resolve };
 }
 
 // Chromium, as the benchmarks and Chromium's own checks use it (puppeteer's whole interface).

@@ -13,6 +13,7 @@
 import { writeFileSync } from 'node:fs';
 import { cpus, loadavg } from 'node:os';
 import path from 'node:path';
+import { setTimeout as sleep } from 'node:timers/promises';
 import { DESKTOP, launchEngine, newPage, selected } from '../../../tests/web/engines.mjs';
 import { output, serve } from '../../../tests/web/support.mjs';
 
@@ -33,7 +34,7 @@ async function answerOnce(engine, address, answer) {
     // As a person's browser is, open before the link is followed: the browser's own start (a
     // new profile made, its first tasks) is over before the navigation the page's clock times.
     await page.goto('about:blank');
-    await new Promise((resolve) => setTimeout(resolve, SETTLE_MS));
+    await sleep(SETTLE_MS);
     await page.goto(address);
     await page.waitFor(() => performance.getEntriesByName('tarnwick-ready').length > 0);
     const { ms, shown } = await page.evaluate(() => ({
