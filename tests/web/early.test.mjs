@@ -8,7 +8,7 @@ import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import { setTimeout as sleep } from 'node:timers/promises';
 import {
-  DESKTOP, PHONE, clear, forEachEngineWithSite, newPage, paste, ready, serve, textOf,
+  DESKTOP, PHONE, clear, forEachEngineWithSite, newPage, paste, reachTools, ready, serve, textOf,
 } from './support.mjs';
 
 // What the page does before its scripts run: the layout shifts it reports, and what its
@@ -56,6 +56,9 @@ function picturesCome(page) {
 const toolsTakeInput = (page) => page.evaluate(() => ['#date-table-file', '#built-on-day']
   .map((selector) => !document.querySelector(selector).disabled));
 
+const toolsAskedFor = (page) => page.evaluate(() => performance.getEntriesByType('resource')
+  .some((entry) => entry.name.endsWith('/TableSection.js')));
+
 const PICTURES = ['Image1.gif', 'Image3_main.gif'];
 const ON_THE_WAY_MS = 500;
 
@@ -93,10 +96,16 @@ forEachEngineWithSite((web) => {
       assert.deepEqual(await toolsTakeInput(page), [false, false], 'the table tools, before they have come');
       letThrough();
       await ready(page);
-      assert.deepEqual(await toolsTakeInput(page), [true, true], 'the table tools, once they have come');
+      // A touch-first phone asks for the tools only once it is scrolled toward them.
+      const touchFirst = size === 'phone' && !web.lacks('touch');
+      assert.equal(await page.evaluate(() => matchMedia('(hover: none) and (pointer: coarse)').matches), touchFirst);
+      assert.deepEqual(await toolsTakeInput(page), [!touchFirst, !touchFirst], 'the table tools, once the core has come');
+      assert.equal(await toolsAskedFor(page), !touchFirst, 'the table tools asked for, unscrolled');
       await picturesCome(page);
       assert.deepEqual(await boxes(page), early);
       assert.equal(await page.evaluate(() => document.querySelector('#frmMain').innerText), earlyTexts);
+      await reachTools(page);
+      assert.deepEqual(await toolsTakeInput(page), [true, true], 'the table tools, scrolled to');
       await t.test('no layout shift is reported', { skip: web.lacks('layoutShift') }, async () => {
         assert.ok(await page.evaluate(() => globalThis.shifts) < 0.01, 'layout shift');
       });

@@ -103,8 +103,19 @@ export function forEachEngineWithSite(cases) {
 }
 
 // Until the core has taken over the form the HTML shows (typing is calculated at once) and the
-// table tools, which come after it, take their input.
+// table tools, which come after it, take their input; on a touch-first device, where the tools
+// come once they are scrolled toward, until the core has.
 export async function ready(page, timeout = 30000) {
+  await page.waitFor(() => performance.getEntriesByName('tarnwick-tools').length > 0
+    || (matchMedia('(hover: none) and (pointer: coarse)').matches
+      && performance.getEntriesByName('tarnwick-ready').length > 0), { timeout });
+}
+
+// Scrolls to the table tools, as a person goes to them, unless they have come already, and
+// waits until they take input.
+export async function reachTools(page, timeout = 30000) {
+  await page.evaluate(() => performance.getEntriesByName('tarnwick-tools').length > 0
+    || document.querySelector('#date-table').scrollIntoView());
   await page.waitFor(() => performance.getEntriesByName('tarnwick-tools').length > 0, { timeout });
 }
 

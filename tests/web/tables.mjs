@@ -7,7 +7,7 @@ import { spawnSync } from 'node:child_process';
 import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { estimate } from './support.mjs';
+import { estimate, reachTools } from './support.mjs';
 
 export const LAST = 15076231;
 
@@ -82,6 +82,7 @@ export function cellsOf(file) {
 // Chooses the file in the section, waits for its header's names, and Dates it with the column
 // preselected; resolves to the texts the section's live region held, in order, once it is done.
 export async function dateInPage(page, file, { timeout = 60000 } = {}) {
+  await reachTools(page);
   await page.evaluate(() => {
     globalThis.tableStatus = [];
     new MutationObserver(() => globalThis.tableStatus.push(document.querySelector('#date-table-status').textContent))

@@ -64,7 +64,7 @@ export const releaseEarlyForm = holdEarlyForm(document.getElementById('page'));
 // it can. On a touch-first device, a phone or a tablet, which may be slow and on a slow
 // connection, they are asked for once the form has been painted, so that nothing but the HTML
 // stands before the first paint there.
-const touchFirst = matchMedia('(hover: none) and (pointer: coarse)').matches;
+export const touchFirst = matchMedia('(hover: none) and (pointer: coarse)').matches;
 export const core = { module: null, createCore: null }; // promises, once asked for
 
 function startPage() {

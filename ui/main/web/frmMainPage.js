@@ -18,7 +18,8 @@ function firstLine(text) {
   return text.split(/[\r\n]/, 1)[0];
 }
 
-export function openMainPage(core, root, announcements) {
+// `rows` is the core's control table (core.mainControls()), when the caller has it already.
+export function openMainPage(core, root, announcements, rows = core.mainControls()) {
   const form = new core.frmMainPage(navigator.language);
   const client = core.mainClientSize();
   const announcer = new Announcer(announcements);
@@ -27,7 +28,6 @@ export function openMainPage(core, root, announcements) {
 
   // The form the HTML shows already (the build writes it there) is taken over as it stands, so
   // that the browser paints nothing anew; else the form is built here.
-  const rows = core.mainControls();
   const built = root.querySelector(':scope > #frmMain') ?? buildView(rows, client, root);
   const area = built.querySelector('form.client');
   for (const row of rows) {
