@@ -111,11 +111,9 @@ export async function ready(page, timeout = 30000) {
       && performance.getEntriesByName('tarnwick-ready').length > 0), { timeout });
 }
 
-// Scrolls to the table tools, as a person goes to them, unless they have come already, and
-// waits until they take input.
+// Scrolls to the table tools, as a person goes to them, and waits until they take input.
 export async function reachTools(page, timeout = 30000) {
-  await page.evaluate(() => performance.getEntriesByName('tarnwick-tools').length > 0
-    || document.querySelector('#date-table').scrollIntoView());
+  await page.evaluate(() => document.querySelector('#date-table').scrollIntoView());
   await page.waitFor(() => performance.getEntriesByName('tarnwick-tools').length > 0, { timeout });
 }
 
