@@ -8,7 +8,7 @@ import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import { setTimeout as sleep } from 'node:timers/promises';
 import {
-  DESKTOP, PHONE, clear, forEachEngineWithSite, newPage, paste, reachTools, ready, serve, textOf,
+  DESKTOP, PHONE, clear, forEachEngineWithSite, isTouchFirst, newPage, paste, reachTools, ready, serve, textOf,
 } from './support.mjs';
 
 // What the page does before its scripts run: the layout shifts it reports, and what its
@@ -95,7 +95,7 @@ forEachEngineWithSite((web) => {
       await ready(page);
       // A touch-first phone asks for the tools only once it is scrolled toward them.
       const touchFirst = size === 'phone' && !web.lacks('touch');
-      assert.equal(await page.evaluate(() => matchMedia('(hover: none) and (pointer: coarse)').matches), touchFirst);
+      assert.equal(await isTouchFirst(page), touchFirst);
       assert.deepEqual(await toolsTakeInput(page), [!touchFirst, !touchFirst], 'the table tools, once the core has come');
       assert.equal(await page.evaluate(() => performance.getEntriesByType('resource')
         .some((entry) => entry.name.endsWith('/TableSection.js'))), !touchFirst, 'the tools asked for');

@@ -106,10 +106,14 @@ export function forEachEngineWithSite(cases) {
 // table tools, which come after it, take their input; on a touch-first device, where the tools
 // come once they are scrolled toward, until the core has.
 export async function ready(page, timeout = 30000) {
-  await page.waitFor(() => performance.getEntriesByName('tarnwick-tools').length > 0
-    || (matchMedia('(hover: none) and (pointer: coarse)').matches
-      && performance.getEntriesByName('tarnwick-ready').length > 0), { timeout });
+  await page.waitFor((touchFirst) => performance.getEntriesByName('tarnwick-tools').length > 0
+    || (matchMedia(touchFirst).matches && performance.getEntriesByName('tarnwick-ready').length > 0),
+  { timeout, args: [TOUCH_FIRST] });
 }
+
+// A touch-first device, a phone or a tablet, as the page itself tells one.
+const TOUCH_FIRST = '(hover: none) and (pointer: coarse)';
+export const isTouchFirst = (page) => page.evaluate((query) => matchMedia(query).matches, TOUCH_FIRST);
 
 // Scrolls to the table tools, as a person goes to them, and waits until they take input.
 export async function reachTools(page, timeout = 30000) {
